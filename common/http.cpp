@@ -1,0 +1,166 @@
+#include "common/http.h"
+
+#include "platform/eventwait.h"
+#include "platform/gbk.h"
+
+#include <QAbstractNetworkCache>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <memory>
+
+namespace {
+
+constexpr int kDefaultTimeoutSec = 20;
+constexpr int kDownloadTimeoutSec = 300;
+
+QNetworkAccessManager* manager() {
+    if (QCoreApplication::instance() == nullptr)
+        return nullptr;
+    static QNetworkAccessManager* nam = [] {
+        auto* m = new QNetworkAccessManager(QCoreApplication::instance());
+        m->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+        return m;
+    }();
+    return nam;
+}
+
+// The deadline counts whole clock seconds from the send, so the wait ends between
+// seconds - 1 and seconds after it, as the service's clients have always timed out.
+int msUntilDeadline(int seconds) {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    return static_cast<int>(seconds * 1000 - now % 1000);
+}
+
+struct ReplyDeleter {
+    void operator()(QNetworkReply* r) const {
+        if (r != nullptr) {
+            r->disconnect();
+            if (r->isRunning())
+                r->abort();
+            r->deleteLater();
+        }
+    }
+};
+using ReplyPtr = std::unique_ptr<QNetworkReply, ReplyDeleter>;
+
+// Waits for the reply; false when the deadline passed first.
+bool waitForReply(QNetworkReply* reply, int seconds) {
+    if (reply->isFinished())
+        return true;
+    return platform::waitForSignal(reply, &QNetworkReply::finished, msUntilDeadline(seconds)) ||
+           reply->isFinished();
+}
+
+// A failure of the connection itself, as against an answer that carries an error status.
+bool transportFailed(const QNetworkReply* reply) {
+    if (!reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
+        return true;
+    const auto e = reply->error();
+    return (e >= QNetworkReply::ConnectionRefusedError && e <= QNetworkReply::UnknownProxyError) ||
+           e == QNetworkReply::ProtocolUnknownError || e == QNetworkReply::ProtocolFailure;
+}
+
+QNetworkRequest makeRequest(const QString& url) {
+    QNetworkRequest request{QUrl(url)};
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    return request;
+}
+
+} // namespace
+
+QString GetHttpText(const QString& Url, const QString& PostData, int16_t TimeoutSec,
+                    const QString& Charset, const QString& Cookie, bool NoCache) {
+    const int seconds = TimeoutSec == 0 ? kDefaultTimeoutSec : TimeoutSec;
+    QNetworkAccessManager* nam = manager();
+    if (nam == nullptr)
+        return {};
+    QNetworkRequest request = makeRequest(Url);
+    const bool post = !PostData.isEmpty();
+    if (post)
+        request.setRawHeader("Content-Type", "application/x-www-form-urlencoded");
+    if (NoCache) {
+        request.setRawHeader("Cache-Control", "no-cache");
+        request.setRawHeader("Pragma", "no-cache");
+    }
+    if (!Cookie.isEmpty())
+        request.setRawHeader("Cookie", platform::toGbk(Cookie));
+
+    ReplyPtr reply(post ? nam->post(request, platform::toGbk(UrlEncode(PostData + QStringLiteral("&session=0"))))
+                        : nam->get(request));
+    QString result;
+    if (waitForReply(reply.get(), seconds) && !transportFailed(reply.get()))
+        result = BytesToText(reply->readAll(), Charset);
+    ClearUrlCache(Url);
+    return result;
+}
+
+bool DownFile(const QString& Url, const QString& File) {
+    QNetworkAccessManager* nam = manager();
+    if (nam == nullptr)
+        return false;
+    ReplyPtr reply(nam->get(makeRequest(Url)));
+    bool written = false;
+    if (waitForReply(reply.get(), kDownloadTimeoutSec) && !transportFailed(reply.get())) {
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const QByteArray body = reply->readAll();
+        if (status >= 200 && status <= 299 && !body.isEmpty()) {
+            QSaveFile out(File);
+            written = out.open(QIODevice::WriteOnly) && out.write(body) == body.size() && out.commit();
+        }
+    }
+    ClearUrlCache(Url);
+    return written;
+}
+
+QString UrlEncode(const QString& Text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    QString out;
+    out.reserve(Text.size() * 2);
+    for (qsizetype i = 0; i < Text.size(); ++i) {
+        const char16_t u = Text[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < Text.size() && QChar::isLowSurrogate(Text[i + 1].unicode()))
+            ++i;
+        const quint16 code = QChar::isSurrogate(u) ? 0 : platform::gbkCode(u);
+        if (code == 0 && u != 0) {
+            out += u'?'; // the code page cannot hold it; it goes out as its stand-in
+        } else if (code < 0x100) {
+            out += QChar(u);
+        } else {
+            out += u'%';
+            out += QLatin1Char(kHex[code >> 12]);
+            out += QLatin1Char(kHex[(code >> 8) & 0xF]);
+            out += u'%';
+            out += QLatin1Char(kHex[(code >> 4) & 0xF]);
+            out += QLatin1Char(kHex[code & 0xF]);
+        }
+    }
+    out.replace(u' ', QStringLiteral("%20"));
+    out.replace(u'+', QStringLiteral("%2B"));
+    return out;
+}
+
+QString BytesToText(const QByteArray& Bytes, const QString& Charset) {
+    const QString cs = Charset.trimmed().toLower();
+    if (cs == u"gb2312" || cs == u"gbk" || cs == u"cp936" || cs == u"windows-936" || cs == u"x-gbk")
+        return platform::fromGbk(Bytes);
+    if (cs == u"utf-8" || cs == u"utf8")
+        return QString::fromUtf8(Bytes);
+    QStringDecoder decoder(cs.toLatin1().constData());
+    if (!decoder.isValid())
+        return {};
+    return decoder.decode(Bytes);
+}
+
+void ClearUrlCache(const QString& Url) {
+    if (Url.contains(QStringLiteral(":\\")))
+        return;
+    if (QNetworkAccessManager* nam = manager(); nam != nullptr && nam->cache() != nullptr)
+        nam->cache()->remove(QUrl(Url));
+}

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Installs what the build needs from Debian's packages, builds, and runs the program or the tests.
+#   bash tools/dev.sh run    build, then start the simulated service on its default ports
+#   bash tools/dev.sh test   build, then run every test
+set -euo pipefail
+
+top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${BRELTO_BUILD_DIR:-$top/build}"
+
+packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth
+)
+
+install_packages() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+build_all() {
+    cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build "$build" --parallel "$(nproc)"
+}
+
+case "${1:-}" in
+run)
+    install_packages
+    build_all
+    exec "$build/simservice/brelto-simservice" --http-port 18631 --user-port 18632 --seed 1
+    ;;
+test)
+    install_packages
+    build_all
+    cd "$build"
+    ctest --output-on-failure --parallel "$(nproc)" --timeout 600
+    ;;
+*)
+    echo "usage: bash tools/dev.sh run|test" >&2
+    exit 2
+    ;;
+esac
