@@ -68,7 +68,8 @@ bool transportFailed(const QNetworkReply* reply) {
 
 QNetworkRequest makeRequest(const QString& url) {
     QNetworkRequest request{QUrl(url)};
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    // No load-control attribute: Qt would answer AlwaysNetwork with no-cache headers of its own,
+    // and only the callers that ask for them may send those.
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     return request;
 }

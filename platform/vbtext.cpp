@@ -321,9 +321,11 @@ float Rnd() {
     return static_cast<float>(generator()() >> 8) * (1.0f / 16777216.0f);
 }
 
+// Like the classic generator, reseeding from the clock mixes the clock into the current state, so
+// two reseeds within the same clock tick still give different numbers.
 void Randomize() {
-    const QDateTime now = pcNow();
-    generator().seed(static_cast<uint32_t>(now.toMSecsSinceEpoch() ^ (now.toMSecsSinceEpoch() >> 32)));
+    const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+    generator().seed(generator()() ^ static_cast<uint32_t>(ms ^ (ms >> 32)));
 }
 
 void Randomize(uint32_t seed) { generator().seed(seed); }

@@ -38,8 +38,8 @@ namespace platform {
 [[nodiscard]] QString formatFixed(double value, int decimals);
 [[nodiscard]] QString formatFixed(float value, int decimals);
 
-// Random fraction in [0, 1) from the program's one generator; Randomize reseeds it from the clock,
-// or with a fixed seed for tests.
+// Random fraction in [0, 1) from the program's one generator. Randomize() mixes the clock into it;
+// Randomize(seed) restarts it at a fixed point, for repeatable tests.
 [[nodiscard]] float Rnd();
 void Randomize();
 void Randomize(uint32_t seed);
