@@ -25,25 +25,58 @@ constexpr std::array<int8_t, 128> kPositions = makePositions();
 
 int position(char16_t c) { return c < 128 ? kPositions[c] : -1; }
 
+// r = a random fraction times 4, rounded to the nearest whole number (halves to even).
+int mixValue(float fraction) { return static_cast<int>(std::nearbyint(fraction * 4.0f)); }
+
+using Pair = std::array<char16_t, 2>;
+
+// A byte mixed with r as two table characters: the low part of the mix, then its high part
+// (0 to 4) times 8 plus r.
+Pair encodedPair(int byte, int r) {
+    const int mixed = byte ^ r;
+    return {kTable[mixed % kTableSize], kTable[8 * (mixed / kTableSize) + r]};
+}
+
 } // namespace
 
 QString EncodeText(const QString& Text, const std::function<float()>& random) {
     const QByteArray bytes = platform::toGbk(Text);
     QString out(bytes.size() * 2, Qt::Uninitialized);
-    QChar* o = out.data();
-    for (const char ch : bytes) {
-        const int b = static_cast<unsigned char>(ch);
-        // The fraction times 4 rounded to the nearest whole number, halves to even.
-        const int r = static_cast<int>(std::nearbyint(random() * 4.0f));
-        const int mixed = b ^ r;
-        *o++ = QChar(kTable[mixed % kTableSize]);
-        *o++ = QChar(kTable[8 * (mixed / kTableSize) + r]);
-    }
+    auto* o = reinterpret_cast<Pair*>(out.data());
+    for (const char ch : bytes)
+        *o++ = encodedPair(static_cast<unsigned char>(ch), mixValue(random()));
     return out;
 }
 
 QString EncodeText(const QString& Text) {
-    return EncodeText(Text, [] { return platform::Rnd(); });
+    // Each byte takes an 8-bit fraction from a 64-bit draw; the mix values keep their odds
+    // (0 and 4 half as often as 1 to 3). Both character pairs of every byte and mix value are
+    // precomputed, so the loop is a lookup and a store.
+    struct Tables {
+        std::array<uint8_t, 256> mix{};
+        std::array<std::array<Pair, 256>, 5> pairs{};
+    };
+    static const Tables kT = [] {
+        Tables t;
+        for (int i = 0; i < 256; ++i)
+            t.mix[i] = static_cast<uint8_t>(mixValue(static_cast<float>(i) / 256.0f));
+        for (int r = 0; r < 5; ++r)
+            for (int b = 0; b < 256; ++b)
+                t.pairs[r][b] = encodedPair(b, r);
+        return t;
+    }();
+    const QByteArray bytes = platform::toGbk(Text);
+    QString out(bytes.size() * 2, Qt::Uninitialized);
+    auto* o = reinterpret_cast<Pair*>(out.data());
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; i += 8) {
+        uint64_t bits = platform::RndBits();
+        const qsizetype end = std::min<qsizetype>(n, i + 8);
+        for (qsizetype j = i; j < end; ++j, bits >>= 8)
+            *o++ = kT.pairs[kT.mix[bits & 0xFF]][in[j]];
+    }
+    return out;
 }
 
 QString DecodeText(const QString& Text) {

@@ -85,53 +85,57 @@ quint16 gbkCode(char16_t unit) {
 
 QByteArray toGbk(QStringView text) {
     const Tables& t = tables();
-    QByteArray out;
-    out.reserve(text.size() * 2);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i].unicode();
+    QByteArray out(text.size() * 2, Qt::Uninitialized);
+    char* o = out.data();
+    const char16_t* in = text.utf16();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = in[i];
         if (u < 0x80) {
-            out.append(static_cast<char>(u));
+            *o++ = static_cast<char>(u);
             continue;
         }
-        if (QChar::isHighSurrogate(u) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode()))
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(in[i + 1]))
             ++i; // one character outside the code page, one "?"
         const quint16 code = QChar::isSurrogate(u) ? 0 : t.encode[u];
-        if (code == 0)
-            out.append('?');
-        else if (code < 0x100)
-            out.append(static_cast<char>(code));
-        else {
-            out.append(static_cast<char>(code >> 8));
-            out.append(static_cast<char>(code & 0xFF));
+        if (code == 0) {
+            *o++ = '?';
+        } else if (code < 0x100) {
+            *o++ = static_cast<char>(code);
+        } else {
+            *o++ = static_cast<char>(code >> 8);
+            *o++ = static_cast<char>(code & 0xFF);
         }
     }
+    out.truncate(o - out.constData());
     return out;
 }
 
 QString fromGbk(QByteArrayView bytes) {
     const Tables& t = tables();
-    QString out;
-    out.reserve(bytes.size());
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype n = bytes.size();
+    QString out(n, Qt::Uninitialized);
+    char16_t* o = reinterpret_cast<char16_t*>(out.data());
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     for (qsizetype i = 0; i < n; ++i) {
         const unsigned char b = p[i];
         if (b < 0x80) {
-            out.append(QChar(b));
+            *o++ = b;
             continue;
         }
         if (b >= kLeadFirst && b <= kLeadLast && i + 1 < n) {
             const unsigned char trail = p[i + 1];
             if (trail >= kTrailFirst && trail <= kTrailLast && trail != 0x7F) {
                 const char16_t u = t.pair[(b - kLeadFirst) * kTrailCount + (trail - kTrailFirst)];
-                out.append(u != 0 ? QChar(u) : QChar(u'?'));
+                *o++ = u != 0 ? u : u'?';
                 ++i;
                 continue;
             }
         }
         const char16_t u = t.single[b];
-        out.append(u != 0 ? QChar(u) : QChar(u'?'));
+        *o++ = u != 0 ? u : u'?';
     }
+    out.truncate(o - reinterpret_cast<const char16_t*>(out.constData()));
     return out;
 }
 

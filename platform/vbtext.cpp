@@ -10,7 +10,6 @@
 #include <cstring>
 #include <limits>
 #include <optional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -237,8 +236,38 @@ QString fixedText(double value, int significant, int decimals) {
     return out;
 }
 
-std::mt19937& generator() {
-    static std::mt19937 g(5489u);
+// xoshiro256**: small and fast enough that the transport codec can draw a value per byte.
+class Generator {
+public:
+    explicit Generator(uint64_t seed) { reseed(seed); }
+    void reseed(uint64_t seed) {
+        for (uint64_t& word : m_s) { // splitmix64 spreads the seed over the state
+            seed += 0x9E3779B97F4A7C15ull;
+            uint64_t z = seed;
+            z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+            z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+            word = z ^ (z >> 31);
+        }
+    }
+    uint64_t next() {
+        const uint64_t result = rotl(m_s[1] * 5, 7) * 9;
+        const uint64_t t = m_s[1] << 17;
+        m_s[2] ^= m_s[0];
+        m_s[3] ^= m_s[1];
+        m_s[1] ^= m_s[2];
+        m_s[0] ^= m_s[3];
+        m_s[2] ^= t;
+        m_s[3] = rotl(m_s[3], 45);
+        return result;
+    }
+
+private:
+    static uint64_t rotl(uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+    uint64_t m_s[4];
+};
+
+Generator& generator() {
+    static Generator g(5489u);
     return g;
 }
 
@@ -318,17 +347,19 @@ QString formatFixed(float value, int decimals) {
 }
 
 float Rnd() {
-    return static_cast<float>(generator()() >> 8) * (1.0f / 16777216.0f);
+    return static_cast<float>(generator().next() >> 40) * (1.0f / 16777216.0f);
 }
 
 // Like the classic generator, reseeding from the clock mixes the clock into the current state, so
 // two reseeds within the same clock tick still give different numbers.
 void Randomize() {
     const qint64 ms = QDateTime::currentMSecsSinceEpoch();
-    generator().seed(generator()() ^ static_cast<uint32_t>(ms ^ (ms >> 32)));
+    generator().reseed(generator().next() ^ static_cast<uint64_t>(ms));
 }
 
-void Randomize(uint32_t seed) { generator().seed(seed); }
+uint64_t RndBits() { return generator().next(); }
+
+void Randomize(uint32_t seed) { generator().reseed(seed); }
 
 QDateTime zeroDate() { return naiveDateTime(QDate(1899, 12, 30)); }
 

@@ -41,6 +41,8 @@ namespace platform {
 // Random fraction in [0, 1) from the program's one generator. Randomize() mixes the clock into it;
 // Randomize(seed) restarts it at a fixed point, for repeatable tests.
 [[nodiscard]] float Rnd();
+// 64 random bits from the same generator, for callers that need many small random values.
+[[nodiscard]] uint64_t RndBits();
 void Randomize();
 void Randomize(uint32_t seed);
 
