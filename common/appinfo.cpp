@@ -5,3 +5,20 @@
 QStringList configHosts() {
     return QString::fromLatin1(BRELTO_CONFIG_HOSTS).split(u';', Qt::SkipEmptyParts);
 }
+
+#include <QCoreApplication>
+
+namespace {
+QString& folderOverride() {
+    static QString f;
+    return f;
+}
+} // namespace
+
+QString programFolder() {
+    if (!folderOverride().isEmpty())
+        return folderOverride();
+    return QCoreApplication::instance() != nullptr ? QCoreApplication::applicationDirPath() : QString();
+}
+
+void setProgramFolder(const QString& folder) { folderOverride() = folder; }

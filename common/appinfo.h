@@ -13,3 +13,11 @@ inline QString ClientId;
 
 // The three configuration hosts, two primary ones and the mirror, as built in.
 [[nodiscard]] QStringList configHosts();
+
+// The folder of the running program: settings, log, sounds, icons and update files live there.
+// Tests point it at a temporary folder.
+[[nodiscard]] QString programFolder();
+void setProgramFolder(const QString& folder);
+
+// The service's own domain; log lines name its hosts without it.
+inline constexpr char kServiceDomain[] = BRELTO_SERVICE_DOMAIN;
