@@ -21,3 +21,6 @@ void setProgramFolder(const QString& folder);
 
 // The service's own domain; log lines name its hosts without it.
 inline constexpr char kServiceDomain[] = BRELTO_SERVICE_DOMAIN;
+
+// The program's title, as its windows and boxes show it.
+inline constexpr char16_t kProgramTitle[] = u"Quillor";
