@@ -20,6 +20,13 @@ void SetIni(const QString& Key, const QString& Value) {
     (void)platform::writeProfileString(settingsFilePath(), kSection, Key, Value);
 }
 
+void SetIniMany(const QList<QPair<QString, QString>>& KeyValues) {
+    (void)platform::editProfile(settingsFilePath(), [&](platform::IniDocument& doc) {
+        for (const auto& [k, v] : KeyValues)
+            doc.setValue(kSection, k, v);
+    });
+}
+
 void RemoveIni(const QString& Key) {
     (void)platform::writeProfileString(settingsFilePath(), kSection, Key, std::nullopt);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
 
 // The settings file: "set.ini" in the program folder, section "Main Set".
@@ -8,6 +10,8 @@
 [[nodiscard]] QString GetIni(const QString& Key);
 // Writes Value under Key, creating what is missing; an empty Value keeps the key with no value.
 void SetIni(const QString& Key, const QString& Value);
+// Several keys in one replacement of the file: they land together or not at all.
+void SetIniMany(const QList<QPair<QString, QString>>& KeyValues);
 // Takes Key out of the file.
 void RemoveIni(const QString& Key);
 
