@@ -1,0 +1,94 @@
+#include "simservice/simservice.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+#include <QTimer>
+
+#include <csignal>
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int) {
+    stopRequested = 1;
+}
+
+bool readPort(const QString& text, quint16& port) {
+    bool ok = false;
+    const uint v = text.toUInt(&ok);
+    if (!ok || v > 65535) return false;
+    port = static_cast<quint16>(v);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("brelto-simservice"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("The simulated quote service: configuration, data servers and fault control "
+                       "on 127.0.0.1."));
+    parser.addHelpOption();
+    const QCommandLineOption httpPortOption(QStringLiteral("http-port"),
+                                            QStringLiteral("HTTP port (0 picks a free one)."),
+                                            QStringLiteral("port"), QStringLiteral("18631"));
+    const QCommandLineOption userPortOption(QStringLiteral("user-port"),
+                                            QStringLiteral("Port of the TCP user server."),
+                                            QStringLiteral("port"), QStringLiteral("18632"));
+    const QCommandLineOption seedOption(QStringLiteral("seed"),
+                                        QStringLiteral("Seed of the simulated market."),
+                                        QStringLiteral("seed"), QStringLiteral("1"));
+    const QCommandLineOption delayOption(
+        QStringLiteral("fault-delay-ms"),
+        QStringLiteral("How long the delay fault holds an answer back."), QStringLiteral("ms"),
+        QStringLiteral("25000"));
+    parser.addOptions({httpPortOption, userPortOption, seedOption, delayOption});
+    parser.process(app);
+
+    QTextStream err(stderr);
+    SimService::Options options;
+    bool seedOk = false;
+    bool delayOk = false;
+    options.seed = parser.value(seedOption).toUInt(&seedOk);
+    options.faultDelayMs = parser.value(delayOption).toInt(&delayOk);
+    if (!readPort(parser.value(httpPortOption), options.httpPort) ||
+        !readPort(parser.value(userPortOption), options.userPort) || !seedOk || !delayOk ||
+        options.faultDelayMs < 0) {
+        err << "brelto-simservice: ports are 0..65535, the seed and the delay whole numbers\n";
+        return 2;
+    }
+
+    SimService service(options);
+    if (!service.start()) {
+        err << "brelto-simservice: cannot listen on 127.0.0.1:" << options.httpPort << '\n';
+        return 1;
+    }
+
+    QTextStream out(stdout);
+    out << "seed: " << options.seed << '\n';
+    out << "config: " << service.configUrl() << '\n';
+    out << "config (mirror): " << service.mirrorConfigUrl() << '\n';
+    for (const QString& url : service.servedDataUrls())
+        out << "data server: " << url << '\n';
+    out << "fault control: " << service.baseUrl()
+        << "sim/fault?path=/data1/get.shtml&endpoint=snapshot&mode=garbage (reset: "
+        << service.baseUrl() << "sim/fault?reset=1)\n";
+    out << "user server: 127.0.0.1:" << service.userPort() << " is not served yet\n";
+    out.flush();
+
+    // The handler only raises a flag; the event loop notices it and shuts down in order.
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
+    QTimer stopWatch;
+    QObject::connect(&stopWatch, &QTimer::timeout, &app, [] {
+        if (stopRequested != 0) QCoreApplication::quit();
+    });
+    stopWatch.start(100);
+
+    return app.exec();
+}

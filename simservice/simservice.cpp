@@ -1,0 +1,422 @@
+#include "simservice/simservice.h"
+
+#include "common/appinfo.h"
+#include "common/textcodec.h"
+#include "platform/clock.h"
+#include "platform/gbk.h"
+#include "platform/vbtext.h"
+
+#include <QHostAddress>
+#include <QHttpServerRequest>
+#include <QPointer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <array>
+
+namespace {
+
+const QString kConfigPath = QStringLiteral("/cons/config.txt");
+const QString kMirrorConfigPath = QStringLiteral("/brelto/cons/config.txt");
+const QString kAdminPath = QStringLiteral("/sim/fault");
+// The data servers as listed; a "do.asp" entry is also served as "get.shtml", the form the client
+// turns its first choice into.
+const std::array<QString, 3> kDataPaths = {QStringLiteral("/data1/do.asp"),
+                                           QStringLiteral("/data2/get.shtml"),
+                                           QStringLiteral("/data3/do.asp")};
+
+constexpr qsizetype kRequestLogLimit = 10000;
+// The service breaks its encoded answers into lines, as its mail-style encoder always did; the
+// client removes the breaks before decoding.
+constexpr qsizetype kLineLength = 76;
+
+QString asGetShtml(const QString& path) {
+    QString p = path;
+    return p.replace(QStringLiteral("do.asp"), QStringLiteral("get.shtml"));
+}
+
+bool isDataPath(const QString& path) {
+    for (const QString& p : kDataPaths)
+        if (path == p || path == asGetShtml(p)) return true;
+    return false;
+}
+
+QByteArray reasonPhrase(int status) {
+    switch (status) {
+    case 200:
+        return "OK";
+    case 400:
+        return "Bad Request";
+    case 404:
+        return "Not Found";
+    default:
+        return "Unknown";
+    }
+}
+
+const std::array<std::pair<SimService::Endpoint, const char*>, 7> kEndpointNames = {{
+    {SimService::Endpoint::Any, "any"},
+    {SimService::Endpoint::Config, "config"},
+    {SimService::Endpoint::Clock, "clock"},
+    {SimService::Endpoint::Snapshot, "snapshot"},
+    {SimService::Endpoint::Intraday, "intraday"},
+    {SimService::Endpoint::TenDay, "tenday"},
+    {SimService::Endpoint::Year, "year"},
+}};
+
+const std::array<std::pair<SimService::Fault, const char*>, 6> kFaultNames = {{
+    {SimService::Fault::None, "none"},
+    {SimService::Fault::Empty, "empty"},
+    {SimService::Fault::Garbage, "garbage"},
+    {SimService::Fault::NotFound, "404"},
+    {SimService::Fault::Delay, "delay"},
+    {SimService::Fault::Close, "close"},
+}};
+
+// A rule's path key without a trailing "/", so "/data1/" and "/data1" are the same folder.
+QString normalisedKey(const QString& path) {
+    QString key = path.trimmed();
+    while (key.size() > 1 && key.endsWith(u'/'))
+        key.chop(1);
+    return key;
+}
+
+} // namespace
+
+SimService::SimService(Options options, QObject* parent)
+    : QAbstractHttpServer(parent), options_(std::move(options)), market_(options_.seed),
+      codecRandom_(options_.seed) {}
+
+bool SimService::start() {
+    port_ = listen(QHostAddress(QHostAddress::LocalHost), options_.httpPort);
+    return port_ != 0;
+}
+
+QString SimService::baseUrl() const {
+    return QStringLiteral("http://127.0.0.1:%1/").arg(port_);
+}
+
+QString SimService::configUrl() const {
+    return baseUrl() + kConfigPath.mid(1);
+}
+
+QString SimService::mirrorConfigUrl() const {
+    return baseUrl() + kMirrorConfigPath.mid(1);
+}
+
+QStringList SimService::dataServerUrls() const {
+    QStringList urls;
+    for (const QString& p : kDataPaths)
+        urls << baseUrl() + p.mid(1);
+    return urls;
+}
+
+QStringList SimService::servedDataUrls() const {
+    QStringList urls;
+    for (const QString& p : kDataPaths) {
+        urls << baseUrl() + p.mid(1);
+        if (asGetShtml(p) != p) urls << baseUrl() + asGetShtml(p).mid(1);
+    }
+    return urls;
+}
+
+QString SimService::configText() const {
+    const QString b = baseUrl();
+    const QString user = QStringLiteral("127.0.0.1:%1").arg(options_.userPort);
+    QString servers;
+    for (const QString& url : dataServerUrls())
+        servers += url + u'|';
+    const QStringList lines = {
+        // The client finds a key only after a line feed, so the first line is a title.
+        QStringLiteral("[BRELTO]"),
+        QStringLiteral("mainurl=") + b,
+        QStringLiteral("server=") + servers,
+        QStringLiteral("user=") + user,
+        QStringLiteral("userserver=127.0.0.1"),
+        QStringLiteral("userport=%1").arg(options_.userPort),
+        QStringLiteral("helloallid=300"),
+        QStringLiteral("VIPCheckAll=30"),
+        QStringLiteral("UserDo=1"),
+        QStringLiteral("tipstr=黄金,非农|美元,美联储"),
+        QStringLiteral("new=") + platform::singleText(AppVer),
+        QStringLiteral("close=,1.0,2.0,"),
+        QStringLiteral("Logintype=0"),
+        QStringLiteral("newspath=") + b + QStringLiteral("soft/news.asp"),
+        QStringLiteral("sjurl=") + b + QStringLiteral("web/data.asp"),
+        QStringLiteral("jjurl=") + b + QStringLiteral("web/account.asp"),
+        QStringLiteral("smsurl=") + b + QStringLiteral("web/sms.asp"),
+        QStringLiteral("bakweb=") + b + QStringLiteral("web/quote.asp"),
+        QStringLiteral("bbsurl=") + b + QStringLiteral("bbs/"),
+        QStringLiteral("newdomain=") + b + QStringLiteral("news/show.asp?id="),
+        QStringLiteral("bbdomain=") + b + QStringLiteral("bobao/show.asp?id="),
+        QStringLiteral("etf=") + b + QStringLiteral("web/etf.asp?t=gold"),
+        QStringLiteral("byetf=") + b + QStringLiteral("web/etf.asp?t=silver"),
+        QStringLiteral("botturl=") + b + QStringLiteral("ad/bottom.asp"),
+        QStringLiteral("adurlheight=900"),
+        QStringLiteral("dl=") + b + QStringLiteral("soft/brelto"),
+        QStringLiteral("[/BRELTO]"),
+    };
+    // Every entry, the last included, ends with CR LF: the client reads a value up to a CR.
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+QDateTime SimService::now() const {
+    QDateTime t = options_.now ? options_.now() : platform::pcNow();
+    return t.isValid() ? t : platform::pcNow();
+}
+
+void SimService::setFault(const QString& path, Endpoint endpoint, Fault fault, int times) {
+    const auto key = std::make_pair(normalisedKey(path), endpoint);
+    if (fault == Fault::None || times == 0)
+        faults_.erase(key);
+    else
+        faults_[key] = Rule{fault, times < 0 ? -1 : times};
+}
+
+void SimService::clearFaults() {
+    faults_.clear();
+}
+
+SimService::Fault SimService::takeFault(const QString& path, std::optional<Endpoint> endpoint) {
+    QStringList keys{path};
+    for (qsizetype cut = path.lastIndexOf(u'/'); cut > 0; cut = path.lastIndexOf(u'/', cut - 1))
+        keys << path.left(cut);
+    keys << QStringLiteral("*");
+    for (const QString& key : keys) {
+        for (const std::optional<Endpoint> e : {endpoint, std::optional<Endpoint>(Endpoint::Any)}) {
+            if (!e) continue;
+            const auto it = faults_.find(std::make_pair(key, *e));
+            if (it == faults_.end()) continue;
+            const Fault fault = it->second.fault;
+            if (it->second.remaining > 0 && --it->second.remaining == 0) faults_.erase(it);
+            return fault;
+        }
+    }
+    return Fault::None;
+}
+
+std::optional<SimService::Endpoint> SimService::endpointFromName(QStringView name) {
+    if (name == u"*") return Endpoint::Any;
+    for (const auto& [e, n] : kEndpointNames)
+        if (name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0) return e;
+    return std::nullopt;
+}
+
+std::optional<SimService::Fault> SimService::faultFromName(QStringView name) {
+    if (name.compare(u"notfound", Qt::CaseInsensitive) == 0) return Fault::NotFound;
+    for (const auto& [f, n] : kFaultNames)
+        if (name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0) return f;
+    return std::nullopt;
+}
+
+QString SimService::endpointName(Endpoint e) {
+    for (const auto& [v, n] : kEndpointNames)
+        if (v == e) return QLatin1String(n);
+    return {};
+}
+
+QString SimService::faultName(Fault f) {
+    for (const auto& [v, n] : kFaultNames)
+        if (v == f) return QLatin1String(n);
+    return {};
+}
+
+SimService::Answer SimService::encoded(const QString& plain) const {
+    Answer a;
+    if (plain.isEmpty()) return a;
+    std::uniform_real_distribution<float> fraction(0.0f, 1.0f);
+    // Our own generator: a client in the same process keeps its random sequence to itself.
+    const QString code = EncodeText(plain, [this, &fraction] { return fraction(codecRandom_); });
+    QString wrapped;
+    wrapped.reserve(code.size() + code.size() / kLineLength * 2 + 2);
+    for (qsizetype i = 0; i < code.size(); i += kLineLength) {
+        if (i > 0) wrapped += QStringLiteral("\r\n");
+        wrapped += QStringView(code).mid(i, kLineLength);
+    }
+    a.body = platform::toGbk(wrapped);
+    return a;
+}
+
+SimService::Answer SimService::notFound() {
+    Answer a;
+    a.status = 404;
+    a.contentType = "text/html; charset=gb2312";
+    a.body = platform::toGbk(
+        u"<html><head><title>404 - 找不到文件或目录</title></head><body>"
+        u"<h2>404 - "
+        u"找不到文件或目录。</h2><p>您要查找的资源可能已被删除、已更改名称或者暂时不可用。</p>"
+        u"</body></html>");
+    return a;
+}
+
+// A server-side error text in place of an answer: blanks and characters outside the transport
+// table, so it can never decode.
+SimService::Answer SimService::garbage() {
+    Answer a;
+    a.body = platform::toGbk(u"数据库连接错误 #-2147467259: 服务器忙, 请稍后再试 (0x80004005) ~!@");
+    return a;
+}
+
+SimService::Answer SimService::dataAnswer(const QUrlQuery& query,
+                                          std::optional<Endpoint>& endpoint) const {
+    const QDateTime t = now();
+    if (query.hasQueryItem(QStringLiteral("t"))) {
+        if (query.queryItemValue(QStringLiteral("t")) != u"6") return {};
+        endpoint = Endpoint::Clock;
+        Answer a;
+        a.body = platform::toGbk(SimMarket::clockText(t));
+        return a;
+    }
+    const QString m = query.queryItemValue(QStringLiteral("m"), QUrl::FullyDecoded);
+    if (m == u"now-price") {
+        endpoint = Endpoint::Snapshot;
+        return encoded(market_.snapshotText(t));
+    }
+    if (m.startsWith(u"P365-")) {
+        endpoint = Endpoint::Year;
+        return encoded(market_.yearText(m.mid(5), t));
+    }
+    if (m.startsWith(u"P10-")) {
+        endpoint = Endpoint::TenDay;
+        return encoded(market_.tenDayText(m.mid(4), t));
+    }
+    if (m.startsWith(u"P-")) {
+        endpoint = Endpoint::Intraday;
+        return encoded(market_.intradayText(m.mid(2), t));
+    }
+    return {};
+}
+
+QString SimService::faultListing() const {
+    QString out = QStringLiteral("fault delay %1 ms\r\n").arg(options_.faultDelayMs);
+    for (const auto& [key, rule] : faults_) {
+        out += QStringLiteral("%1 %2 %3")
+                   .arg(key.first, endpointName(key.second), faultName(rule.fault));
+        if (rule.remaining > 0) out += QStringLiteral(" times=%1").arg(rule.remaining);
+        out += QStringLiteral("\r\n");
+    }
+    return out;
+}
+
+// "/sim/fault?path=P&endpoint=E&mode=M[&times=N]", "/sim/fault?delayms=N", "/sim/fault?reset=1";
+// with no query it lists the rules in force.
+SimService::Answer SimService::adminAnswer(const QUrlQuery& query) {
+    auto refuse = [](const QString& why) {
+        Answer a;
+        a.status = 400;
+        a.body = platform::toGbk(why + QStringLiteral("\r\n"));
+        return a;
+    };
+    auto value = [&query](const char* key) {
+        return query.queryItemValue(QLatin1String(key), QUrl::FullyDecoded);
+    };
+    if (query.hasQueryItem(QStringLiteral("reset"))) clearFaults();
+    if (query.hasQueryItem(QStringLiteral("delayms"))) {
+        bool ok = false;
+        const int ms = value("delayms").toInt(&ok);
+        if (!ok || ms < 0)
+            return refuse(QStringLiteral("delayms must be a whole number of milliseconds"));
+        setFaultDelayMs(ms);
+    }
+    if (query.hasQueryItem(QStringLiteral("mode"))) {
+        const auto fault = faultFromName(value("mode"));
+        if (!fault)
+            return refuse(
+                QStringLiteral("unknown mode; use none, empty, garbage, 404, delay or close"));
+        const QString endpointText = query.hasQueryItem(QStringLiteral("endpoint"))
+                                         ? value("endpoint")
+                                         : QStringLiteral("any");
+        const auto endpoint = endpointFromName(endpointText);
+        if (!endpoint)
+            return refuse(QStringLiteral(
+                "unknown endpoint; use any, config, clock, snapshot, intraday, tenday or year"));
+        QString path = value("path");
+        if (path.isEmpty()) path = QStringLiteral("*");
+        if (path != u"*" && !path.startsWith(u'/'))
+            return refuse(QStringLiteral("path must be \"*\" or start with \"/\""));
+        int times = -1;
+        if (query.hasQueryItem(QStringLiteral("times"))) {
+            bool ok = false;
+            times = value("times").toInt(&ok);
+            if (!ok || times < 1)
+                return refuse(QStringLiteral("times must be a positive whole number"));
+        }
+        setFault(path, *endpoint, *fault, times);
+    }
+    Answer a;
+    a.body = platform::toGbk(faultListing());
+    return a;
+}
+
+void SimService::writeAnswer(QTcpSocket* socket, const Answer& answer) {
+    QByteArray out = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' +
+                     reasonPhrase(answer.status) + "\r\n";
+    out += "Content-Type: " + answer.contentType + "\r\n";
+    out += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
+    out += "Cache-Control: no-cache\r\n";
+    // One request per connection: a dropped or delayed answer then never strands a reused link.
+    out += "Connection: close\r\n\r\n";
+    out += answer.body;
+    socket->write(out);
+    // Closed from the event loop, not from inside the request handling that owns the socket.
+    QTimer::singleShot(0, socket, [socket] { socket->disconnectFromHost(); });
+}
+
+bool SimService::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
+    const QUrl url = request.url();
+    const QString path = url.path();
+    const QUrlQuery query(url);
+    const QString target = url.hasQuery() ? path + u'?' + url.query() : path;
+    requests_ << target;
+    if (requests_.size() > kRequestLogLimit) requests_.removeFirst();
+    emit requestServed(target);
+
+    if (path == kAdminPath) {
+        writeAnswer(socket, adminAnswer(query));
+        return true;
+    }
+
+    std::optional<Endpoint> endpoint;
+    Answer answer;
+    if (path == kConfigPath || path == kMirrorConfigPath) {
+        endpoint = Endpoint::Config;
+        answer = encoded(configText());
+    } else if (isDataPath(path)) {
+        answer = dataAnswer(query, endpoint);
+    } else {
+        writeAnswer(socket, notFound());
+        return true;
+    }
+
+    switch (takeFault(path, endpoint)) {
+    case Fault::None:
+        writeAnswer(socket, answer);
+        break;
+    case Fault::Empty:
+        writeAnswer(socket, Answer{});
+        break;
+    case Fault::Garbage:
+        writeAnswer(socket, garbage());
+        break;
+    case Fault::NotFound:
+        writeAnswer(socket, notFound());
+        break;
+    case Fault::Delay: {
+        // The right answer, but only after the client has given up; the socket may be gone by then.
+        QPointer<QTcpSocket> guard(socket);
+        QTimer::singleShot(options_.faultDelayMs, this, [guard, answer] {
+            if (guard && guard->state() == QAbstractSocket::ConnectedState)
+                writeAnswer(guard, answer);
+        });
+        break;
+    }
+    case Fault::Close:
+        QTimer::singleShot(0, socket, [socket] { socket->abort(); });
+        break;
+    }
+    return true;
+}
+
+void SimService::missingHandler(const QHttpServerRequest&, QTcpSocket* socket) {
+    writeAnswer(socket, notFound());
+}

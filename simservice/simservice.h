@@ -1,0 +1,115 @@
+#pragma once
+
+#include "simservice/simmarket.h"
+
+#include <QAbstractHttpServer>
+#include <QDateTime>
+#include <QStringList>
+#include <QUrlQuery>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <random>
+#include <utility>
+
+class QTcpSocket;
+
+// The simulated web service on one HTTP port of 127.0.0.1: the configuration text (primary and
+// mirror paths), three data servers (clock, quote snapshot, three-day, ten-day and one-year
+// histories) and an admin path that makes any of them misbehave. Runs on the caller's thread and
+// never blocks it, so a client in the same process can fetch from it while it waits.
+class SimService : public QAbstractHttpServer {
+    Q_OBJECT
+
+public:
+    // What a request asks for; Any in a fault rule stands for every one of them.
+    enum class Endpoint { Any, Config, Clock, Snapshot, Intraday, TenDay, Year };
+    // How an endpoint misbehaves: an empty body, a body that is not in the transport code, an
+    // HTTP 404 with an HTML page, the right answer only after the fault delay, or the connection
+    // dropped without an answer.
+    enum class Fault { None, Empty, Garbage, NotFound, Delay, Close };
+
+    struct Options {
+        quint16 httpPort = 18631; // 0 picks a free port
+        quint16 userPort = 18632; // named in the configuration; not served yet
+        uint32_t seed = 1;
+        std::function<QDateTime()> now; // the service clock; empty: platform::pcNow
+        int faultDelayMs = 25000;       // longer than the client's 20-second time-out
+    };
+
+    explicit SimService(Options options, QObject* parent = nullptr);
+    explicit SimService(QObject* parent = nullptr) : SimService(Options{}, parent) {}
+
+    // Listens on 127.0.0.1; false when the port cannot be had.
+    bool start();
+    quint16 httpPort() const { return port_; }
+    quint16 userPort() const { return options_.userPort; }
+
+    QString baseUrl() const; // "http://127.0.0.1:P/"
+    QString configUrl() const;
+    QString mirrorConfigUrl() const;
+    // The data servers as the configuration lists them.
+    QStringList dataServerUrls() const;
+    // Every data-server address that answers: the listed ones and the "get.shtml" form of each
+    // "do.asp" entry, the form the client uses for the entry it starts from.
+    QStringList servedDataUrls() const;
+    // The configuration text before the transport code.
+    QString configText() const;
+
+    QDateTime now() const;
+    const SimMarket& market() const { return market_; }
+
+    // A fault rule for a path: an exact path ("/data1/get.shtml"), a folder ("/data1", which
+    // covers every path below it) or "*". The narrowest rule wins: exact path before folder
+    // before "*", a named endpoint before Any. times > 0 spends the rule after that many
+    // requests; Fault::None removes the rule. A client's HTTP stack may resend a request whose
+    // connection was dropped, so a spent Close rule can still end in a good answer to that call.
+    void setFault(const QString& path, Endpoint endpoint, Fault fault, int times = -1);
+    void clearFaults();
+    void setFaultDelayMs(int ms) { options_.faultDelayMs = ms; }
+    int faultDelayMs() const { return options_.faultDelayMs; }
+
+    // Path and query of every request served, oldest first (the newest 10000).
+    QStringList requestLog() const { return requests_; }
+    void clearRequestLog() { requests_.clear(); }
+
+    static std::optional<Endpoint> endpointFromName(QStringView name);
+    static std::optional<Fault> faultFromName(QStringView name);
+    static QString endpointName(Endpoint e);
+    static QString faultName(Fault f);
+
+signals:
+    void requestServed(const QString& target);
+
+protected:
+    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
+    void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
+
+private:
+    struct Answer {
+        int status = 200;
+        QByteArray contentType = "text/plain; charset=gb2312";
+        QByteArray body;
+    };
+    struct Rule {
+        Fault fault;
+        int remaining; // -1: until removed
+    };
+
+    Answer dataAnswer(const QUrlQuery& query, std::optional<Endpoint>& endpoint) const;
+    Answer adminAnswer(const QUrlQuery& query);
+    Answer encoded(const QString& plain) const;
+    static Answer notFound();
+    static Answer garbage();
+    Fault takeFault(const QString& path, std::optional<Endpoint> endpoint);
+    QString faultListing() const;
+    static void writeAnswer(QTcpSocket* socket, const Answer& answer);
+
+    Options options_;
+    SimMarket market_;
+    quint16 port_ = 0;
+    std::map<std::pair<QString, Endpoint>, Rule> faults_;
+    QStringList requests_;
+    mutable std::mt19937 codecRandom_;
+};
