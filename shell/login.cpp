@@ -8,6 +8,12 @@
 #include "shell/configstate.h"
 
 #include <QStringList>
+#include <QSysInfo>
+
+QString makeClientId() {
+    const QByteArray machine = QSysInfo::machineUniqueId();
+    return Md5Hex(QString::fromLatin1(machine) + u'|' + qEnvironmentVariable("USER"), 32, false).left(20);
+}
 
 QString loginRequestUrl() { return SiteUrl + QStringLiteral("soft/doing.asp"); }
 

@@ -12,6 +12,9 @@ inline QString CaptchaCode;
 // A log-out sent the user back to the login window; the next login answer clears it.
 inline bool LogoutPending = false;
 
+// A stable opaque identifier of this user on this machine, at most 20 characters.
+[[nodiscard]] QString makeClientId();
+
 // The form body of the login request (before the HTTP helper's own encoding).
 [[nodiscard]] QString loginRequestBody(const QString& user, const QString& password);
 [[nodiscard]] QString loginRequestUrl();

@@ -2,9 +2,14 @@
 
 #include <QString>
 
+#include <cstdint>
+
 // The logged-in user, set by the login and cleared at log-out.
 inline bool LoggedIn = false;
 inline QString UserName;
-inline QString UserId;
+inline int32_t UserId = 0;
 inline QString SessionId;
 inline bool IsVip = false; // membership: live push link, longer chart ranges, stored alerts
+
+// The main window has finished its start-up and not yet shut down.
+inline bool MainStarted = false;

@@ -19,6 +19,9 @@ namespace {
 const QString kConfigPath = QStringLiteral("/cons/config.txt");
 const QString kMirrorConfigPath = QStringLiteral("/brelto/cons/config.txt");
 const QString kAdminPath = QStringLiteral("/sim/fault");
+const QString kLoginAdminPath = QStringLiteral("/sim/login");
+const QString kLoginPath = QStringLiteral("/soft/doing.asp");
+const QString kCaptchaPath = QStringLiteral("/user/getcode.asp");
 // The data servers as listed; a "do.asp" entry is also served as "get.shtml", the form the client
 // turns its first choice into.
 const std::array<QString, 3> kDataPaths = {QStringLiteral("/data1/do.asp"),
@@ -54,7 +57,7 @@ QByteArray reasonPhrase(int status) {
     }
 }
 
-const std::array<std::pair<SimService::Endpoint, const char*>, 7> kEndpointNames = {{
+const std::array<std::pair<SimService::Endpoint, const char*>, 9> kEndpointNames = {{
     {SimService::Endpoint::Any, "any"},
     {SimService::Endpoint::Config, "config"},
     {SimService::Endpoint::Clock, "clock"},
@@ -62,6 +65,8 @@ const std::array<std::pair<SimService::Endpoint, const char*>, 7> kEndpointNames
     {SimService::Endpoint::Intraday, "intraday"},
     {SimService::Endpoint::TenDay, "tenday"},
     {SimService::Endpoint::Year, "year"},
+    {SimService::Endpoint::Login, "login"},
+    {SimService::Endpoint::Captcha, "captcha"},
 }};
 
 const std::array<std::pair<SimService::Fault, const char*>, 6> kFaultNames = {{
@@ -84,7 +89,7 @@ QString normalisedKey(const QString& path) {
 } // namespace
 
 SimService::SimService(Options options, QObject* parent)
-    : QAbstractHttpServer(parent), options_(std::move(options)), market_(options_.seed),
+    : QAbstractHttpServer(parent), options_(std::move(options)), market_(options_.seed), accounts_(options_.seed),
       codecRandom_(options_.seed) {}
 
 bool SimService::start() {
@@ -221,12 +226,16 @@ QString SimService::faultName(Fault f) {
     return {};
 }
 
-SimService::Answer SimService::encoded(const QString& plain) const {
+SimService::Answer SimService::encoded(const QString& plain, bool wrapLines) const {
     Answer a;
     if (plain.isEmpty()) return a;
     std::uniform_real_distribution<float> fraction(0.0f, 1.0f);
     // Our own generator: a client in the same process keeps its random sequence to itself.
     const QString code = EncodeText(plain, [this, &fraction] { return fraction(codecRandom_); });
+    if (!wrapLines) {
+        a.body = platform::toGbk(code);
+        return a;
+    }
     QString wrapped;
     wrapped.reserve(code.size() + code.size() / kLineLength * 2 + 2);
     for (qsizetype i = 0; i < code.size(); i += kLineLength) {
@@ -376,9 +385,33 @@ bool SimService::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
         return true;
     }
 
+    if (path == kLoginAdminPath) {
+        // "/sim/login?force=TE" makes every login answer that status; "force=" ends it.
+        if (query.hasQueryItem(QStringLiteral("force")))
+            accounts_.forceStatus(query.queryItemValue(QStringLiteral("force")).toUpper());
+        Answer a;
+        a.body = platform::toGbk(QStringLiteral("forced login status: ") + accounts_.forcedStatus() +
+                                 QStringLiteral("\r\ncode: ") + accounts_.currentCode() + QStringLiteral("\r\n"));
+        writeAnswer(socket, a);
+        return true;
+    }
+
     std::optional<Endpoint> endpoint;
     Answer answer;
-    if (path == kConfigPath || path == kMirrorConfigPath) {
+    if (path == kLoginPath) {
+        endpoint = Endpoint::Login;
+        // An answer with a "|" goes out as it is; the status answers are scrambled, in one line:
+        // the client decodes them without taking line breaks out.
+        const QString reply = accounts_.loginAnswer(request.body());
+        if (reply.contains(u'|'))
+            answer.body = platform::toGbk(reply);
+        else
+            answer = encoded(reply, false);
+    } else if (path == kCaptchaPath) {
+        endpoint = Endpoint::Captcha;
+        answer.contentType = "image/gif";
+        answer.body = accounts_.codePicture();
+    } else if (path == kConfigPath || path == kMirrorConfigPath) {
         endpoint = Endpoint::Config;
         answer = encoded(configText());
     } else if (isDataPath(path)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "simservice/simaccounts.h"
 #include "simservice/simmarket.h"
 
 #include <QAbstractHttpServer>
@@ -24,7 +25,7 @@ class SimService : public QAbstractHttpServer {
 
 public:
     // What a request asks for; Any in a fault rule stands for every one of them.
-    enum class Endpoint { Any, Config, Clock, Snapshot, Intraday, TenDay, Year };
+    enum class Endpoint { Any, Config, Clock, Snapshot, Intraday, TenDay, Year, Login, Captcha };
     // How an endpoint misbehaves: an empty body, a body that is not in the transport code, an
     // HTTP 404 with an HTML page, the right answer only after the fault delay, or the connection
     // dropped without an answer.
@@ -59,6 +60,8 @@ public:
 
     QDateTime now() const;
     const SimMarket& market() const { return market_; }
+    // The test accounts, the verification code and the forced login status.
+    SimAccounts& accounts() { return accounts_; }
 
     // A fault rule for a path: an exact path ("/data1/get.shtml"), a folder ("/data1", which
     // covers every path below it) or "*". The narrowest rule wins: exact path before folder
@@ -99,7 +102,7 @@ private:
 
     Answer dataAnswer(const QUrlQuery& query, std::optional<Endpoint>& endpoint) const;
     Answer adminAnswer(const QUrlQuery& query);
-    Answer encoded(const QString& plain) const;
+    Answer encoded(const QString& plain, bool wrapLines = true) const;
     static Answer notFound();
     static Answer garbage();
     Fault takeFault(const QString& path, std::optional<Endpoint> endpoint);
@@ -108,6 +111,7 @@ private:
 
     Options options_;
     SimMarket market_;
+    SimAccounts accounts_;
     quint16 port_ = 0;
     std::map<std::pair<QString, Endpoint>, Rule> faults_;
     QStringList requests_;

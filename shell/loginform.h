@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/forms.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QTimer;
+class SkinButton;
+
+// The start window: single instance, update swap, remembered account, configuration, login.
+class LoginForm : public platform::Form {
+    Q_OBJECT
+public:
+    LoginForm();
+
+    void GetCon();
+    bool SendToVip();
+    void Unloadmain();
+
+    // Starts the login exactly as a click on Command1 does.
+    void Command1_Click();
+    void Command2_Click();
+
+    QLineEdit* User;
+    QLineEdit* Userpass;
+    QCheckBox* Check1;
+    SkinButton* Command1;
+    SkinButton* Command2;
+    QLabel* Labelinfo;
+    QLabel* Newuser;
+    QLabel* NOpass;
+    QLabel* Picture1;
+    QTimer* Timer1; // logs in again after a verification code
+    QTimer* Timer2; // re-enables the login after a failure
+
+protected:
+    void formLoad() override;
+    bool queryUnload() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void login();
+    void backToIdle();
+    void loginFailedInside(int number, const QString& description);
+};
+
+[[nodiscard]] LoginForm& loginForm();
+
+// The product web site of the login window's links (a fixed address, not the service's).
+[[nodiscard]] QString productSitePage(const QString& path);
