@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs from Debian's packages, builds, and runs the program or the tests.
-#   bash tools/dev.sh run    build, then start the simulated service on its default ports
+#   bash tools/dev.sh run    build, then start the simulated service on its default ports and the
+#                            program against it
 #   bash tools/dev.sh test   build, then run every test
 set -euo pipefail
 
@@ -11,6 +12,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    fonts-arphic-uming fonts-wqy-microhei
     xvfb xauth
 )
 
@@ -35,7 +37,16 @@ case "${1:-}" in
 run)
     install_packages
     build_all
-    exec "$build/simservice/brelto-simservice" --http-port 18631 --user-port 18632 --seed 1
+    "$build/simservice/brelto-simservice" --http-port 18631 --user-port 18632 --seed 1 &
+    service=$!
+    trap 'kill $service 2>/dev/null' EXIT
+    sleep 1
+    if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+        echo "No display: the simulated service keeps running on 127.0.0.1:18631 until Ctrl+C." >&2
+        wait $service
+    else
+        "$build/app/brelto"
+    fi
     ;;
 test)
     install_packages

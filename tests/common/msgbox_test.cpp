@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPointer>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -48,7 +49,9 @@ bool shown(const QWidget* w) { return !w->isHidden(); }
 class MessageBox : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The gallery shows the faces the program will use.
         platform::registerFontSubstitutions();
+        // Closing the last box would otherwise leave the event loops the tests wait in.
         platform::setQuitHandler([] {});
         platform::setShellOpener([this](const QString& target) {
             m_opened.append(target);
@@ -195,17 +198,35 @@ TEST_F(MessageBox, EscapeClosesAndOtherKeysReachTheMainWindowOnlyWhileItIsLoaded
     platform::Form& main = loadMain();
     QTest::keyClick(box, Qt::Key_F5);
     QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(m_keys, (std::vector<std::pair<int, int>>{{116, 0}, {65, 2}}));
+    // Ctrl goes down before A, as on the main window itself.
+    EXPECT_EQ(m_keys, (std::vector<std::pair<int, int>>{{116, 0}, {17, 2}, {65, 2}}));
     EXPECT_TRUE(box->isLoaded()) << "a forwarded key leaves the box open";
 
     main.unload();
     QTest::keyClick(box, Qt::Key_F6);
-    EXPECT_EQ(m_keys.size(), 2u) << "an unloaded main window gets no keys";
+    EXPECT_EQ(m_keys.size(), 3u) << "an unloaded main window gets no keys";
 
     loadMain();
     QTest::keyClick(box, Qt::Key_Escape);
     EXPECT_TRUE(openBoxes().isEmpty());
-    EXPECT_EQ(m_keys.size(), 2u) << "Escape is the box's own";
+    EXPECT_EQ(m_keys.size(), 3u) << "Escape is the box's own";
+}
+
+TEST_F(MessageBox, StandsInTheMiddleOfItsOwnerOrOfTheScreen) {
+    platform::Form& owner = platform::form<FakeMain>();
+    owner.setGeometry(40, 60, 800, 600);
+    owner.show();
+    for (QWidget* o : {static_cast<QWidget*>(&owner), static_cast<QWidget*>(nullptr)}) {
+        ShowMsg(QStringLiteral("正文"), QStringLiteral("提示"), o);
+        Msgform* box = theBox();
+        ASSERT_NE(box, nullptr);
+        const QPoint expected =
+            o != nullptr ? owner.frameGeometry().center() : box->screen()->availableGeometry().center();
+        // The window frame is only known once the box is shown, so it may sit a frame's width off.
+        EXPECT_LE((box->frameGeometry().center() - expected).manhattanLength(), 4)
+            << (o != nullptr ? "owner" : "screen");
+        box->unload();
+    }
 }
 
 TEST_F(MessageBox, VipNoticeIsOwnedByTheMainWindowOnlyWhenItIsLoaded) {

@@ -1,0 +1,191 @@
+#include "platform/forms.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QPointer>
+
+#include <unordered_map>
+
+namespace platform {
+namespace {
+
+struct Runtime {
+    QList<Form*> loaded;
+    std::unordered_map<std::type_index, Form*> globals;
+    Form* main = nullptr;
+    KeySink mainKeys;
+    std::function<void()> quit;
+};
+
+Runtime& runtime() {
+    static Runtime r;
+    return r;
+}
+
+// exit() rather than quit(): quit() would first ask every window to close, and an unloaded
+// form waiting for its deletion must not be asked again.
+void leaveEventLoop() { QCoreApplication::exit(0); }
+
+// Takes a form off every list; the last one leaving ends the process.
+void forget(Form* form) {
+    Runtime& r = runtime();
+    if (!r.loaded.removeOne(form))
+        return;
+    std::erase_if(r.globals, [form](const auto& entry) { return entry.second == form; });
+    if (r.main == form) {
+        r.main = nullptr;
+        r.mainKeys = nullptr;
+    }
+    if (r.loaded.isEmpty()) {
+        if (r.quit)
+            r.quit();
+        else
+            leaveEventLoop();
+    }
+}
+
+// Ends a modal show once its form is hidden. A minimised window gets a hide event too, but is
+// not hidden.
+class HiddenWatcher : public QObject {
+public:
+    HiddenWatcher(QWidget* form, QEventLoop& loop) : m_form(form), m_loop(loop) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_form && event->type() == QEvent::Hide && m_form->isHidden())
+            m_loop.quit();
+        return false;
+    }
+
+private:
+    QWidget* m_form;
+    QEventLoop& m_loop;
+};
+
+} // namespace
+
+Form::Form(Qt::WindowFlags flags) : QWidget(nullptr, flags | Qt::Window) {
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    runtime().loaded.append(this);
+}
+
+// A form deleted without an unload (by its owner's deletion, say) still leaves the lists.
+Form::~Form() { forget(this); }
+
+bool Form::isLoaded() const { return runtime().loaded.contains(const_cast<Form*>(this)); }
+
+bool Form::unload() { return unloadForm(true); }
+
+bool Form::unloadForm(bool mayRefuse) {
+    if (!isLoaded() || m_unloading)
+        return true;
+    m_unloading = true;
+    if (!queryUnload() && mayRefuse) {
+        m_unloading = false;
+        return false;
+    }
+    const QList<Form*> forms = runtime().loaded;
+    for (auto it = forms.crbegin(); it != forms.crend(); ++it) {
+        if (runtime().loaded.contains(*it) && (*it)->parentWidget() == this)
+            (*it)->unloadForm(false);
+    }
+    hide();
+    forget(this);
+    deleteLater();
+    return true;
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+    if (unloadForm(true))
+        event->accept();
+    else
+        event->ignore();
+}
+
+void Form::showForm(QWidget* owner, bool modal) {
+    if (!isLoaded())
+        return;
+    if (owner == this || (owner != nullptr && isAncestorOf(owner)))
+        owner = nullptr;
+    if (owner != parentWidget())
+        setParent(owner, windowFlags());
+    if (!modal) {
+        show();
+        raise();
+        activateWindow();
+        return;
+    }
+    // Modality takes effect when a window is shown.
+    if (isVisible())
+        hide();
+    setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    HiddenWatcher watcher(this, loop);
+    installEventFilter(&watcher);
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    QPointer<Form> self(this);
+    show();
+    raise();
+    activateWindow();
+    if (!isHidden())
+        loop.exec(QEventLoop::DialogExec);
+    // The form may be gone by now: an unload inside the loop deletes it there.
+    if (self) {
+        removeEventFilter(&watcher);
+        setWindowModality(Qt::NonModal);
+    }
+}
+
+namespace detail {
+
+Form* globalForm(std::type_index type) {
+    const auto& globals = runtime().globals;
+    const auto it = globals.find(type);
+    return it == globals.end() ? nullptr : it->second;
+}
+
+void bindGlobalForm(std::type_index type, Form* form) { runtime().globals[type] = form; }
+
+} // namespace detail
+
+QList<Form*> loadedForms() { return runtime().loaded; }
+
+void unloadAll(const std::function<bool(Form*)>& keep) {
+    const QList<Form*> forms = runtime().loaded;
+    for (auto it = forms.crbegin(); it != forms.crend(); ++it) {
+        // Skip forms that went with their owner; their pointers may no longer be valid.
+        if (!runtime().loaded.contains(*it))
+            continue;
+        if (keep && keep(*it))
+            continue;
+        (*it)->unload();
+    }
+}
+
+void setQuitHandler(std::function<void()> quit) { runtime().quit = std::move(quit); }
+
+void setMainForm(Form* form, KeySink receiveKeyDown) {
+    Runtime& r = runtime();
+    if (form == nullptr || !form->isLoaded()) {
+        r.main = nullptr;
+        r.mainKeys = nullptr;
+        return;
+    }
+    r.main = form;
+    r.mainKeys = std::move(receiveKeyDown);
+}
+
+Form* mainForm() { return runtime().main; }
+
+void sendKeyToMain(int keyCode, int shift) {
+    const Runtime& r = runtime();
+    if (r.main == nullptr || !r.mainKeys)
+        return;
+    // A copy: the handler may unload the main window, which drops the registered one.
+    const KeySink sink = r.mainKeys;
+    sink(keyCode, shift);
+}
+
+} // namespace platform

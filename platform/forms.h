@@ -1,0 +1,110 @@
+#pragma once
+
+#include <QList>
+#include <QWidget>
+
+#include <functional>
+#include <type_traits>
+#include <typeindex>
+#include <typeinfo>
+
+class QCloseEvent;
+
+namespace platform {
+
+// A window of the program. Constructing a form loads it; unloading hides it, forgets it at once
+// and deletes it when control is back in the event loop, so an unload from one of its own event
+// handlers is safe. The process ends when the last loaded form unloads (Qt's quit-on-last-window
+// stays off: hidden forms such as the tray's owner keep the program alive).
+class Form : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Form)
+public:
+    explicit Form(Qt::WindowFlags flags = Qt::Window);
+    ~Form() override;
+
+    // Shows the form with `owner` as its owner window (it stays above the owner and unloads with
+    // it); no owner makes it a free window. A modal show blocks input to the other windows and
+    // returns once the form is hidden or unloaded; a nested event loop keeps timers, sockets and
+    // the other windows' painting running meanwhile.
+    void showForm(QWidget* owner = nullptr, bool modal = false);
+
+    // False when queryUnload refused; true when unloaded now or before. The forms it owns unload
+    // first, without the right to refuse: their windows go with the owner's.
+    bool unload();
+
+    [[nodiscard]] bool isLoaded() const;
+
+protected:
+    // Runs right after a global form is created, once its accessor returns it: load code that
+    // reaches the form through its accessor belongs here, not in the constructor.
+    virtual void formLoad() {}
+    // Runs when the form is about to unload (also when the user closes its window), while it is
+    // still whole; false keeps it loaded.
+    virtual bool queryUnload() { return true; }
+
+    void closeEvent(QCloseEvent* event) final;
+
+private:
+    template <typename F>
+    friend F& form();
+
+    bool unloadForm(bool mayRefuse);
+
+    bool m_unloading = false;
+};
+
+namespace detail {
+[[nodiscard]] Form* globalForm(std::type_index type);
+void bindGlobalForm(std::type_index type, Form* form);
+} // namespace detail
+
+// The one global instance of form class F, created (loaded) on first use and again after it
+// was unloaded. Later forms define their accessors on top: `Main()`, `Mini()`.
+template <typename F>
+F& form() {
+    static_assert(std::is_base_of_v<Form, F>, "a global form derives from platform::Form");
+    if (Form* existing = detail::globalForm(typeid(F)))
+        return static_cast<F&>(*existing);
+    F* created = new F;
+    detail::bindGlobalForm(typeid(F), created);
+    static_cast<Form*>(created)->formLoad();
+    return *created;
+}
+
+// Whether the global instance of F is loaded; never loads it.
+template <typename F>
+[[nodiscard]] bool isLoaded() {
+    return detail::globalForm(typeid(F)) != nullptr;
+}
+
+// Unloads the global instance of F when it is loaded; never loads it. False when it refused.
+template <typename F>
+bool unload() {
+    Form* f = detail::globalForm(typeid(F));
+    return f == nullptr || f->unload();
+}
+
+// Every loaded form, global or not, in the order they were loaded.
+[[nodiscard]] QList<Form*> loadedForms();
+
+// Unloads every loaded form, the most recently loaded first, except those `keep` holds on to.
+void unloadAll(const std::function<bool(Form*)>& keep = {});
+
+// What ends the process when the last form unloads; by default the application's event loop is
+// left with code 0. Tests install a fake; a null one restores the default.
+void setQuitHandler(std::function<void()> quit);
+
+// The main window announces itself while it is loaded: the owner of program-wide notices and the
+// handler its companion windows hand their key presses to (virtual-key code and shift mask). It
+// is forgotten when that form unloads; a null form forgets it at once.
+using KeySink = std::function<void(int keyCode, int shift)>;
+void setMainForm(Form* form, KeySink receiveKeyDown);
+
+// The main window while it is loaded, else nullptr; asking never loads it.
+[[nodiscard]] Form* mainForm();
+
+// Hands a key to the main window's handler; nothing happens while the main window isn't loaded.
+void sendKeyToMain(int keyCode, int shift);
+
+} // namespace platform

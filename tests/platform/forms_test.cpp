@@ -1,0 +1,300 @@
+#include "platform/forms.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace platform;
+
+namespace {
+
+class PlainForm : public Form {
+public:
+    PlainForm() { ++constructed; }
+    static inline int constructed = 0;
+};
+
+class OtherForm : public Form {};
+
+// Load code that reaches its own form through the accessor, as the main window's start-up does.
+class SelfReferringForm : public Form {
+public:
+    static inline Form* seenDuringLoad = nullptr;
+
+protected:
+    void formLoad() override { seenDuringLoad = &form<SelfReferringForm>(); }
+};
+
+class StubbornForm : public Form {
+public:
+    bool allowUnload = false;
+    int asked = 0;
+
+protected:
+    bool queryUnload() override {
+        ++asked;
+        return allowUnload;
+    }
+};
+
+void deleteUnloadedForms() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+class Forms : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setQuitHandler([this] { ++m_quits; });
+        PlainForm::constructed = 0;
+    }
+    void TearDown() override {
+        for (Form* f : loadedForms()) {
+            if (auto* stubborn = dynamic_cast<StubbornForm*>(f))
+                stubborn->allowUnload = true;
+        }
+        unloadAll();
+        deleteUnloadedForms();
+        setQuitHandler(nullptr);
+    }
+    int m_quits = 0;
+};
+
+} // namespace
+
+TEST_F(Forms, GlobalFormIsCreatedOnFirstUseAndKeptUntilUnloaded) {
+    EXPECT_FALSE(isLoaded<PlainForm>());
+    EXPECT_EQ(PlainForm::constructed, 0) << "asking whether a form is loaded must not load it";
+
+    PlainForm& first = form<PlainForm>();
+    EXPECT_TRUE(isLoaded<PlainForm>());
+    EXPECT_TRUE(first.isLoaded());
+    EXPECT_EQ(&form<PlainForm>(), &first);
+    EXPECT_EQ(PlainForm::constructed, 1);
+    EXPECT_FALSE(isLoaded<OtherForm>()) << "each form class has its own instance";
+
+    QPointer<PlainForm> watch(&first);
+    EXPECT_TRUE(unload<PlainForm>());
+    EXPECT_FALSE(isLoaded<PlainForm>());
+    EXPECT_FALSE(watch->isLoaded());
+    EXPECT_TRUE(watch->isHidden());
+    ASSERT_FALSE(watch.isNull()) << "deletion waits for the event loop, so a form may unload itself";
+    deleteUnloadedForms();
+    EXPECT_TRUE(watch.isNull()) << "an unloaded form is deleted";
+
+    PlainForm& second = form<PlainForm>();
+    EXPECT_EQ(PlainForm::constructed, 2) << "use after an unload loads a new instance";
+    EXPECT_TRUE(second.isLoaded());
+}
+
+TEST_F(Forms, LoadCodeReachesTheNewFormThroughItsAccessor) {
+    SelfReferringForm::seenDuringLoad = nullptr;
+    SelfReferringForm& f = form<SelfReferringForm>();
+    EXPECT_EQ(SelfReferringForm::seenDuringLoad, &f);
+    EXPECT_EQ(loadedForms().count(), 1);
+}
+
+TEST_F(Forms, FormsMadeWithNewAreLoadedInLoadOrder) {
+    auto* a = new PlainForm;
+    Form& global = form<OtherForm>();
+    auto* b = new PlainForm;
+    EXPECT_EQ(loadedForms(), (QList<Form*>{a, &global, b}));
+    EXPECT_FALSE(isLoaded<PlainForm>()) << "instances made with new are not the global one";
+
+    b->unload();
+    EXPECT_EQ(loadedForms(), (QList<Form*>{a, &global}));
+}
+
+TEST_F(Forms, RefusedUnloadKeepsTheFormThroughEitherWay) {
+    StubbornForm& f = form<StubbornForm>();
+    f.show();
+    EXPECT_FALSE(f.unload());
+    EXPECT_FALSE(f.close()) << "the user's close asks the same question";
+    EXPECT_EQ(f.asked, 2);
+    EXPECT_TRUE(isLoaded<StubbornForm>());
+    EXPECT_TRUE(f.isVisible());
+
+    f.allowUnload = true;
+    EXPECT_TRUE(f.close());
+    EXPECT_FALSE(isLoaded<StubbornForm>());
+}
+
+TEST_F(Forms, ClosingTheWindowUnloadsAndDeletes) {
+    QPointer<PlainForm> f(&form<PlainForm>());
+    f->show();
+    EXPECT_TRUE(f->close());
+    EXPECT_FALSE(isLoaded<PlainForm>());
+    deleteUnloadedForms();
+    EXPECT_TRUE(f.isNull());
+}
+
+TEST_F(Forms, OwnedFormsUnloadWithTheirOwnerEvenWhenTheyWouldRefuse) {
+    Form& owner = form<OtherForm>();
+    owner.show();
+    auto* owned = new StubbornForm;
+    owned->showForm(&owner);
+    EXPECT_EQ(owned->parentWidget(), &owner);
+    EXPECT_TRUE(owned->isWindow()) << "an owned form is a window of its own";
+    EXPECT_TRUE(owned->isVisible()) << "a modeless show returns with the form shown";
+    auto* free = new PlainForm;
+    free->showForm(nullptr);
+
+    QPointer<StubbornForm> watchOwned(owned);
+    owner.unload();
+    ASSERT_FALSE(watchOwned.isNull());
+    EXPECT_EQ(watchOwned->asked, 1) << "the owned form hears of its unload";
+    EXPECT_FALSE(watchOwned->isLoaded());
+    EXPECT_EQ(loadedForms(), QList<Form*>{free});
+    deleteUnloadedForms();
+    EXPECT_TRUE(watchOwned.isNull());
+}
+
+TEST_F(Forms, DeletingAFormDirectlyForgetsIt) {
+    auto* f = new PlainForm;
+    Form& kept = form<OtherForm>();
+    delete f;
+    EXPECT_EQ(loadedForms(), QList<Form*>{&kept});
+}
+
+TEST_F(Forms, UnloadAllGoesFromTheLatestAndSkipsTheKeptOnes) {
+    std::vector<int> order;
+    struct Recording : Form {
+        Recording(std::vector<int>& log, int id) : m_log(log), m_id(id) {}
+        bool queryUnload() override {
+            m_log.push_back(m_id);
+            return true;
+        }
+        std::vector<int>& m_log;
+        int m_id;
+    };
+    auto* one = new Recording(order, 1);
+    auto* two = new Recording(order, 2);
+    auto* three = new Recording(order, 3);
+    unloadAll([two](Form* f) { return f == two; });
+    EXPECT_EQ(order, (std::vector<int>{3, 1}));
+    EXPECT_EQ(loadedForms(), QList<Form*>{two});
+    EXPECT_FALSE(one->isLoaded());
+    EXPECT_FALSE(three->isLoaded());
+    EXPECT_EQ(m_quits, 0);
+    two->unload();
+    EXPECT_EQ(order, (std::vector<int>{3, 1, 2}));
+}
+
+TEST_F(Forms, TheLastUnloadEndsTheProgramAndNoEarlierOne) {
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        int quitsAfter;
+    };
+    auto* login = new PlainForm;
+    Form& main = form<OtherForm>();
+    auto* refusing = new StubbornForm;
+    const Step steps[] = {
+        {"unload one of three", [&] { main.unload(); }, 0},
+        {"a refused unload", [&] { refusing->unload(); }, 0},
+        {"unload the next", [&] { login->unload(); }, 0},
+        {"unload the last",
+         [&] {
+             refusing->allowUnload = true;
+             refusing->unload();
+         },
+         1},
+        {"a new form after the end", [] { form<PlainForm>(); }, 1},
+    };
+    for (const Step& s : steps) {
+        s.act();
+        EXPECT_EQ(m_quits, s.quitsAfter) << s.what;
+    }
+}
+
+TEST_F(Forms, TheRealQuitLeavesTheEventLoopWhenTheLastFormUnloads) {
+    setQuitHandler(nullptr);
+    auto* first = new PlainForm;
+    auto* second = new PlainForm;
+    first->show();
+    second->show();
+    QPointer<PlainForm> watchSecond(second);
+    QTimer::singleShot(0, first, [first] { first->unload(); });
+    QTimer::singleShot(30, second, [second] { second->close(); });
+    // A safety net only: the loop must end by the unload, long before this.
+    QTimer safety;
+    safety.setSingleShot(true);
+    QObject::connect(&safety, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+    safety.start(5000);
+
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_TRUE(loadedForms().isEmpty()) << "the loop ended before the last form unloaded";
+    EXPECT_TRUE(watchSecond.isNull()) << "leaving the loop deletes what was unloaded";
+}
+
+TEST_F(Forms, ModalShowReturnsOnceTheFormIsGoneWhileTimersKeepRunning) {
+    struct Ending {
+        const char* what;
+        std::function<void(Form&)> end;
+        bool stillLoaded;
+    };
+    const Ending endings[] = {
+        {"unload", [](Form& f) { f.unload(); }, false},
+        {"the user's close", [](Form& f) { f.close(); }, false},
+        {"hide", [](Form& f) { f.hide(); }, true},
+    };
+    Form& owner = form<OtherForm>();
+    owner.show();
+    for (const Ending& e : endings) {
+        auto* box = new PlainForm;
+        QPointer<PlainForm> watch(box);
+        bool returned = false;
+        bool modalWhileShown = false;
+        int ticks = 0;
+        QTimer timer;
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            ++ticks;
+            if (ticks == 3 && !returned && watch) {
+                modalWhileShown = watch->isModal();
+                e.end(*watch);
+            }
+        });
+        timer.start();
+        box->showForm(&owner, true);
+        returned = true;
+        EXPECT_GE(ticks, 3) << e.what << ": the call returned before the form went";
+        EXPECT_TRUE(modalWhileShown) << e.what;
+        EXPECT_EQ(!watch.isNull() && watch->isLoaded(), e.stillLoaded) << e.what;
+        if (watch && e.stillLoaded) {
+            EXPECT_FALSE(watch->isModal()) << "a later plain show is modeless";
+            watch->unload();
+        }
+        deleteUnloadedForms();
+    }
+}
+
+TEST_F(Forms, KeysReachTheMainWindowOnlyWhileItIsLoaded) {
+    std::vector<std::pair<int, int>> received;
+    EXPECT_EQ(mainForm(), nullptr);
+    sendKeyToMain(116, 0);
+
+    Form& main = form<OtherForm>();
+    setMainForm(&main, [&](int key, int shift) { received.emplace_back(key, shift); });
+    EXPECT_EQ(mainForm(), &main);
+    sendKeyToMain(116, 0);
+    sendKeyToMain(65, 2);
+    EXPECT_EQ(received, (std::vector<std::pair<int, int>>{{116, 0}, {65, 2}}));
+
+    main.unload();
+    EXPECT_EQ(mainForm(), nullptr) << "an unloaded main window is forgotten";
+    sendKeyToMain(117, 0);
+    EXPECT_EQ(received.size(), 2u);
+    EXPECT_FALSE(isLoaded<OtherForm>()) << "forwarding never loads the main window";
+}
+
+TEST_F(Forms, AnUnloadedFormCannotBecomeTheMainWindow) {
+    auto* f = new PlainForm;
+    f->unload();
+    int calls = 0;
+    setMainForm(f, [&](int, int) { ++calls; });
+    sendKeyToMain(116, 0);
+    EXPECT_EQ(mainForm(), nullptr);
+    EXPECT_EQ(calls, 0);
+}
