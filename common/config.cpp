@@ -33,6 +33,11 @@ QStringList configurationHosts() {
     return hostOverride().isEmpty() ? configHosts() : hostOverride();
 }
 
+QString defaultServiceUrl() {
+    const QStringList hosts = configurationHosts();
+    return QStringLiteral("http://") + hosts.value(0, QStringLiteral("127.0.0.1")) + u'/';
+}
+
 void setConfigurationHosts(const QStringList& hosts) { hostOverride() = hosts; }
 
 // An answer that is not a usable configuration (an error page, a text that does not decode, no

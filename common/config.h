@@ -15,6 +15,10 @@ bool Loadserver();
 // carriage return ends its value; "" otherwise.
 [[nodiscard]] QString ConValue(const QString& Key);
 
+// The service's base address (ending in "/") before the configuration names one: the first
+// configuration host.
+[[nodiscard]] QString defaultServiceUrl();
+
 // The configuration hosts tried by Loadserver; tests point them at their own servers.
 [[nodiscard]] QStringList configurationHosts();
 void setConfigurationHosts(const QStringList& hosts);

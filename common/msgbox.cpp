@@ -207,11 +207,7 @@ void ShowMsg(const QString& Text, const QString& Title, QWidget* Owner, const QS
 }
 
 QString vipPageUrl() {
-    QString site = SiteUrl;
-    if (site.isEmpty()) {
-        const QStringList hosts = configurationHosts();
-        site = QStringLiteral("http://") + hosts.value(0, QStringLiteral("127.0.0.1"));
-    }
+    QString site = SiteUrl.isEmpty() ? defaultServiceUrl() : SiteUrl;
     while (site.endsWith(u'/'))
         site.chop(1);
     return site + QStringLiteral("/vip.asp");

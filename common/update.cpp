@@ -3,9 +3,10 @@
 #include "common/appinfo.h"
 #include "common/config.h"
 #include "common/http.h"
-#include "common/log.h"
+#include "common/msgbox.h"
 #include "platform/autostart.h"
 #include "platform/eventwait.h"
+#include "platform/forms.h"
 #include "platform/process.h"
 #include "platform/shell.h"
 #include "shell/configstate.h"
@@ -23,6 +24,11 @@ UpdateUi& ui() {
 
 QString inProgramFolder(const QString& name) { return QDir(programFolder()).filePath(name); }
 
+bool closeMainForm() {
+    platform::Form* main = platform::mainForm();
+    return main != nullptr && main->unload();
+}
+
 } // namespace
 
 void setUpdateUi(UpdateUi u) { ui() = std::move(u); }
@@ -37,12 +43,13 @@ void UpdateMe() {
         RunUpdater();
         return;
     }
+    const QString text = QStringLiteral("升级程序时下载更新包失败,程序将下次启动后再试更新或请到官网手动下载升级.");
+    const QString title = QStringLiteral("升级失败");
+    const QString site = SiteUrl.isEmpty() ? defaultServiceUrl() : SiteUrl;
     if (ui().notifyFailure)
-        ui().notifyFailure(
-            QStringLiteral("升级程序时下载更新包失败,程序将下次启动后再试更新或请到官网手动下载升级."),
-            QStringLiteral("升级失败"), SiteUrl);
+        ui().notifyFailure(text, title, site);
     else
-        WriteLog(QStringLiteral("升级失败>>UpdateMe"));
+        ShowMsg(text, title, platform::mainForm(), site, true, 0);
     if (!ConfigLoaded)
         platform::endProgram();
 }
@@ -55,7 +62,8 @@ void RunUpdater() {
     platform::pauseMs(500);
     (void)platform::startDetached(copy, {}, programFolder());
     // At start-up there is no main window yet: closing it means ending the program.
-    if (!ui().closeMainWindow || !ui().closeMainWindow())
+    const bool closed = ui().closeMainWindow ? ui().closeMainWindow() : closeMainForm();
+    if (!closed)
         platform::endProgram();
 }
 

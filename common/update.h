@@ -18,9 +18,9 @@ void RunUpdater();
 // Starts the program with the user's desktop session, or stops doing so. False when that failed.
 bool SetAutoRun(bool Enable);
 
-// What the update needs of the windows: the failure notice (a modal message box) and closing the
-// main window (false when there is none). The message box and the main window install these;
-// tests install fakes.
+// What the update needs of the windows: the failure notice (by default a modal message box owned
+// by the main window) and closing the main window (by default unloading it; false when there is
+// none). Tests install fakes.
 struct UpdateUi {
     std::function<void(const QString& text, const QString& title, const QString& link)> notifyFailure;
     std::function<bool()> closeMainWindow;

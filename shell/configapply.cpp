@@ -99,12 +99,6 @@ void applyUserServers(const std::function<void(const QString&)>& stepFailed) {
 
 } // namespace
 
-QString defaultServiceUrl() {
-    const QStringList hosts = configurationHosts();
-    return QStringLiteral("http://") + (hosts.isEmpty() ? QStringLiteral("127.0.0.1") : hosts[0]) +
-           u'/';
-}
-
 QString defaultForumUrl() { return defaultServiceUrl() + QStringLiteral("bbs/"); }
 QString productHomePage() { return defaultServiceUrl(); }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/config.h"
+
 #include <QString>
 
 #include <functional>
@@ -25,7 +27,6 @@ void applyConfiguration(const ConfigApplyUi& ui);
 // `stepFailed` as "<number>:<description> GetCon." and the next step runs.
 void applyConfigKeys(const std::function<void(const QString& text)>& stepFailed);
 
-// Addresses the configuration may leave out.
-[[nodiscard]] QString defaultServiceUrl();
+// Addresses the configuration may leave out (the service address: defaultServiceUrl()).
 [[nodiscard]] QString defaultForumUrl();
 [[nodiscard]] QString productHomePage();
