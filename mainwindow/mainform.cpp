@@ -1,0 +1,724 @@
+#include "mainwindow/mainform.h"
+
+#include "charts/chart.h"
+#include "common/appinfo.h"
+#include "common/config.h"
+#include "common/http.h"
+#include "common/log.h"
+#include "common/msgbox.h"
+#include "common/shellhelpers.h"
+#include "common/settings.h"
+#include "common/storedlists.h"
+#include "common/tradingday.h"
+#include "common/update.h"
+#include "common/windowutil.h"
+#include "companions/tray.h"
+#include "mainwindow/layout.h"
+#include "mainwindow/startup.h"
+#include "mainwindow/tabswitch.h"
+#include "platform/browser.h"
+#include "platform/clock.h"
+#include "platform/colors.h"
+#include "platform/keys.h"
+#include "platform/screen.h"
+#include "platform/vberror.h"
+#include "platform/vbtext.h"
+#include "shell/configstate.h"
+#include "shell/instance.h"
+#include "shell/login.h"
+#include "shell/loginform.h"
+#include "shell/session.h"
+#include "shell/usersettings.h"
+#include "widgets/buttons/skinbutton.h"
+#include "widgets/imagelist/keyimagelist.h"
+#include "widgets/toolbar/flattoolbar.h"
+#include "widgets/toolbar/mainbar.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTimer>
+
+namespace {
+
+// The eleven views: key, caption (the K-line caption ends in a blank), icon.
+struct TabDef {
+    const char* key;
+    const char16_t* caption;
+};
+constexpr TabDef kTabs[] = {
+    {"T1", u"综合行情"}, {"T2", u"分时图"}, {"T3", u"K线图 "}, {"T4", u"播报"},
+    {"T5", u"资讯"},     {"T6", u"数据"},   {"T7", u"记账"},   {"T8", u"短信"},
+    {"T9", u"黄金ETF"},  {"T10", u"白银ETF"}, {"T11", u"论坛&&浏览器"},
+};
+// The panel of each tab: -1 for MainView, -2 for MiniWeb, else the Cole index.
+constexpr int kTabPanel[] = {-1, 0, 8, 1, 2, 5, 6, 7, 3, 4, -2};
+
+constexpr const char16_t* kBoardHeads[] = {u"市场名称", u"现价", u"涨跌", u"涨幅%", u"最高", u"最低",
+                                           u"今开",     u"昨收", u"震幅", u"其它",  u"上次涨跌", u"卖出"};
+
+// Steps that fail are skipped and the next one runs, as every start-up step of this window does.
+void step(const std::function<void()>& body, const char* where = nullptr) {
+    try {
+        body();
+    } catch (const platform::VbError& e) {
+        if (where != nullptr)
+            WriteLog(QString::number(e.number) + u':' + e.description + QLatin1String(where));
+    }
+}
+
+QFont songFont(int pixelSize) {
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(pixelSize);
+    return f;
+}
+
+QFrame* frame(QWidget* parent, const QString& title = {}) {
+    auto* f = new QFrame(parent);
+    f->setFrameShape(QFrame::NoFrame);
+    if (!title.isEmpty()) {
+        auto* caption = new QLabel(title, f);
+        caption->setObjectName(QStringLiteral("caption"));
+        caption->setGeometry(4, 0, 200, 18);
+    }
+    return f;
+}
+
+void setBackground(QWidget* w, platform::OleColor color) {
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, platform::toQColor(color));
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+}
+
+} // namespace
+
+MainForm& Main() { return platform::form<MainForm>(); }
+
+MainForm::MainForm() {
+    setWindowTitle(QString::fromUtf16(kProgramTitle));
+    setFont(songFont(12));
+    // The design's minimum of 9600 x 7200 twips, as a window minimum.
+    setMinimumSize(static_cast<int>(MainDesign::kMinWidth) / TwipsX,
+                   static_cast<int>(MainDesign::kMinHeight) / TwipsY);
+    resize(1280, 800);
+    buildControls();
+    buildMenus();
+}
+
+MainForm::~MainForm() = default;
+
+QRect MainForm::pixels(float left, float top, float width, float height) const {
+    return QRect(qRound(left / TwipsX), qRound(top / TwipsY), std::max(0, qRound(width / TwipsX)),
+                 std::max(0, qRound(height / TwipsY)));
+}
+
+float MainForm::twipsWidth(const QWidget* w) const { return static_cast<float>(w->width() * TwipsX); }
+float MainForm::twipsHeight(const QWidget* w) const { return static_cast<float>(w->height() * TwipsY); }
+
+void MainForm::buildMenus() {
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("menuBar"));
+    m2 = bar->addMenu(QStringLiteral("系统"));
+    m21 = m2->addAction(QStringLiteral("用户登录"));
+    m22 = m2->addAction(QStringLiteral("注销登录"));
+    m22->setEnabled(false);
+    connect(m21, &QAction::triggered, this, [this] {
+        if (!LoggedIn)
+            loginForm().showForm(this);
+    });
+    bar->setGeometry(0, 0, width(), bar->sizeHint().height());
+}
+
+void MainForm::buildControls() {
+    MainBar = new FlatToolbar(this);
+    step([this] { MainBar->readProperties(toolbar::mainBarDesign()); });
+    connect(MainBar, &FlatToolbar::ButtonClick, this,
+            [this](int, const QString& key, int, int, int, int, bool) {
+                // The toolbar's commands (tools, copy, settings) come with the command dispatch;
+                // signing in is the one this window answers itself.
+                if (key == u"login" && !LoggedIn)
+                    loginForm().showForm(this);
+            });
+
+    KeyImageList1 = new KeyImageList(this);
+    KeyImageList1->hide();
+    step([this] { loadKeyImageList1(*KeyImageList1); });
+
+    Maintab = new DockTabControl(this);
+    connect(Maintab, &DockTabControl::TabSelected, this, &MainForm::Maintab_TabSelected);
+
+    // Tab 1: the quote board.
+    MainView = new QWidget(this);
+    setBackground(MainView, GetBack(0));
+    for (int i = 0; i < 12; ++i) {
+        Mcaps[i] = new QLabel(QString::fromUtf16(kBoardHeads[i]), MainView);
+        Mcaps[i]->setStyleSheet(QStringLiteral("color: #c0c0c0;"));
+        Mcaps[i]->setGeometry(8 + i * 84, 6, 80, 16);
+    }
+    OlemoveOle = new QWidget(MainView);
+    OleMove = new QWidget(OlemoveOle);
+    VScroll = new QScrollBar(Qt::Vertical, MainView);
+    VScroll->hide();
+    auto scrollBoard = [this](int value) { OleMove->move(OleMove->x(), boardTopForScroll(value) / TwipsY); };
+    connect(VScroll, &QScrollBar::valueChanged, this, scrollBoard);
+
+    for (int i = 0; i < 9; ++i) {
+        Cole[i] = new QWidget(this);
+        Cole[i]->setObjectName(QStringLiteral("Cole%1").arg(i));
+    }
+    // Tab 2: intraday charts and the notice strip.
+    for (int i = 0; i < 4; ++i) {
+        Charts[i] = new Chart(Cole[0]);
+        Charts[i]->setObjectName(QStringLiteral("Chart%1").arg(i + 1));
+        if (i > 0)
+            Charts[i]->hide();
+    }
+    InfoOle = frame(Cole[0]);
+    InfoOle->setGeometry(0, 0, 400, static_cast<int>(MainDesign::kInfoOleHeight) / TwipsY);
+    InfoLabel = new QLabel(InfoOle);
+    InfoLabel->setCursor(Qt::PointingHandCursor);
+    InfoLabel->installEventFilter(this);
+    CloseInfo = new QLabel(QStringLiteral("×"), InfoOle);
+    CloseInfo->setCursor(Qt::PointingHandCursor);
+    CloseInfo->installEventFilter(this);
+    InfoOle->hide();
+    // Tabs 4 and 5: broadcast and news titles over the shared browser.
+    BBlist = new QListWidget(Cole[1]);
+    PLList = new QListWidget(Cole[2]);
+    // Tab 3: the K-line option bar (the candlestick chart comes with the K-line view).
+    Frame4 = frame(Cole[8]);
+    // Tab 7: bookkeeping head line.
+    Web5info = new QLabel(QStringLiteral("持仓信息"), Cole[6]);
+    // Tab 8 and the other signed-in pages: the log-in-first notice.
+    NoLoginInfo = frame(Cole[7]);
+    auto* noLoginText = new QLabel(QStringLiteral("请登录后方可使用本功能."), NoLoginInfo);
+    noLoginText->setObjectName(QStringLiteral("NoLILabel"));
+    noLoginText->setGeometry(20, 20, 300, 20);
+
+    // Web panes: each is only a placeholder until first shown.
+    QWidget* webParents[8] = {Cole[1], Cole[0], nullptr, Cole[5], Cole[5], Cole[6], Cole[7], nullptr};
+    MiniWeb = new QWidget(this);
+    auto* addressCaption = new QLabel(QStringLiteral("地址:"), MiniWeb);
+    addressCaption->setObjectName(QStringLiteral("Label1"));
+    addressCaption->setGeometry(4, 10, 36, 20);
+    Mwurl = new QLineEdit(MiniWeb);
+    Mwurl->setGeometry(40, 10, 400, 22);
+    Mwto = new SkinButton(MiniWeb);
+    Goback = new SkinButton(MiniWeb);
+    ToBBs = new SkinButton(MiniWeb);
+    const std::pair<SkinButton*, const char16_t*> buttons[] = {{Mwto, u"转到"}, {Goback, u"后退"}, {ToBBs, u"论坛"}};
+    for (const auto& [b, caption] : buttons) {
+        b->setCaption(QString::fromUtf16(caption));
+        b->setButtonStyle(8);
+        b->resize(60, 24);
+    }
+    webParents[2] = MiniWeb;
+    NewsOle = frame(this);
+    NewsGo = frame(NewsOle);
+    YYMZ = frame(this);
+    webParents[7] = YYMZ;
+    for (int i = 0; i < 8; ++i) {
+        Web[i] = platform::createBrowserPane(webParents[i]);
+        Web[i]->setObjectName(QStringLiteral("Web%1").arg(i));
+    }
+    Web[1]->hide();
+    Web[3]->hide();
+    connect(Mwto, &SkinButton::Click, this, [this] {
+        if (!Mwurl->text().trimmed().isEmpty())
+            Web[2]->navigate(Mwurl->text().trimmed());
+    });
+    connect(ToBBs, &SkinButton::Click, this, [this] { Web[2]->navigate(ForumUrl); });
+
+    buildRightColumn();
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    Timer3 = new QTimer(this);
+    Timer3->setInterval(1000);
+}
+
+void MainForm::buildRightColumn() {
+    FR = frame(this);
+    // The right column shares the quote board's dark design colours.
+    setBackground(FR, GetBack(0));
+    FR->setStyleSheet(QStringLiteral("QLabel, QCheckBox { color: #c0c0c0; }"));
+    Loged = frame(FR);
+    Loged->setGeometry(0, 0, static_cast<int>(MainDesign::kFrWidth) / TwipsX, 48);
+    Loginca = new QLabel(QStringLiteral("您还未登录"), Loged);
+    Loginca->setGeometry(6, 4, 150, 18);
+    VipUserSet = new QLabel(QStringLiteral("升级VIP"), Loged);
+    VipUserSet->setGeometry(160, 4, 70, 18);
+    VipUserSet->setCursor(Qt::PointingHandCursor);
+    Check12 = new QCheckBox(QStringLiteral("启用VIP实时服务器"), Loged);
+    Check12->setGeometry(6, 24, 200, 20);
+    connect(Check12, &QCheckBox::clicked, this, [this] { Check12_MouseUp(1, 0, 0, 0); });
+
+    Frame10 = frame(FR);
+    Frame10->setGeometry(0, 48, static_cast<int>(MainDesign::kFrWidth) / TwipsX, 132);
+    auto* market = new QLabel(QStringLiteral("当前市场："), Frame10);
+    market->setGeometry(6, 4, 70, 20);
+    SetDrawtype = new QComboBox(Frame10);
+    SetDrawtype->setGeometry(76, 2, 150, 22);
+    const char16_t* paneBoxes[] = {u"启用2图", u"启用3图", u"启用4图"};
+    QCheckBox** boxes[] = {&VIPChart2, &VIPChart3, &VIPChart4};
+    for (int i = 0; i < 3; ++i) {
+        *boxes[i] = new QCheckBox(QString::fromUtf16(paneBoxes[i]), Frame10);
+        (*boxes[i])->setGeometry(6, 28 + i * 24, 70, 20);
+        connect(*boxes[i], &QCheckBox::clicked, this, [this] { Me_Resize(false); });
+        Combos[i] = new QComboBox(Frame10);
+        Combos[i]->setGeometry(76, 27 + i * 24, 150, 22);
+    }
+    Combos[3] = new QComboBox(Frame10); // the chart range box
+    Combos[3]->setGeometry(6, 102, 110, 22);
+    Nowtimes = new QLabel(Frame10);
+    Nowtimes->setGeometry(122, 104, 110, 18);
+    Nextupti = new QLabel(FR);
+
+    Frame1 = frame(FR, QStringLiteral("重点关注市场"));
+    Combos[4] = new QComboBox(Frame1);
+    Combos[5] = new QComboBox(Frame1);
+    YYChart = new Chart(Frame1);
+    MZChart = new Chart(Frame1);
+    YYDO = frame(FR);
+    Frames0 = frame(YYDO);
+    Frames0->installEventFilter(this);
+}
+
+void MainForm::addTabs() {
+    Maintab->setDrawStyle(2);
+    Maintab->setTabAlign(0);
+    Maintab->setImageList(*KeyImageList1);
+    Maintab->setShowCloseButton(false);
+    m_addingTabs = true;
+    for (int i = 0; i < 11; ++i) {
+        step([this, i] {
+            cTab tab = Maintab->Tabs().Add(QString::fromLatin1(kTabs[i].key), {}, QString::fromUtf16(kTabs[i].caption), i);
+            const int panel = kTabPanel[i];
+            tab.setPanel(panel == -1 ? MainView : panel == -2 ? MiniWeb : Cole[panel]);
+            if (i == 1)
+                tab.setCanClose(false);
+        });
+    }
+    m_addingTabs = false;
+}
+
+void MainForm::formLoad() {
+    ServerNow = platform::pcNow();
+    if (MainStarted)
+        return;
+    FirstRun = true;
+    CurTab = -1;
+    setWindowTitle(QString::fromUtf16(kProgramTitle) + QStringLiteral(" V") + QStringLiteral(BRELTO_VERSION_TEXT));
+    platform::setMainForm(this, [this](int key, int shift) { ReceiveKeyDown(key, shift); });
+    instanceChannel().setHandler([this](const QString& command) { Form_LinkExecute(command); });
+
+    SettingsUi ui;
+    ui.listBack = [this](int16_t scheme) {
+        const platform::OleColor color = GetBack(scheme);
+        for (QWidget* w : {MainView, static_cast<QWidget*>(Frames0), static_cast<QWidget*>(YYDO),
+                           static_cast<QWidget*>(Frame10), static_cast<QWidget*>(Loged), static_cast<QWidget*>(Frame1),
+                           static_cast<QWidget*>(Frame4), OlemoveOle, OleMove, Cole[8]})
+            setBackground(w, color);
+    };
+    ui.transLevel = [](int16_t) { CalcAlpha(); };
+    setSettingsUi(ui);
+    step([] { GetSet(); });
+    step([this] {
+        if (Combos[3]->count() > 1)
+            Combos[3]->setCurrentIndex(1);
+    });
+    // The boss key (BossKeyOn) is registered by the boss-key module when it is built.
+    addTabs();
+    for (int i : {0, 5, 6, 2})
+        Web[i]->navigate(QStringLiteral("about:blank"));
+    GetCon();
+    CheckLogin();
+    Web[3]->navigate(QStringLiteral("about:blank"));
+    if (Web[4]->locationUrl() != DataTabUrl && !DataTabUrl.isEmpty())
+        Web[4]->navigate(DataTabUrl);
+    StartTime = ServerNow;
+    step([this] { trayAdd(); });
+    FreeMemory();
+    QFile::remove(QDir(programFolder()).filePath(QStringLiteral("otemp")));
+    if (const auto tab = rememberedTab(GetIni(QStringLiteral("tab")))) {
+        CurTab = static_cast<int16_t>(*tab);
+        step([this, tab] { Maintab->Tabs().Item(*tab).setSelected(true); });
+    }
+    if (ShowMini)
+        OpenMini();
+    if (IsVip) {
+        Check12->setChecked(true);
+        Check12_MouseUp(1, 0, 0, 0);
+    }
+    VipUserSet->setText(IsVip ? QStringLiteral("VIP设置") : QStringLiteral("升级VIP"));
+    if (StartMinimized)
+        showMinimized();
+    else
+        showMaximized();
+}
+
+void MainForm::trayAdd() { addProgramTrayIcon(this); }
+
+void MainForm::GetCon() {
+    if (MainStarted)
+        return;
+    Nextupti->setText(QStringLiteral("正在加载数据..."));
+    step(
+        [] {
+            if (ConValue(QStringLiteral("nochecktime")) == u"1")
+                return;
+            platform::Randomize();
+            const QString answer =
+                GetHttpText(DataServer + QStringLiteral("?t=6&r=") + platform::singleText(platform::Rnd()));
+            const auto check = checkServerClock(answer, platform::pcNow());
+            if (!check)
+                return;
+            ServerNow = check->serverNow;
+            ClockOffset = check->clockOffset;
+            if (check->clocksDiffer && GetIni(QStringLiteral("notimetip")).isEmpty())
+                TrayBalloon(nullptr, QStringLiteral("您的系统时间不正确，程序正在使用服务器标准时间。"),
+                            QStringLiteral("时间"), 0);
+        },
+        " GetCon.");
+    step([this] { LoadTextAD(); }, " GetCon.");
+    step([this] { LoadNews(); }, " GetCon.");
+    Timer3->start();
+    step(
+        [this] {
+            const QString text = ConValue(QStringLiteral("adbeginstr"));
+            const QString today = platform::shortDateText(platform::pcNow().date());
+            if (!startupNoticeDue(text, ConValue(QStringLiteral("adbeginno")), GetIni(QStringLiteral("adb")), today))
+                return;
+            ShowMsg(text, QStringLiteral("温馨提示"), this, ConValue(QStringLiteral("adbeginurl")), false, 0);
+            SetIni(QStringLiteral("adb"), today);
+        },
+        " GetCon.");
+    step(
+        [this] {
+            const QString text = ConValue(QStringLiteral("topadstr"));
+            if (!infoStripShown(text, ConValue(QStringLiteral("topadno"))))
+                return;
+            InfoLabel->setText(text);
+            InfoLabel->setProperty("Tag", ConValue(QStringLiteral("topadlink")));
+            InfoOle->show();
+        },
+        " GetCon.");
+    if (LoginMode != 0) {
+        Nextupti->setText(QStringLiteral("请登录后方可使用本软件."));
+    } else {
+        QString none;
+        LoadData(none);
+        Timer1->start();
+    }
+    MainStarted = true;
+    Me_Resize(false);
+    FreeMemory();
+}
+
+void MainForm::CheckLogin() {
+    if (!LoggedIn) {
+        Me_Resize(false);
+        return;
+    }
+    step([this] { MainBar->setBtnCaption(1, QStringLiteral("注销  ")); });
+    const LoginCaption caption = loginCaption(IsVip, UserName);
+    Loginca->setText(caption.text);
+    Loginca->setStyleSheet(QStringLiteral("color: %1;").arg(platform::toQColor(caption.color).name()));
+    if (IsVip && !Check12->isChecked() && ConfigLoaded) {
+        Check12->setChecked(true);
+        Check12_MouseUp(1, 0, 0, 0);
+    }
+    NoLoginInfo->hide();
+    // The price and position captions come with the quote texts.
+    LoginTime = platform::timeText(platform::pcNow().time());
+    m21->setEnabled(false);
+    m22->setEnabled(true);
+    const cTab selected = Maintab->SelectedTab();
+    if (selected) {
+        const int index = selected.Index();
+        if (index == 7 && !Web[5]->locationUrl().contains(BookTabUrl))
+            Web[5]->navigate(singleSignOnAddress(BookTabUrl));
+        if (index == 8 && !Web[6]->locationUrl().contains(SmsTabUrl))
+            Web[6]->navigate(singleSignOnAddress(SmsTabUrl));
+    }
+    Me_Resize(false);
+}
+
+void MainForm::Form_LinkExecute(const QString&) {
+    if (isMinimized())
+        showMaximized();
+    else
+        show();
+    raise();
+    activateWindow();
+}
+
+void MainForm::Maintab_TabSelected(cTab theTab) {
+    // Adding the tabs selects the first one; the start-up restores the user's tab itself.
+    if (!theTab || m_addingTabs)
+        return;
+    TabSwitchInput in;
+    in.index = theTab.Index();
+    in.previousTab = CurTab;
+    in.loginRequired = LoginMode != 0;
+    in.configLoaded = LoadserverOk;
+    in.loggedIn = LoggedIn;
+    in.web0Location = Web[0]->locationUrl();
+    in.web2Location = Web[2]->locationUrl();
+    in.web4Location = Web[4]->locationUrl();
+    in.web5Location = Web[5]->locationUrl();
+    in.web6Location = Web[6]->locationUrl();
+    const TabSwitchPlan plan = planTabSwitch(in);
+    if (plan.refused) {
+        ShowMsg(kLoginNeededText, kLoginNeededTitle, this, QString(), false, 3000);
+        // The strip goes back to the tab that is still current, so the two agree.
+        if (CurTab >= 1 && CurTab != in.index) {
+            const QSignalBlocker block(Maintab);
+            step([this] { Maintab->Tabs().Item(CurTab).setSelected(true); });
+        }
+        return;
+    }
+    CurTab = static_cast<int16_t>(plan.curTab);
+    if (plan.chartKind >= 0)
+        ChartKind = static_cast<int16_t>(plan.chartKind);
+    if (plan.web0Panel >= 0) {
+        Web[0]->setParent(Cole[plan.web0Panel]);
+        Web[0]->show();
+    }
+    if (plan.combo4Changes)
+        Combos[3]->setEnabled(plan.combo4Enabled);
+    if (plan.silentWeb2)
+        Web[2]->setSilent(true);
+    for (const Navigation& n : plan.navigations) {
+        const int pane = n.pane == WebPane::Web0 ? 0 : n.pane == WebPane::Web2 ? 2 : n.pane == WebPane::Web4 ? 4
+                         : n.pane == WebPane::Web5                                ? 5
+                                                                                  : 6;
+        Web[pane]->navigate(n.url);
+    }
+    if (plan.resizeWithRedraw)
+        Me_Resize(false);
+    if (plan.updateImg)
+        UpdateImg();
+    Me_Resize(true);
+}
+
+void MainForm::Me_Resize(bool NoUpdateImg) {
+    if (m_inResize)
+        return;
+    if (isMinimized()) {
+        if (!MinNoHide)
+            hide();
+        return;
+    }
+    m_inResize = true;
+    setProperty("Tag", isMaximized() ? QStringLiteral("2") : QStringLiteral("0"));
+    const QWidget* menu = findChild<QWidget*>(QStringLiteral("menuBar"));
+    const int menuHeight = menu != nullptr ? menu->height() : 0;
+
+    FrameInput in;
+    in.scaleWidth = static_cast<float>(width() * TwipsX);
+    in.scaleHeight = static_cast<float>((height() - menuHeight) * TwipsY);
+    in.outerWidth = in.scaleWidth;
+    in.yymzHeight = BottomAdHeight > 0 ? static_cast<float>(BottomAdHeight) : MainDesign::kYymzHeight;
+    in.frame1Top = static_cast<float>((Loged->height() + Frame10->height() + 24) * TwipsY);
+    in.mainViewLeft = 0;
+    in.mainViewWidth = twipsWidth(MainView);
+    in.mainViewHeight = twipsHeight(MainView) - MainDesign::kBoardHeadHeight;
+    in.oleMoveHeight = twipsHeight(OleMove);
+    in.twipsY = static_cast<float>(TwipsY);
+    const FramePlan p = placeFrame(in);
+    auto place = [this, menuHeight](QWidget* w, const TwipRect& r) {
+        QRect px = pixels(r.left, r.top, r.width, r.height);
+        px.translate(0, menuHeight);
+        w->setGeometry(px);
+    };
+    place(Maintab, p.maintab);
+    place(NewsOle, p.newsOle);
+    place(YYMZ, p.yymz);
+    Web[7]->setGeometry(pixels(p.web7.left, p.web7.top, p.web7.width, p.web7.height));
+    OlemoveOle->setGeometry(pixels(p.oleMoveOle.left, p.oleMoveOle.top, p.oleMoveOle.width, p.oleMoveOle.height));
+    OleMove->resize(OlemoveOle->width(), OleMove->height());
+    VScroll->setGeometry(pixels(p.vscroll.left, p.vscroll.top, p.vscroll.width, p.vscroll.height));
+    VScroll->setMaximum(p.vscrollMax);
+    VScroll->setVisible(p.vscrollVisible);
+    VScroll->raise();
+    place(MainBar, p.mainBar);
+    place(FR, p.fr);
+    Nextupti->setGeometry(4, Frame10->geometry().bottom() + 2, FR->width() - 8, 20);
+    Frame1->setGeometry(0, static_cast<int>(in.frame1Top / TwipsY), FR->width(), static_cast<int>(in.frame1Height / TwipsY));
+    Combos[4]->setGeometry(4, 20, FR->width() / 2 - 6, 22);
+    Combos[5]->setGeometry(FR->width() / 2 + 2, 20, FR->width() / 2 - 6, 22);
+    const int chartHeight = (Frame1->height() - 46) / 2;
+    YYChart->setGeometry(0, 46, FR->width(), chartHeight);
+    MZChart->setGeometry(0, 46 + chartHeight, FR->width(), chartHeight);
+    YYDO->setGeometry(pixels(p.yydo.left, p.yydo.top, p.yydo.width, p.yydo.height));
+    Frames0->setGeometry(0, Frames0->y(), YYDO->width(), std::max(Frames0->height(), YYDO->height()));
+
+    if (InfoOle->isVisible()) {
+        InfoOle->setGeometry(0, 0, Cole[0]->width(), InfoOle->height());
+        CloseInfo->setGeometry(InfoOle->width() - 16, 0, 16, InfoOle->height());
+        InfoLabel->setGeometry(4, 0, InfoOle->width() - 24, InfoOle->height());
+    }
+
+    PaneInput panes;
+    panes.curTab = CurTab;
+    const int panelIndex = CurTab >= 1 && CurTab <= 11 ? kTabPanel[CurTab - 1] : -1;
+    QWidget* panel = panelIndex >= 0 ? Cole[panelIndex] : nullptr;
+    if (panel != nullptr) {
+        panes.W = twipsWidth(panel);
+        panes.H = twipsHeight(panel);
+    }
+    panes.intradayPanes = intradayPaneCount(VIPChart2->isChecked(), VIPChart3->isChecked(), VIPChart4->isChecked());
+    const PanePlan pp = placePanes(panes);
+    auto placeIn = [this](QWidget* w, const std::optional<TwipRect>& r) {
+        if (r && w != nullptr) {
+            w->setGeometry(pixels(r->left, r->top, r->width, r->height));
+            w->show();
+        }
+    };
+    const std::optional<TwipRect>* charts[] = {&pp.chart1, &pp.chart2, &pp.chart3, &pp.chart4};
+    if (CurTab == 2)
+        for (int i = 0; i < 4; ++i) {
+            placeIn(Charts[i], *charts[i]);
+            if (!charts[i]->has_value() && i > 0)
+                Charts[i]->hide();
+        }
+    placeIn(Frame4, pp.frame4);
+    placeIn(BBlist, pp.bblist);
+    placeIn(PLList, pp.plList);
+    placeIn(Web[0], pp.web0);
+    placeIn(Web[4], pp.web4);
+    placeIn(Web5info, pp.web5info);
+    placeIn(Web[5], pp.web5);
+    placeIn(Web[6], pp.web6);
+
+    AddressBarInput bar;
+    bar.miniWebWidth = twipsWidth(MiniWeb);
+    bar.miniWebHeight = twipsHeight(MiniWeb);
+    bar.mwtoWidth = twipsWidth(Mwto);
+    bar.gobackWidth = twipsWidth(Goback);
+    bar.toBbsWidth = twipsWidth(ToBBs);
+    bar.buttonHeight = twipsHeight(Mwto);
+    bar.mwurlLeft = static_cast<float>(Mwurl->x() * TwipsX);
+    bar.mwurlHeight = twipsHeight(Mwurl);
+    bar.web2Top = 540;
+    const AddressBarPlan ab = placeAddressBar(bar);
+    for (const auto& [w, r] : {std::pair<QWidget*, TwipRect>{Mwto, ab.mwto}, {ToBBs, ab.toBbs}, {Goback, ab.goback},
+                               {Mwurl, ab.mwurl}, {Web[2], ab.web2}})
+        w->setGeometry(pixels(r.left, r.top, r.width, r.height));
+
+    if (CurTab == 9 && NoLoginInfo->isVisible())
+        NoLoginInfo->setGeometry(0, 0, Cole[7]->width(), Cole[7]->height());
+    if (NewsGo->x() > NewsOle->width())
+        NewsGo->move(NewsOle->width(), NewsGo->y());
+    m_inResize = false;
+    if (!NoUpdateImg)
+        UpdateImg();
+    FreeMemory();
+}
+
+void MainForm::resizeEvent(QResizeEvent* event) {
+    platform::Form::resizeEvent(event);
+    if (QWidget* menu = findChild<QWidget*>(QStringLiteral("menuBar")))
+        menu->setGeometry(0, 0, width(), menu->sizeHint().height());
+    Me_Resize(false);
+}
+
+void MainForm::changeEvent(QEvent* event) {
+    platform::Form::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        Me_Resize(false);
+}
+
+bool MainForm::eventFilter(QObject* watched, QEvent* event) {
+    const bool mouseEvent = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
+                            event->type() == QEvent::MouseButtonRelease;
+    if (watched == Frames0 && mouseEvent) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const int y = qRound(mouse->position().y()) * TwipsY;
+        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+            m_framesDragging = true;
+            m_framesDragY = y;
+        } else if (event->type() == QEvent::MouseMove && m_framesDragging && (mouse->buttons() & Qt::LeftButton)) {
+            if (const auto top = framesDragTop(static_cast<float>(Frames0->y() * TwipsY), static_cast<float>(y),
+                                               static_cast<float>(m_framesDragY), twipsHeight(Frames0), twipsHeight(YYDO)))
+                Frames0->move(Frames0->x(), qRound(*top / TwipsY));
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            m_framesDragging = false;
+        }
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        if (watched == InfoLabel) {
+            const QString link = InfoLabel->property("Tag").toString();
+            if (!link.isEmpty())
+                OpenUrl(link);
+        } else if (watched == CloseInfo) {
+            InfoOle->hide();
+        }
+    }
+    return platform::Form::eventFilter(watched, event);
+}
+
+void MainForm::ReceiveKeyDown(int, int) {
+    // The keyboard commands come with the command dispatch.
+}
+
+void MainForm::UpdateImg() {
+    // The charts are fed by the chart-range code, built with the chart views.
+}
+
+void MainForm::LoadData(QString&) {
+    // The quote snapshot run is installed with the live quotes.
+}
+
+void MainForm::LoadTextAD() {
+    // The bottom text advert comes with the adverts and notices.
+}
+
+void MainForm::LoadNews() {
+    // The news lists, ticker and chart markers come with the news.
+}
+
+void MainForm::OpenMini() {
+    // The mini quote window is built with the companion windows.
+}
+
+void MainForm::Check12_MouseUp(int Button, int, float, float) {
+    if (Button != 1)
+        return;
+    if (!IsVip) {
+        ShowVipMsg();
+        Check12->setChecked(false);
+    }
+    // For a member the box switches the live link, built with the user-server link.
+}
+
+bool MainForm::queryUnload() {
+    step([] { SaveSet(); });
+    hide();
+    TrayRemove();
+    step([] { SaveTx(); });
+    // The live link is closed here once it exists.
+    MainStarted = false;
+    // The boss key is unregistered here once it exists.
+    QFile::remove(QDir(programFolder()).filePath(QStringLiteral("yzm.gif")));
+    if (UpdateReady)
+        RunUpdater();
+    platform::unloadAll([this](platform::Form* f) {
+        return f == this || (LogoutPending && qobject_cast<LoginForm*>(f) != nullptr);
+    });
+    // Last, so that no window unloaded above writes its keys into a fresh set.ini again.
+    if (!restoreDefaultsTag.isEmpty())
+        QFile::remove(settingsFilePath());
+    return true;
+}
