@@ -322,6 +322,11 @@ void MainForm::formLoad() {
     setWindowTitle(QString::fromUtf16(kProgramTitle) + QStringLiteral(" V") + QStringLiteral(BRELTO_VERSION_TEXT));
     platform::setMainForm(this, [this](int key, int shift) { ReceiveKeyDown(key, shift); });
     instanceChannel().setHandler([this](const QString& command) { Form_LinkExecute(command); });
+    // The bookkeeping page hands the user's positions over as "EVENT:" followed by the records.
+    platform::setEventAddressHandler([](const QString& address) {
+        HoldText = address.mid(address.indexOf(u':') + 1);
+        LoadHoldings();
+    });
 
     SettingsUi ui;
     ui.listBack = [this](int16_t scheme) {
@@ -714,6 +719,7 @@ bool MainForm::queryUnload() {
     QFile::remove(QDir(programFolder()).filePath(QStringLiteral("yzm.gif")));
     if (UpdateReady)
         RunUpdater();
+    platform::setEventAddressHandler(nullptr);
     platform::unloadAll([this](platform::Form* f) {
         return f == this || (LogoutPending && qobject_cast<LoginForm*>(f) != nullptr);
     });

@@ -10,7 +10,7 @@ build="${BRELTO_BUILD_DIR:-$top/build}"
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
+    qt6-base-dev qt6-httpserver-dev qt6-websockets-dev qt6-webengine-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-arphic-uming fonts-wqy-microhei
     xvfb xauth
@@ -37,6 +37,7 @@ case "${1:-}" in
 run)
     install_packages
     build_all
+    export QTWEBENGINE_DISABLE_SANDBOX="${QTWEBENGINE_DISABLE_SANDBOX:-$([ "$(id -u)" -eq 0 ] && echo 1)}"
     "$build/simservice/brelto-simservice" --http-port 18631 --user-port 18632 --seed 1 &
     service=$!
     trap 'kill $service 2>/dev/null' EXIT
@@ -52,7 +53,9 @@ test)
     install_packages
     build_all
     cd "$build"
-    ctest --output-on-failure --parallel "$(nproc)" --timeout 600
+    ctest --output-on-failure --parallel "$(nproc)" --timeout 600 -LE xvfb
+    # The tests that need a real display (web pages, the whole program) run on a virtual one.
+    xvfb-run -a -s "-screen 0 1280x800x24" ctest --output-on-failure --timeout 600 -L xvfb
     ;;
 *)
     echo "usage: bash tools/dev.sh run|test" >&2

@@ -3,6 +3,7 @@
 #include "common/config.h"
 #include "common/msgbox.h"
 #include "common/settings.h"
+#include "common/storedlists.h"
 #include "mainwindow/startup.h"
 #include "platform/browser.h"
 #include "platform/clock.h"
@@ -245,6 +246,19 @@ TEST_F(MainWindow, ShutDownSavesRemovesAndKeepsTheLoginWindowAfterALogOut) {
     platform::pauseMs(0);
     EXPECT_FALSE(QFile::exists(settingsFilePath())) << "restore defaults deletes set.ini";
     EXPECT_FALSE(platform::isLoaded<LoginForm>());
+}
+
+TEST_F(MainWindow, BookkeepingPageHandsOverPositions) {
+    configure();
+    ProdCode[0] = QStringLiteral("gh");
+    MainForm& m = Main();
+    web(m, 5)->followLink(QStringLiteral("EVENT:gh,10,612.5,0,0,0,0,8|"));
+    platform::pauseMs(0);
+    EXPECT_EQ(HoldText, QStringLiteral("gh,10,612.5,0,0,0,0,8|"));
+    EXPECT_FLOAT_EQ(HoldUnits[0][0], 10.0f);
+    EXPECT_FLOAT_EQ(HoldPrice[0][0], 612.5f);
+    ProdCode[0].clear();
+    HoldText.clear();
 }
 
 TEST_F(MainWindow, Pictures) {

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+class QUrl;
+
+namespace platform {
+
+// Registers the scheme of the "EVENT:" addresses with the web engine, which must happen before
+// the application object exists: main() calls this first. True when the scheme is registered (now
+// or earlier), false when the application object already exists and it is too late.
+bool registerBrowserSchemes();
+
+// Whether the web engine may start in this process. Chromium's sandbox cannot run as root and would
+// end the program; as root the panes therefore stay empty unless the sandbox was switched off on
+// purpose (QTWEBENGINE_DISABLE_SANDBOX set, or --no-sandbox), with one warning on the log.
+[[nodiscard]] bool webEngineCanStart();
+
+// "EVENT:..." (any case): the addresses the program's own web pages go to in order to hand it
+// data, such as the bookkeeping page's positions. They never reach the network.
+[[nodiscard]] bool isEventAddress(QStringView address);
+
+// The text handed on for an event address a page went to: "EVENT:" and the rest of the address
+// with the engine's escapes undone, as the page wrote it.
+[[nodiscard]] QString eventAddressText(const QUrl& url);
+
+// Receives every event address, from the program's own navigate() calls at once and from a page
+// once the engine's call has returned. Without a handler they are dropped.
+using EventAddressHandler = std::function<void(const QString& address)>;
+void setEventAddressHandler(EventAddressHandler handler);
+
+// A web pane. The real one is a web engine view made the first time the pane is shown (when the
+// engine can start), so a pane that stays hidden costs nothing; until then it only remembers where
+// it is to go.
+class BrowserPane : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(BrowserPane)
+public:
+    ~BrowserPane() override;
+
+    // Goes to `url` (an address as a user would type it). An empty address is refused without a
+    // word; an event address goes to the event handler and the pane stays where it is.
+    void navigate(const QString& url);
+
+    // The address shown or about to be: the last one navigated to, then what the page reports
+    // (redirects, links followed). Empty before the first navigation.
+    [[nodiscard]] QString locationUrl() const { return m_location; }
+
+    // Silent panes keep their pages' script errors to themselves.
+    void setSilent(bool silent);
+    [[nodiscard]] bool isSilent() const { return m_silent; }
+
+signals:
+    // The page at `url` has finished loading (also when it failed to).
+    void documentComplete(const QString& url);
+
+protected:
+    explicit BrowserPane(QWidget* parent);
+
+    virtual void load(const QString& url) = 0;
+    virtual void applySilent(bool /*silent*/) {}
+    void setLocation(const QString& url) { m_location = url; }
+
+private:
+    QString m_location;
+    bool m_silent = false;
+};
+
+// A pane for tests: records what it loads and plays the page's side on request.
+class FakeBrowserPane final : public BrowserPane {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FakeBrowserPane)
+public:
+    explicit FakeBrowserPane(QWidget* parent = nullptr);
+    ~FakeBrowserPane() override;
+
+    // Every address loaded, in order: the program's navigations and the links the page followed.
+    [[nodiscard]] const QStringList& navigations() const { return m_navigations; }
+
+    // As if the page went to `url` itself (a link, a script): an event address goes to the event
+    // handler at once, anything else is loaded.
+    void followLink(const QString& url);
+
+    // As if the current page had finished loading.
+    void completeDocument();
+
+protected:
+    void load(const QString& url) override { m_navigations.append(url); }
+
+private:
+    QStringList m_navigations;
+};
+
+// The panes the main window makes: real ones unless a test installed another factory; a null
+// factory restores the real panes. The pane is a child of `parent`.
+using BrowserPaneFactory = std::function<BrowserPane*(QWidget* parent)>;
+[[nodiscard]] BrowserPane* createBrowserPane(QWidget* parent);
+void setBrowserPaneFactory(BrowserPaneFactory factory);
+
+} // namespace platform

@@ -1,0 +1,237 @@
+#include "platform/browser.h"
+
+#include "tests/support/qtprint.h"
+
+#include <QSignalSpy>
+#include <QUrl>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include <unistd.h>
+
+using platform::BrowserPane;
+using platform::FakeBrowserPane;
+
+namespace {
+
+// Collects what reaches the program's event-address handler.
+class EventAddresses : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::setEventAddressHandler([this](const QString& a) { m_received.append(a); });
+    }
+    void TearDown() override {
+        platform::setEventAddressHandler(nullptr);
+        platform::setBrowserPaneFactory(nullptr);
+    }
+    QStringList m_received;
+};
+
+} // namespace
+
+TEST(BrowserSchemes, EventSchemeIsRegisteredBeforeTheApplicationExists) {
+    const QWebEngineUrlScheme scheme = QWebEngineUrlScheme::schemeByName("event");
+    EXPECT_EQ(scheme.name(), QByteArray("event"));
+    EXPECT_EQ(scheme.syntax(), QWebEngineUrlScheme::Syntax::Path);
+    // Asking again once the application exists is harmless and reports the earlier registration.
+    EXPECT_TRUE(platform::registerBrowserSchemes());
+}
+
+TEST(BrowserSchemes, WhatCountsAsAnEventAddress) {
+    const struct {
+        const char* address;
+        bool event;
+    } cases[] = {
+        {"EVENT:mgold,10,350.5|", true},
+        {"event:x", true},
+        {"Event:", true},
+        {"  EVENT:x", true},
+        {"EVENTS:x", false},
+        {"EVENT", false},
+        {"http://host/EVENT:x", false},
+        {"about:blank", false},
+        {"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(platform::isEventAddress(QString::fromLatin1(c.address)), c.event) << c.address;
+}
+
+TEST(BrowserSchemes, EventAddressTextUndoesTheEnginesEscapes) {
+    const struct {
+        QByteArray engine; // the address as the engine hands it over
+        const char16_t* handedOn;
+    } cases[] = {
+        {"event:mgold,10,350.5,0,0,0,0|tdhj,2,3,0,0,0,0|", u"EVENT:mgold,10,350.5,0,0,0,0|tdhj,2,3,0,0,0,0|"},
+        {"event:a%7Cb", u"EVENT:a|b"},
+        {"event:%E9%BB%84%E9%87%91,1", u"EVENT:黄金,1"},
+        {"event:a%20b", u"EVENT:a b"},
+        {"event:x?y=1&z=2", u"EVENT:x?y=1&z=2"},
+        {"event:x#top", u"EVENT:x#top"},
+        {"event:", u"EVENT:"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(platform::eventAddressText(QUrl::fromEncoded(c.engine)),
+                  QString::fromUtf16(c.handedOn))
+            << c.engine.toStdString();
+}
+
+TEST_F(EventAddresses, PaneRefusesEmptyAddressesAndHandsOnEventAddresses) {
+    const struct {
+        const char* navigate;
+        const char* location;     // afterwards
+        const char* loaded;       // what the pane loaded, "" for nothing
+        const char* handedOn;     // what reached the handler, "" for nothing
+    } steps[] = {
+        {"about:blank", "about:blank", "about:blank", ""},
+        {"", "about:blank", "", ""},
+        {"   ", "about:blank", "", ""},
+        {"http://127.0.0.1:18631/user/login.asp?url=zhang", "http://127.0.0.1:18631/user/login.asp?url=zhang",
+         "http://127.0.0.1:18631/user/login.asp?url=zhang", ""},
+        {"EVENT:mgold,10,350.5|", "http://127.0.0.1:18631/user/login.asp?url=zhang", "",
+         "EVENT:mgold,10,350.5|"},
+        {"event:lower", "http://127.0.0.1:18631/user/login.asp?url=zhang", "", "event:lower"},
+        {" http://host/x ", "http://host/x", "http://host/x", ""},
+    };
+    FakeBrowserPane pane;
+    for (const auto& s : steps) {
+        const qsizetype loadedBefore = pane.navigations().size();
+        const qsizetype handedBefore = m_received.size();
+        pane.navigate(QString::fromLatin1(s.navigate));
+        SCOPED_TRACE(s.navigate);
+        EXPECT_EQ(pane.locationUrl(), QString::fromLatin1(s.location));
+        if (*s.loaded) {
+            ASSERT_EQ(pane.navigations().size(), loadedBefore + 1);
+            EXPECT_EQ(pane.navigations().last(), QString::fromLatin1(s.loaded));
+        } else {
+            EXPECT_EQ(pane.navigations().size(), loadedBefore);
+        }
+        if (*s.handedOn) {
+            ASSERT_EQ(m_received.size(), handedBefore + 1);
+            EXPECT_EQ(m_received.last(), QString::fromLatin1(s.handedOn));
+        } else {
+            EXPECT_EQ(m_received.size(), handedBefore);
+        }
+    }
+}
+
+TEST_F(EventAddresses, PageFollowingAnEventLinkStaysWhereItIs) {
+    FakeBrowserPane pane;
+    pane.navigate("http://127.0.0.1:18631/book");
+    pane.followLink("EVENT:mgold,10,350.5|tdhj,2,3|");
+    EXPECT_EQ(m_received, QStringList{"EVENT:mgold,10,350.5|tdhj,2,3|"});
+    EXPECT_EQ(pane.locationUrl(), "http://127.0.0.1:18631/book");
+
+    pane.followLink("http://127.0.0.1:18631/book?page=2");
+    EXPECT_EQ(pane.locationUrl(), "http://127.0.0.1:18631/book?page=2");
+    EXPECT_EQ(pane.navigations(),
+              (QStringList{"http://127.0.0.1:18631/book", "http://127.0.0.1:18631/book?page=2"}));
+    EXPECT_EQ(m_received.size(), 1);
+}
+
+TEST_F(EventAddresses, WithoutAHandlerEventAddressesAreDroppedQuietly) {
+    platform::setEventAddressHandler(nullptr);
+    FakeBrowserPane pane;
+    pane.navigate("about:blank");
+    pane.navigate("EVENT:x");
+    pane.followLink("EVENT:y");
+    EXPECT_EQ(pane.locationUrl(), "about:blank");
+    EXPECT_EQ(pane.navigations(), QStringList{"about:blank"});
+    EXPECT_TRUE(m_received.isEmpty());
+}
+
+TEST(FakePane, DocumentCompleteNamesTheCurrentAddress) {
+    FakeBrowserPane pane;
+    QSignalSpy complete(&pane, &BrowserPane::documentComplete);
+    pane.navigate("http://host/a");
+    pane.completeDocument();
+    pane.followLink("http://host/b");
+    pane.completeDocument();
+    ASSERT_EQ(complete.size(), 2);
+    EXPECT_EQ(complete.at(0).at(0).toString(), "http://host/a");
+    EXPECT_EQ(complete.at(1).at(0).toString(), "http://host/b");
+}
+
+TEST(FakePane, SilentIsRemembered) {
+    FakeBrowserPane pane;
+    EXPECT_FALSE(pane.isSilent());
+    pane.setSilent(true);
+    EXPECT_TRUE(pane.isSilent());
+    pane.setSilent(false);
+    EXPECT_FALSE(pane.isSilent());
+}
+
+TEST_F(EventAddresses, HiddenRealPaneMakesNoWebViewYetFollowsTheRules) {
+    QWidget host; // never shown
+    BrowserPane* pane = platform::createBrowserPane(&host);
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(pane->parentWidget(), &host);
+    EXPECT_EQ(dynamic_cast<FakeBrowserPane*>(pane), nullptr) << "the default factory makes real panes";
+    EXPECT_EQ(pane->locationUrl(), "");
+
+    pane->setSilent(true);
+    pane->navigate("about:blank");
+    pane->navigate("");
+    pane->navigate("EVENT:mgold,1,2|");
+    pane->navigate("http://127.0.0.1:1/never-loaded");
+
+    EXPECT_TRUE(pane->isSilent());
+    EXPECT_EQ(pane->locationUrl(), "http://127.0.0.1:1/never-loaded");
+    EXPECT_EQ(m_received, QStringList{"EVENT:mgold,1,2|"});
+    EXPECT_EQ(pane->findChild<QWebEngineView*>(), nullptr) << "a hidden pane must cost nothing";
+}
+
+TEST_F(EventAddresses, FactoryCanBeSwitchedToFakesAndBack) {
+    QWidget host;
+    QList<FakeBrowserPane*> made;
+    platform::setBrowserPaneFactory([&made](QWidget* parent) {
+        made.append(new FakeBrowserPane(parent));
+        return made.last();
+    });
+    BrowserPane* first = platform::createBrowserPane(&host);
+    BrowserPane* second = platform::createBrowserPane(&host);
+    ASSERT_EQ(made.size(), 2);
+    EXPECT_EQ(first, made[0]);
+    EXPECT_EQ(second, made[1]);
+    EXPECT_EQ(first->parentWidget(), &host);
+
+    first->navigate("about:blank");
+    EXPECT_EQ(made[0]->navigations(), QStringList{"about:blank"});
+    EXPECT_TRUE(made[1]->navigations().isEmpty());
+
+    platform::setBrowserPaneFactory(nullptr);
+    BrowserPane* real = platform::createBrowserPane(&host);
+    EXPECT_EQ(made.size(), 2);
+    EXPECT_EQ(dynamic_cast<FakeBrowserPane*>(real), nullptr);
+}
+
+TEST(WebEngineStart, AsRootTheEngineStartsOnlyWithTheSandboxSwitchedOff) {
+    if (geteuid() != 0) {
+        EXPECT_TRUE(platform::webEngineCanStart());
+        GTEST_SKIP() << "the sandbox only matters to root";
+    }
+    const QByteArray saved = qgetenv("QTWEBENGINE_DISABLE_SANDBOX");
+    const bool wasSet = qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX");
+    qunsetenv("QTWEBENGINE_DISABLE_SANDBOX");
+    const bool withSandbox = platform::webEngineCanStart();
+    // A pane shown now stays empty instead of taking the process down.
+    QWidget host;
+    BrowserPane* pane = platform::createBrowserPane(&host);
+    pane->navigate("about:blank");
+    host.show();
+    const bool viewMade = pane->findChild<QWebEngineView*>() != nullptr;
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    const bool withoutSandbox = platform::webEngineCanStart();
+    if (wasSet)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", saved);
+    else
+        qunsetenv("QTWEBENGINE_DISABLE_SANDBOX");
+
+    EXPECT_FALSE(withSandbox);
+    EXPECT_FALSE(viewMade);
+    EXPECT_EQ(pane->locationUrl(), "about:blank");
+    EXPECT_TRUE(withoutSandbox);
+}

@@ -1,0 +1,248 @@
+// Real web panes showing real pages: needs an X display (run under xvfb-run); skips without one.
+#include "platform/browser.h"
+
+#include "tests/support/qtprint.h"
+
+#include <QApplication>
+#include <QMap>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using platform::BrowserPane;
+
+namespace {
+
+constexpr int kPatienceMs = 60000; // a guard against hanging, not a measure
+
+// A loopback web server: one page per path, every path asked for recorded.
+class PageServer {
+public:
+    PageServer() {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
+            while (QTcpSocket* s = m_server.nextPendingConnection()) {
+                QObject::connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+                QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] { serve(s); });
+            }
+        });
+    }
+
+    QMap<QByteArray, QByteArray> pages;
+    QList<QByteArray> paths;
+
+    [[nodiscard]] QString url(const char* path) const {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path);
+    }
+
+private:
+    void serve(QTcpSocket* s) {
+        QByteArray& buffer = m_buffers[s];
+        buffer += s->readAll();
+        if (!buffer.contains("\r\n\r\n"))
+            return;
+        const QByteArray path = buffer.left(buffer.indexOf("\r\n")).split(' ').value(1);
+        m_buffers.remove(s);
+        paths.append(path);
+        const bool known = pages.contains(path);
+        const QByteArray body = pages.value(path);
+        s->write((known ? "HTTP/1.1 200 OK\r\n" : "HTTP/1.1 404 Not Found\r\n") +
+                 QByteArray("Content-Type: text/html; charset=utf-8\r\nContent-Length: ") +
+                 QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        s->disconnectFromHost();
+    }
+
+    QTcpServer m_server;
+    QMap<QTcpSocket*, QByteArray> m_buffers;
+};
+
+// What the "js" logging category (the pages' console) reported.
+struct ConsoleLine {
+    QtMsgType type;
+    QString text;
+};
+QList<ConsoleLine>* g_console = nullptr;
+QtMessageHandler g_previousHandler = nullptr;
+
+void recordConsole(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (g_console != nullptr && context.category != nullptr && qstrcmp(context.category, "js") == 0)
+        g_console->append({type, text});
+    else if (g_previousHandler != nullptr)
+        g_previousHandler(type, context, text);
+}
+
+class BrowserOnDisplay : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (QApplication::instance() == nullptr)
+            GTEST_SKIP() << "needs an X display: run under xvfb-run";
+        ASSERT_TRUE(platform::webEngineCanStart()) << "as root, set QTWEBENGINE_DISABLE_SANDBOX=1";
+        platform::setEventAddressHandler([this](const QString& a) { m_received.append(a); });
+        m_server.pages["/book"] =
+            "<html><head><meta charset='utf-8'><title>book</title></head><body>"
+            "<a id='hold' href='EVENT:mgold,10,350.5,0,0,0,0|tdhj,2,3,0,0,0,0|'>hold</a>"
+            "<a id='chinese' href='EVENT:\xE9\xBB\x84\xE9\x87\x91,1'>chinese</a>"
+            "<a id='other' href='/other' target='_blank'>other</a>"
+            "<button id='pop' onclick=\"window.open('EVENT:popup|1')\">pop</button>"
+            "</body></html>";
+        m_server.pages["/other"] = "<html><body>other</body></html>";
+        m_server.pages["/auto"] = "<html><body><script>location.href = 'EVENT:auto|1|';</script>"
+                                  "</body></html>";
+        m_server.pages["/picture"] =
+            "<html><body><img src='EVENT:picture' onerror=\"document.title = 'refused'\" "
+            "onload=\"document.title = 'loaded'\"></body></html>";
+        m_server.pages["/error"] = "<html><body><script>undefinedFunction();</script>"
+                                   "<script>console.warn('marker');</script></body></html>";
+        m_host = std::make_unique<QWidget>();
+        m_host->resize(640, 480);
+    }
+
+    void TearDown() override {
+        m_host.reset();
+        platform::setEventAddressHandler(nullptr);
+    }
+
+    // A pane filling the shown host window, with its first page loaded.
+    BrowserPane* showPane(const char* path, bool silent = false) {
+        BrowserPane* pane = platform::createBrowserPane(m_host.get());
+        pane->resize(m_host->size());
+        pane->setSilent(silent);
+        QSignalSpy complete(pane, &BrowserPane::documentComplete);
+        pane->navigate(m_server.url(path));
+        pane->show();
+        m_host->show();
+        EXPECT_TRUE(complete.wait(kPatienceMs)) << "no document complete for " << path;
+        return pane;
+    }
+
+    static QWebEnginePage* pageOf(BrowserPane* pane) {
+        auto* view = pane->findChild<QWebEngineView*>();
+        return view == nullptr ? nullptr : view->page();
+    }
+
+    static void click(BrowserPane* pane, const char* id) {
+        pageOf(pane)->runJavaScript(QStringLiteral("document.getElementById('%1').click();")
+                                        .arg(QLatin1String(id)));
+    }
+
+    bool waitForEvents(qsizetype count) {
+        return QTest::qWaitFor([&] { return m_received.size() >= count; }, kPatienceMs);
+    }
+
+    PageServer m_server;
+    std::unique_ptr<QWidget> m_host;
+    QStringList m_received;
+};
+
+} // namespace
+
+TEST_F(BrowserOnDisplay, ViewIsMadeOnFirstShowAndLoadsTheAddressGivenWhileHidden) {
+    BrowserPane* pane = platform::createBrowserPane(m_host.get());
+    pane->navigate("about:blank");
+    pane->navigate(m_server.url("/book"));
+    EXPECT_EQ(pane->findChild<QWebEngineView*>(), nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(m_server.paths.isEmpty()) << "a hidden pane must not load anything";
+
+    QSignalSpy complete(pane, &BrowserPane::documentComplete);
+    m_host->show();
+    ASSERT_NE(pane->findChild<QWebEngineView*>(), nullptr);
+    ASSERT_TRUE(complete.wait(kPatienceMs));
+    EXPECT_EQ(complete.at(0).at(0).toString(), m_server.url("/book"));
+    EXPECT_EQ(pane->locationUrl(), m_server.url("/book"));
+    EXPECT_TRUE(m_server.paths.contains("/book"));
+    EXPECT_FALSE(m_server.paths.contains("about:blank"));
+}
+
+TEST_F(BrowserOnDisplay, EventLinksReachTheHandlerAndThePageStays) {
+    BrowserPane* pane = showPane("/book");
+    ASSERT_NE(pageOf(pane), nullptr);
+
+    click(pane, "hold");
+    ASSERT_TRUE(waitForEvents(1));
+    click(pane, "chinese");
+    ASSERT_TRUE(waitForEvents(2));
+    EXPECT_EQ(m_received, (QStringList{"EVENT:mgold,10,350.5,0,0,0,0|tdhj,2,3,0,0,0,0|",
+                                       QStringLiteral("EVENT:黄金,1")}));
+    EXPECT_EQ(pane->locationUrl(), m_server.url("/book"));
+    EXPECT_EQ(pageOf(pane)->url().toString(), m_server.url("/book"));
+    EXPECT_EQ(m_server.paths.count("/book"), 1);
+
+    // The program's own event address goes straight to the handler.
+    pane->navigate("EVENT:direct");
+    EXPECT_EQ(m_received.last(), "EVENT:direct");
+    EXPECT_EQ(pane->locationUrl(), m_server.url("/book"));
+}
+
+TEST_F(BrowserOnDisplay, ScriptNavigationToAnEventAddressIsCaught) {
+    BrowserPane* pane = showPane("/auto");
+    ASSERT_TRUE(waitForEvents(1));
+    EXPECT_EQ(m_received, QStringList{"EVENT:auto|1|"});
+    EXPECT_EQ(pane->locationUrl(), m_server.url("/auto"));
+}
+
+TEST_F(BrowserOnDisplay, NewWindowsOpenInThePaneAndEventPopupsAreCaught) {
+    BrowserPane* pane = showPane("/book");
+
+    click(pane, "pop");
+    ASSERT_TRUE(waitForEvents(1));
+    EXPECT_EQ(m_received, QStringList{"EVENT:popup|1"});
+
+    QSignalSpy complete(pane, &BrowserPane::documentComplete);
+    click(pane, "other");
+    ASSERT_TRUE(complete.wait(kPatienceMs));
+    EXPECT_EQ(complete.last().at(0).toString(), m_server.url("/other"));
+    EXPECT_EQ(pane->locationUrl(), m_server.url("/other"));
+}
+
+TEST_F(BrowserOnDisplay, EventAddressesAsPicturesAreRefusedNotHandedOn) {
+    BrowserPane* pane = showPane("/picture");
+    QWebEnginePage* page = pageOf(pane);
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([page] { return page->title() == u"refused"; }, kPatienceMs))
+        << page->title().toStdString();
+    EXPECT_TRUE(m_received.isEmpty()) << "only navigations hand an event address on";
+}
+
+TEST_F(BrowserOnDisplay, SilentPanesKeepScriptErrorsToThemselves) {
+    QList<ConsoleLine> console;
+    g_console = &console;
+    g_previousHandler = qInstallMessageHandler(recordConsole);
+    const auto waitForMarker = [&console] {
+        return QTest::qWaitFor(
+            [&console] {
+                return std::any_of(console.cbegin(), console.cend(),
+                                   [](const ConsoleLine& l) { return l.text.contains("marker"); });
+            },
+            kPatienceMs);
+    };
+    const auto errors = [&console] {
+        return std::count_if(console.cbegin(), console.cend(),
+                             [](const ConsoleLine& l) { return l.type == QtCriticalMsg; });
+    };
+
+    showPane("/error", false);
+    const bool loudMarker = waitForMarker();
+    const auto loudErrors = errors();
+    console.clear();
+
+    showPane("/error", true);
+    const bool silentMarker = waitForMarker();
+    const auto silentErrors = errors();
+
+    qInstallMessageHandler(g_previousHandler);
+    g_console = nullptr;
+
+    ASSERT_TRUE(loudMarker);
+    ASSERT_TRUE(silentMarker);
+    EXPECT_EQ(loudErrors, 1) << "a pane that isn't silent reports the script error";
+    EXPECT_EQ(silentErrors, 0);
+}
