@@ -14,6 +14,9 @@
 #include "common/windowutil.h"
 #include "companions/tray.h"
 #include "mainwindow/layout.h"
+#include "market/quoterun.h"
+#include "market/quotetables.h"
+#include "market/scheduler.h"
 #include "mainwindow/startup.h"
 #include "mainwindow/tabswitch.h"
 #include "platform/browser.h"
@@ -242,10 +245,18 @@ void MainForm::buildControls() {
 
     buildRightColumn();
 
+    m_quotes = std::make_unique<QuoteRun>(*this);
+    m_scheduler = std::make_unique<RefreshScheduler>(*m_quotes, *this);
     Timer1 = new QTimer(this);
-    Timer1->setInterval(1000);
+    Timer2 = new QTimer(this);
     Timer3 = new QTimer(this);
-    Timer3->setInterval(1000);
+    Timer4 = new QTimer(this);
+    for (QTimer* t : {Timer1, Timer2, Timer3, Timer4})
+        t->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] { m_scheduler->Timer1_Timer(); });
+    connect(Timer2, &QTimer::timeout, this, [this] { m_scheduler->Timer2_Timer(); });
+    connect(Timer3, &QTimer::timeout, this, [this] { m_scheduler->Timer3_Timer(); });
+    connect(Timer4, &QTimer::timeout, this, [this] { m_scheduler->Timer4_Timer(); });
 }
 
 void MainForm::buildRightColumn() {
@@ -282,7 +293,9 @@ void MainForm::buildRightColumn() {
     Combos[3] = new QComboBox(Frame10); // the chart range box
     Combos[3]->setGeometry(6, 102, 110, 22);
     Nowtimes = new QLabel(Frame10);
-    Nowtimes->setGeometry(122, 104, 110, 18);
+    Nowtimes->setGeometry(122, 104, 60, 18);
+    Systime = new QLabel(Frame10);
+    Systime->setGeometry(184, 104, 60, 18);
     Nextupti = new QLabel(FR);
 
     Frame1 = frame(FR, QStringLiteral("重点关注市场"));
@@ -391,6 +404,7 @@ void MainForm::GetCon() {
                 return;
             ServerNow = check->serverNow;
             ClockOffset = check->clockOffset;
+            Main().scheduler().ClockOffset = ClockOffset;
             if (check->clocksDiffer && GetIni(QStringLiteral("notimetip")).isEmpty())
                 TrayBalloon(nullptr, QStringLiteral("您的系统时间不正确，程序正在使用服务器标准时间。"),
                             QStringLiteral("时间"), 0);
@@ -399,6 +413,7 @@ void MainForm::GetCon() {
     step([this] { LoadTextAD(); }, " GetCon.");
     step([this] { LoadNews(); }, " GetCon.");
     Timer3->start();
+    Timer2->start();
     step(
         [this] {
             const QString text = ConValue(QStringLiteral("adbeginstr"));
@@ -682,8 +697,9 @@ void MainForm::UpdateImg() {
     // The charts are fed by the chart-range code, built with the chart views.
 }
 
-void MainForm::LoadData(QString&) {
-    // The quote snapshot run is installed with the live quotes.
+void MainForm::LoadData(QString& VipData) {
+    m_quotes->LoadData(VipData);
+    VipData.clear();
 }
 
 void MainForm::LoadTextAD() {
@@ -698,7 +714,7 @@ void MainForm::OpenMini() {
     // The mini quote window is built with the companion windows.
 }
 
-void MainForm::Check12_MouseUp(int Button, int, float, float) {
+void MainForm::Check12_MouseUp(int16_t Button, int16_t, float, float) {
     if (Button != 1)
         return;
     if (!IsVip) {
@@ -707,6 +723,116 @@ void MainForm::Check12_MouseUp(int Button, int, float, float) {
     }
     // For a member the box switches the live link, built with the user-server link.
 }
+
+void MainForm::setStatus(const QString& text) { Nextupti->setText(text); }
+void MainForm::setQuoteTime(const QString& text) { Nowtimes->setText(text); }
+void MainForm::setServiceClock(const QString& text) { Systime->setText(text); }
+void MainForm::setPositionCaption(const QString& text) { Web5info->setText(text); }
+
+void MainForm::setTimerEnabled(MarketTimer timer, bool enabled) {
+    QTimer* t = timer == MarketTimer::Timer1 ? Timer1 : timer == MarketTimer::Timer3 ? Timer3 : Timer4;
+    if (enabled && !t->isActive())
+        t->start();
+    else if (!enabled)
+        t->stop();
+}
+
+namespace {
+// Board design sizes in twips: the first row and the rows under it, and the columns.
+constexpr int kRow0Height = 300;
+constexpr int kRowHeight = 300;
+constexpr int kColumnWidth = 1260; // 84 px, the column heads' pitch
+} // namespace
+
+void MainForm::ensureBoardRows(int count) {
+    while (static_cast<int>(boardRows.size()) < count) {
+        const int w = static_cast<int>(boardRows.size());
+        BoardRow row;
+        row.Mvole = new QFrame(OleMove);
+        row.Mvole->setGeometry(0, (w == 0 ? 0 : boardRowTop(w, kRow0Height, kRowHeight)) / TwipsY,
+                               12 * kColumnWidth / TwipsX, kRowHeight / TwipsY);
+        for (int c = 0; c < 12; ++c) {
+            row.TL[c] = new QLabel(row.Mvole);
+            row.TL[c]->setGeometry(8 + c * kColumnWidth / TwipsX, 0, kColumnWidth / TwipsX - 4, kRowHeight / TwipsY);
+            row.TL[c]->setStyleSheet(QStringLiteral("color: #c0c0c0;"));
+        }
+        row.Mvole->show();
+        boardRows.push_back(row);
+    }
+    OleMove->resize(OlemoveOle->width(), boardHeight(static_cast<int>(boardRows.size()), kRow0Height, kRowHeight) / TwipsY);
+    VScroll->raise();
+}
+
+void MainForm::setBoardRow(int i, const BoardRowTexts& row) {
+    if (i < 0 || i >= static_cast<int>(boardRows.size()))
+        return;
+    for (int c = 0; c < kBoardColumns; ++c) {
+        QLabel* l = boardRows[i].TL[c];
+        const BoardCell& cell = row.cells[c];
+        l->setText(cell.text);
+        l->setToolTip(cell.tip);
+        if (cell.colour)
+            l->setStyleSheet(QStringLiteral("color: %1;").arg(platform::toQColor(*cell.colour).name()));
+    }
+}
+
+void MainForm::setShortListRow(int i, const ShortListTexts& line) {
+    if (i < 0 || i >= static_cast<int>(shortLines.size()))
+        return;
+    const QString colour = QStringLiteral("color: %1;").arg(platform::toQColor(line.colour).name());
+    shortLines[i].BLabels->setText(line.name);
+    shortLines[i].Money->setText(line.price);
+    shortLines[i].Money->setStyleSheet(colour);
+    shortLines[i].RZD->setText(line.change);
+    shortLines[i].RZD->setStyleSheet(colour);
+}
+
+void MainForm::addInstrument(int i, const QString& name) {
+    SetDrawtype->addItem(name, i + 1);
+    for (int c : {0, 1, 2, 4, 5})
+        Combos[c]->addItem(name, i);
+    while (static_cast<int>(shortLines.size()) <= i) {
+        const int top = static_cast<int>(shortLines.size()) * kShortListLineStep / TwipsY;
+        ShortLine line;
+        line.BLabels = new QLabel(Frames0);
+        line.BLabels->setGeometry(4, top, kShortListPriceLeft / TwipsX - 4, kShortListLineStep / TwipsY);
+        line.BLabels->setStyleSheet(QStringLiteral("color: #c0c0c0;"));
+        line.Money = new QLabel(Frames0);
+        line.Money->setGeometry(kShortListPriceLeft / TwipsX, top, (kShortListChangeLeft - kShortListPriceLeft) / TwipsX,
+                                kShortListLineStep / TwipsY);
+        line.RZD = new QLabel(Frames0);
+        line.RZD->setGeometry(kShortListChangeLeft / TwipsX, top, 900 / TwipsX, kShortListLineStep / TwipsY);
+        for (QLabel* l : {line.BLabels, line.Money, line.RZD})
+            l->show();
+        shortLines.push_back(line);
+    }
+    shortLines[i].BLabels->setText(name);
+}
+
+void MainForm::fitShortList() {
+    const int height = static_cast<int>(shortLines.size()) * kShortListLineStep / TwipsY;
+    Frames0->resize(Frames0->width(), std::max(height, YYDO->height()));
+}
+
+void MainForm::selectInstrument(InstrumentSelector selector, int index) {
+    QComboBox* box = selector == InstrumentSelector::Current ? SetDrawtype
+                     : selector == InstrumentSelector::Pane2 ? Combos[0]
+                     : selector == InstrumentSelector::Pane3 ? Combos[1]
+                     : selector == InstrumentSelector::Pane4 ? Combos[2]
+                     : selector == InstrumentSelector::Right1 ? Combos[4]
+                                                              : Combos[5];
+    if (index >= 0 && index < box->count()) {
+        const QSignalBlocker block(box);
+        box->setCurrentIndex(index);
+    }
+}
+
+void MainForm::CheckMenu(int16_t) {
+    // The tray menu's market list comes with the tray menu form.
+}
+
+void MainForm::setLiveBoxEnabled(bool enabled) { Check12->setEnabled(enabled); }
+void MainForm::setLiveBoxTicked(bool ticked) { Check12->setChecked(ticked); }
 
 bool MainForm::queryUnload() {
     step([] { SaveSet(); });

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "market/marketview.h"
 #include "platform/forms.h"
 #include "widgets/tabstrip/docktabcontrol.h"
 
 #include <array>
+#include <memory>
 
 class Chart;
 class FlatToolbar;
@@ -17,6 +19,8 @@ class QListWidget;
 class QMenu;
 class QScrollBar;
 class QTimer;
+class QuoteRun;
+class RefreshScheduler;
 class SkinButton;
 namespace platform {
 class BrowserPane;
@@ -25,7 +29,7 @@ class BrowserPane;
 // The main window: toolbar, the eleven views on the tab strip, the right-hand column, the ticker
 // and the advert strip. Its start-up applies what the configuration says of the main window and
 // restores the user's last view; its unload shuts the program down.
-class MainForm : public platform::Form {
+class MainForm : public platform::Form, public MarketView {
     Q_OBJECT
 public:
     MainForm();
@@ -38,14 +42,47 @@ public:
     void Me_Resize(bool NoUpdateImg);
     void ReceiveKeyDown(int KeyCode, int Shift);
 
-    // Entry points of the quote, chart, news and live-link code, which are built by later changes
-    // and installed into the window through these calls' bodies.
-    void UpdateImg();
+    // The quote run of this window (snapshot, histories, captions) and its timers.
     void LoadData(QString& VipData);
+    [[nodiscard]] QuoteRun& quotes() { return *m_quotes; }
+    [[nodiscard]] RefreshScheduler& scheduler() { return *m_scheduler; }
+
+    // Entry points of the chart, news, advert and mini-window code, built by later changes and
+    // installed into the window through these calls' bodies.
+    void UpdateImg() override;
     void LoadTextAD();
-    void LoadNews();
+    void LoadNews() override;
     void OpenMini();
-    void Check12_MouseUp(int Button, int Shift, float X, float Y);
+
+    // What the quote run shows and switches on this window.
+    void setStatus(const QString& Nextupti) override;
+    void setQuoteTime(const QString& Nowtimes) override;
+    void setServiceClock(const QString& Systime) override;
+    void setPositionCaption(const QString& text) override;
+    void setTimerEnabled(MarketTimer timer, bool enabled) override;
+    void ensureBoardRows(int count) override;
+    void setBoardRow(int i, const BoardRowTexts& row) override;
+    void setShortListRow(int i, const ShortListTexts& line) override;
+    void addInstrument(int i, const QString& name) override;
+    void fitShortList() override;
+    void selectInstrument(InstrumentSelector selector, int index) override;
+    void CheckMenu(int16_t Tonindex) override;
+    void setLiveBoxEnabled(bool enabled) override;
+    void setLiveBoxTicked(bool ticked) override;
+    void Check12_MouseUp(int16_t Button, int16_t Shift, float X, float Y) override;
+
+    // The board's rows: Mvole(i) with its labels TL1..TL12, and the short list's lines.
+    struct BoardRow {
+        QFrame* Mvole = nullptr;
+        std::array<QLabel*, 12> TL{};
+    };
+    std::vector<BoardRow> boardRows;
+    struct ShortLine {
+        QLabel* BLabels = nullptr;
+        QLabel* Money = nullptr;
+        QLabel* RZD = nullptr;
+    };
+    std::vector<ShortLine> shortLines;
 
     FlatToolbar* MainBar = nullptr;
     DockTabControl* Maintab = nullptr;
@@ -95,8 +132,11 @@ public:
     QMenu* m2 = nullptr;
     QAction* m21 = nullptr;
     QAction* m22 = nullptr;
+    QLabel* Systime = nullptr;
     QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
     QTimer* Timer3 = nullptr;
+    QTimer* Timer4 = nullptr;
     // Set by the settings dialog: the shut-down deletes set.ini.
     QString restoreDefaultsTag;
 
@@ -118,6 +158,8 @@ private:
     [[nodiscard]] float twipsWidth(const QWidget* w) const;
     [[nodiscard]] float twipsHeight(const QWidget* w) const;
 
+    std::unique_ptr<QuoteRun> m_quotes;
+    std::unique_ptr<RefreshScheduler> m_scheduler;
     bool m_framesDragging = false;
     int m_framesDragY = 0;
     bool m_inResize = false;

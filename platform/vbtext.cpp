@@ -5,6 +5,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -170,15 +171,36 @@ std::optional<Scanned> strictScan(QStringView text) {
     return sc;
 }
 
-// Decimal digits of |value| with the point position: value = 0.d1d2d3... x 10^point.
+// Decimal digits of |value| to `significant` digits, halves rounded up, with the point position:
+// value = 0.d1d2d3... x 10^point. Read from a 17-digit scientific form without going through a
+// QString: prices are formatted this way on every refresh of every row.
 void decimalDigits(double value, int significant, std::vector<int>& digits, int& point) {
-    const QString e = QString::number(std::fabs(value), 'e', significant - 1);
-    const qsizetype ePos = e.indexOf(u'e');
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 16);
     digits.clear();
-    for (qsizetype i = 0; i < ePos; ++i)
-        if (e[i].isDigit())
-            digits.push_back(e[i].digitValue());
-    point = e.mid(ePos + 1).toInt() + 1;
+    digits.reserve(17);
+    const char* end = r.ec == std::errc() ? r.ptr : buf;
+    const char* e = std::find(static_cast<const char*>(buf), end, 'e');
+    for (const char* c = buf; c < e; ++c)
+        if (*c >= '0' && *c <= '9')
+            digits.push_back(*c - '0');
+    point = (e < end ? std::atoi(e + 1) : 0) + 1;
+    if (static_cast<int>(digits.size()) <= significant)
+        return;
+    const bool up = digits[significant] >= 5;
+    digits.resize(significant);
+    if (!up)
+        return;
+    int k = significant - 1;
+    while (k >= 0 && digits[k] == 9)
+        digits[k--] = 0;
+    if (k >= 0) {
+        ++digits[k];
+    } else {
+        digits.insert(digits.begin(), 1);
+        digits.pop_back();
+        ++point;
+    }
 }
 
 QString fixedText(double value, int significant, int decimals) {

@@ -78,6 +78,9 @@ int main(int argc, char* argv[]) {
     out << "fault control: " << service.baseUrl()
         << "sim/fault?path=/data1/get.shtml&endpoint=snapshot&mode=garbage (reset: "
         << service.baseUrl() << "sim/fault?reset=1)\n";
+    out << "scenario: " << service.baseUrl()
+        << "sim/scenario?snapshot=rows32&gaps=1&clock=2024-5-17%2005:58:00 (back to normal: "
+           "snapshot=normal&gaps=0&clock=pc)\n";
     out << "user server: 127.0.0.1:" << service.userPort() << " is not served yet\n";
     out.flush();
 

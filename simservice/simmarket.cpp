@@ -290,39 +290,56 @@ QString SimMarket::clockText(const QDateTime& now) {
     return platform::shortDateText(now.date()) + u' ' + platform::timeText(now.time());
 }
 
-QString SimMarket::snapshotText(const QDateTime& now) const {
+QString SimMarket::snapshotText(const QDateTime& now, SnapshotShape shape) const {
     trimCaches();
     const QDate day = quoteDate(now);
     if (!day.isValid()) return {};
     const int slot = quoteSlot(now);
     // The news version moves on every three hours of the trading day.
     const qint64 newsVersion = day.toJulianDay() % 1000000 * 10 + slot / 90;
+    const int headerSlot = shape == SnapshotShape::SlotPastList ? kSlots : slot;
     QStringList parts;
     parts << QStringList{QString::number(instruments().size()), priceText(rmbFactor(day, slot)),
                          QString::number(newsVersion),          dateText(now.date()),
-                         platform::timeText(now.time()),        QString::number(slot)}
+                         platform::timeText(now.time()),        QString::number(headerSlot)}
                  .join(u',');
-    for (size_t n = 0; n < instruments().size(); ++n) {
+    auto row = [&](size_t n, const QString& name, const QString& code) {
         const int i = static_cast<int>(n);
         const Instrument& ins = instruments()[n];
         const std::vector<double>& s = series(i, day);
         const double p = s[slot];
         const auto [lo, hi] = std::minmax_element(s.begin(), s.begin() + slot + 1);
-        parts << QStringList{ins.name,
-                             priceText(p),
-                             priceText(roundTo(p - previousClose(i, day), ins.decimals)),
-                             priceText(*hi),
-                             priceText(*lo),
-                             ins.code,
-                             priceText(ins.spread)}
-                     .join(u',');
+        return QStringList{name,
+                           priceText(p),
+                           priceText(roundTo(p - previousClose(i, day), ins.decimals)),
+                           priceText(*hi),
+                           priceText(*lo),
+                           code,
+                           priceText(ins.spread)}
+            .join(u',');
+    };
+    for (size_t n = 0; n < instruments().size(); ++n) {
+        if (shape == SnapshotShape::NoGoldPartner && instruments()[n].code == u"gh") continue;
+        parts << row(n, instruments()[n].name, instruments()[n].code);
+    }
+    // Copies of the instruments under codes of their own, up to a 32nd row.
+    constexpr qsizetype kExtraRowCount = 32;
+    while (shape == SnapshotShape::ExtraRow && parts.size() <= kExtraRowCount) {
+        const auto r = static_cast<int>(parts.size());
+        const size_t n = static_cast<size_t>(r - 1) % instruments().size();
+        parts << row(n, instruments()[n].name + QString::number(r), QStringLiteral("x%1").arg(r));
     }
     return parts.join(u'|') + u'|';
 }
 
+bool SimMarket::isGap(uint64_t salt, int i, const QDate& d, int k, double rate) const {
+    return unit(mix(seed_, salt + static_cast<uint64_t>(i), static_cast<uint64_t>(d.toJulianDay()),
+                    static_cast<uint64_t>(k))) < rate;
+}
+
 // One day as "date_" and the comma list of its slots: slots after lastSlot are "0" (not traded
-// yet); withGaps leaves out a few lone slots, as the long-range store does.
-QString SimMarket::dayItems(int i, const QDate& d, int lastSlot, bool withGaps) const {
+// yet); with gaps a few lone slots are missing, as the stores answer.
+QString SimMarket::dayItems(int i, const QDate& d, int lastSlot, Gaps gaps) const {
     const std::vector<double>& s = series(i, d);
     QString out = dateText(d) + u'_';
     out.reserve(kSlots * 8);
@@ -333,27 +350,30 @@ QString SimMarket::dayItems(int i, const QDate& d, int lastSlot, bool withGaps) 
             out += u'0';
             continue;
         }
-        // A gap never opens or closes a day and never follows another one, so each reads as a
-        // single missing slot.
-        const bool gap = withGaps && k > 0 && k < kSlots - 1 && !previousEmpty &&
-                         unit(mix(seed_, 0x6A7Bu + static_cast<uint64_t>(i),
-                                  static_cast<uint64_t>(d.toJulianDay()), k)) < 0.004;
+        // A gap never opens or closes a day (nor the traded part of today) and never follows
+        // another one, so each reads as a single missing slot.
+        const bool gap = gaps != Gaps::None && k > 0 && k < std::min(lastSlot, kSlots - 1) &&
+                         !previousEmpty && isGap(0x6A7Bu, i, d, k, 0.004);
         previousEmpty = gap;
-        if (!gap) out += priceText(s[k]);
+        if (!gap)
+            out += priceText(s[k]);
+        else if (gaps == Gaps::Zero)
+            out += u'0';
     }
     return out;
 }
 
-QString SimMarket::intradayText(const QString& code, const QDateTime& now) const {
+QString SimMarket::intradayText(const QString& code, const QDateTime& now, bool missingSlots) const {
     trimCaches();
     const int i = indexOf(code);
     if (i < 0 || !quoteDate(now).isValid()) return {};
+    const Gaps gaps = missingSlots ? Gaps::Zero : Gaps::None;
     QDate d = quoteDate(now);
     QStringList parts;
-    parts << dayItems(i, d, quoteSlot(now), false);
+    parts << dayItems(i, d, quoteSlot(now), gaps);
     for (int back = 1; back <= 2; ++back) {
         d = previousTradingDate(d);
-        parts << dayItems(i, d, kSlots - 1, false);
+        parts << dayItems(i, d, kSlots - 1, gaps);
     }
     return parts.join(u'|');
 }
@@ -367,14 +387,14 @@ QString SimMarket::tenDayText(const QString& code, const QDateTime& now) const {
         d = previousTradingDate(d);
     QStringList parts;
     for (int back = 3; back <= 9; ++back) {
-        parts << dayItems(i, d, kSlots - 1, true);
+        parts << dayItems(i, d, kSlots - 1, Gaps::Empty);
         d = previousTradingDate(d);
     }
     return parts.join(u'|');
 }
 
 // Daily rows "date,open,close,high,low", newest first, behind a leading "|".
-QString SimMarket::yearText(const QString& code, const QDateTime& now) const {
+QString SimMarket::yearText(const QString& code, const QDateTime& now, bool missingSlots) const {
     trimCaches();
     const int i = indexOf(code);
     if (i < 0 || !quoteDate(now).isValid()) return {};
@@ -385,9 +405,11 @@ QString SimMarket::yearText(const QString& code, const QDateTime& now) const {
         const std::vector<double>& s = series(i, d);
         const int end = d == last ? quoteSlot(now) : kSlots - 1;
         const auto [lo, hi] = std::minmax_element(s.begin(), s.begin() + end + 1);
+        // A missing close is an empty field; the client then reads the row's opening price.
+        const bool gap = missingSlots && d != last && isGap(0x7E4Au, i, d, 0, 0.05);
         out += u'|';
-        out += QStringList{dateText(d), priceText(s[0]), priceText(s[end]), priceText(*hi),
-                           priceText(*lo)}
+        out += QStringList{dateText(d), priceText(s[0]), gap ? QString() : priceText(s[end]),
+                           priceText(*hi), priceText(*lo)}
                    .join(u',');
     }
     return out;

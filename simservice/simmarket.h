@@ -57,11 +57,20 @@ public:
     // The renminbi factor quoted with the snapshot (the dollar exchange rate of the moment).
     double rmbFactor(const QDate& d, int slot) const;
 
+    // Snapshots a broken server sends: a 32nd instrument row (one more than the client keeps),
+    // a slot index past the end of the day's 720 slots, or no row for "gh" (the partner of the
+    // gold T+D row).
+    enum class SnapshotShape { Normal, ExtraRow, SlotPastList, NoGoldPartner };
+
     // Answers as the client reads them after the transport decoding; "" for an unknown code.
-    QString snapshotText(const QDateTime& now) const;
-    QString intradayText(const QString& code, const QDateTime& now) const; // "&m=P-"
+    // With missingSlots, a few lone slots of the three-day answer read "0" and a few daily rows
+    // have an empty close, as a store with holes answers.
+    QString snapshotText(const QDateTime& now, SnapshotShape shape = SnapshotShape::Normal) const;
+    QString intradayText(const QString& code, const QDateTime& now,
+                         bool missingSlots = false) const;                  // "&m=P-"
     QString tenDayText(const QString& code, const QDateTime& now) const;   // "&m=P10-"
-    QString yearText(const QString& code, const QDateTime& now) const;     // "&m=P365-"
+    QString yearText(const QString& code, const QDateTime& now,
+                     bool missingSlots = false) const;                     // "&m=P365-"
     static QString clockText(const QDateTime& now);
 
     // Price text as the wire carries it: shortest single-precision text of the rounded value.
@@ -71,7 +80,10 @@ private:
     double dailyLevel(int f, const QDate& d) const;
     const std::vector<double>& factorPath(int f, const QDate& d) const;
     std::vector<double> buildSeries(int i, const QDate& d) const;
-    QString dayItems(int i, const QDate& d, int lastSlot, bool withGaps) const;
+    // A missing slot is left empty (the long-range store) or written "0" (the intraday store).
+    enum class Gaps { None, Empty, Zero };
+    QString dayItems(int i, const QDate& d, int lastSlot, Gaps gaps) const;
+    bool isGap(uint64_t salt, int i, const QDate& d, int k, double rate) const;
     double normal(uint64_t a, uint64_t b, uint64_t c) const;
     void trimCaches() const;
 

@@ -12,6 +12,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -20,6 +21,7 @@ const QString kConfigPath = QStringLiteral("/cons/config.txt");
 const QString kMirrorConfigPath = QStringLiteral("/brelto/cons/config.txt");
 const QString kAdminPath = QStringLiteral("/sim/fault");
 const QString kLoginAdminPath = QStringLiteral("/sim/login");
+const QString kScenarioPath = QStringLiteral("/sim/scenario");
 const QString kLoginPath = QStringLiteral("/soft/doing.asp");
 const QString kCaptchaPath = QStringLiteral("/user/getcode.asp");
 // The data servers as listed; a "do.asp" entry is also served as "get.shtml", the form the client
@@ -182,7 +184,9 @@ void SimService::clearFaults() {
     faults_.clear();
 }
 
-SimService::Fault SimService::takeFault(const QString& path, std::optional<Endpoint> endpoint) {
+template <typename Value>
+typename SimService::RuleMap<Value>::iterator SimService::findRule(RuleMap<Value>& rules, const QString& path,
+                                                                  std::optional<Endpoint> endpoint) {
     QStringList keys{path};
     for (qsizetype cut = path.lastIndexOf(u'/'); cut > 0; cut = path.lastIndexOf(u'/', cut - 1))
         keys << path.left(cut);
@@ -190,14 +194,44 @@ SimService::Fault SimService::takeFault(const QString& path, std::optional<Endpo
     for (const QString& key : keys) {
         for (const std::optional<Endpoint> e : {endpoint, std::optional<Endpoint>(Endpoint::Any)}) {
             if (!e) continue;
-            const auto it = faults_.find(std::make_pair(key, *e));
-            if (it == faults_.end()) continue;
-            const Fault fault = it->second.fault;
-            if (it->second.remaining > 0 && --it->second.remaining == 0) faults_.erase(it);
-            return fault;
+            const auto it = rules.find(std::make_pair(key, *e));
+            if (it != rules.end()) return it;
         }
     }
-    return Fault::None;
+    return rules.end();
+}
+
+SimService::Fault SimService::takeFault(const QString& path, std::optional<Endpoint> endpoint) {
+    const auto it = findRule(faults_, path, endpoint);
+    if (it == faults_.end()) return Fault::None;
+    const Fault fault = it->second.fault;
+    if (it->second.remaining > 0 && --it->second.remaining == 0) faults_.erase(it);
+    return fault;
+}
+
+void SimService::setAnswer(const QString& path, Endpoint endpoint, const QString& text, bool encode,
+                           int times) {
+    const auto key = std::make_pair(normalisedKey(path), endpoint);
+    if (times == 0)
+        answers_.erase(key);
+    else
+        answers_[key] = Scripted{text, encode, times < 0 ? -1 : times};
+}
+
+void SimService::clearAnswers() {
+    answers_.clear();
+}
+
+std::optional<SimService::Answer> SimService::takeAnswer(const QString& path, std::optional<Endpoint> endpoint) {
+    const auto it = findRule(answers_, path, endpoint);
+    if (it == answers_.end()) return std::nullopt;
+    Answer a;
+    if (it->second.encode)
+        a = encoded(it->second.text);
+    else
+        a.body = platform::toGbk(it->second.text);
+    if (it->second.remaining > 0 && --it->second.remaining == 0) answers_.erase(it);
+    return a;
 }
 
 std::optional<SimService::Endpoint> SimService::endpointFromName(QStringView name) {
@@ -279,11 +313,11 @@ SimService::Answer SimService::dataAnswer(const QUrlQuery& query,
     const QString m = query.queryItemValue(QStringLiteral("m"), QUrl::FullyDecoded);
     if (m == u"now-price") {
         endpoint = Endpoint::Snapshot;
-        return encoded(market_.snapshotText(t));
+        return encoded(market_.snapshotText(t, snapshotShape_));
     }
     if (m.startsWith(u"P365-")) {
         endpoint = Endpoint::Year;
-        return encoded(market_.yearText(m.mid(5), t));
+        return encoded(market_.yearText(m.mid(5), t, missingSlots_));
     }
     if (m.startsWith(u"P10-")) {
         endpoint = Endpoint::TenDay;
@@ -291,7 +325,7 @@ SimService::Answer SimService::dataAnswer(const QUrlQuery& query,
     }
     if (m.startsWith(u"P-")) {
         endpoint = Endpoint::Intraday;
-        return encoded(market_.intradayText(m.mid(2), t));
+        return encoded(market_.intradayText(m.mid(2), t, missingSlots_));
     }
     return {};
 }
@@ -357,6 +391,54 @@ SimService::Answer SimService::adminAnswer(const QUrlQuery& query) {
     return a;
 }
 
+// "/sim/scenario?snapshot=normal|rows32|slotpast|nogh", "&gaps=1" (or 0) for histories with
+// missing slots, "&clock=yyyy-M-d H:mm:ss" for a service clock that starts there and runs on with
+// the PC clock ("clock=pc" returns to the PC clock); with no query it shows the scenario.
+SimService::Answer SimService::scenarioAnswer(const QUrlQuery& query) {
+    static const std::array<std::pair<SimMarket::SnapshotShape, const char*>, 4> kShapes = {{
+        {SimMarket::SnapshotShape::Normal, "normal"},
+        {SimMarket::SnapshotShape::ExtraRow, "rows32"},
+        {SimMarket::SnapshotShape::SlotPastList, "slotpast"},
+        {SimMarket::SnapshotShape::NoGoldPartner, "nogh"},
+    }};
+    auto refuse = [](const QString& why) {
+        Answer a;
+        a.status = 400;
+        a.body = platform::toGbk(why + QStringLiteral("\r\n"));
+        return a;
+    };
+    if (query.hasQueryItem(QStringLiteral("snapshot"))) {
+        const QString name = query.queryItemValue(QStringLiteral("snapshot"), QUrl::FullyDecoded);
+        const auto it = std::find_if(kShapes.begin(), kShapes.end(),
+                                     [&](const auto& s) { return name == QLatin1String(s.second); });
+        if (it == kShapes.end())
+            return refuse(QStringLiteral("unknown snapshot; use normal, rows32, slotpast or nogh"));
+        snapshotShape_ = it->first;
+    }
+    if (query.hasQueryItem(QStringLiteral("gaps")))
+        missingSlots_ = query.queryItemValue(QStringLiteral("gaps")) == u"1";
+    if (query.hasQueryItem(QStringLiteral("clock"))) {
+        const QString text = query.queryItemValue(QStringLiteral("clock"), QUrl::FullyDecoded);
+        if (text == u"pc") {
+            setNow({});
+        } else {
+            const QDateTime start = platform::parseDate(text);
+            if (!start.isValid())
+                return refuse(QStringLiteral("clock must be \"yyyy-M-d H:mm:ss\" or \"pc\""));
+            const QDateTime setAt = platform::pcNow();
+            setNow([start, setAt] { return start.addMSecs(setAt.msecsTo(platform::pcNow())); });
+        }
+    }
+    QString shape;
+    for (const auto& [v, n] : kShapes)
+        if (v == snapshotShape_) shape = QLatin1String(n);
+    Answer a;
+    a.body = platform::toGbk(QStringLiteral("snapshot %1\r\ngaps %2\r\nclock %3\r\n")
+                                 .arg(shape, missingSlots_ ? QStringLiteral("1") : QStringLiteral("0"),
+                                      SimMarket::clockText(now())));
+    return a;
+}
+
 void SimService::writeAnswer(QTcpSocket* socket, const Answer& answer) {
     QByteArray out = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' +
                      reasonPhrase(answer.status) + "\r\n";
@@ -382,6 +464,11 @@ bool SimService::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
 
     if (path == kAdminPath) {
         writeAnswer(socket, adminAnswer(query));
+        return true;
+    }
+
+    if (path == kScenarioPath) {
+        writeAnswer(socket, scenarioAnswer(query));
         return true;
     }
 
@@ -420,6 +507,8 @@ bool SimService::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
         writeAnswer(socket, notFound());
         return true;
     }
+
+    if (auto scripted = takeAnswer(path, endpoint)) answer = std::move(*scripted);
 
     switch (takeFault(path, endpoint)) {
     case Fault::None:

@@ -73,6 +73,19 @@ public:
     void setFaultDelayMs(int ms) { options_.faultDelayMs = ms; }
     int faultDelayMs() const { return options_.faultDelayMs; }
 
+    // An answer of the test's own for a path and endpoint, with the same path rules and spending
+    // as setFault (a fault rule still applies on top): `text` goes out in the transport code, as
+    // the data servers answer, or exactly as given when `encode` is false.
+    void setAnswer(const QString& path, Endpoint endpoint, const QString& text, bool encode = true,
+                   int times = -1);
+    void clearAnswers();
+
+    // Market answers with the flaws of a broken or patchy store (see SimMarket).
+    void setSnapshotShape(SimMarket::SnapshotShape shape) { snapshotShape_ = shape; }
+    void setMissingSlots(bool on) { missingSlots_ = on; }
+    // Replaces the service clock; an empty function returns to the PC clock.
+    void setNow(std::function<QDateTime()> now) { options_.now = std::move(now); }
+
     // Path and query of every request served, oldest first (the newest 10000).
     QStringList requestLog() const { return requests_; }
     void clearRequestLog() { requests_.clear(); }
@@ -99,6 +112,13 @@ private:
         Fault fault;
         int remaining; // -1: until removed
     };
+    struct Scripted {
+        QString text;
+        bool encode;
+        int remaining; // -1: until removed
+    };
+    template <typename Value>
+    using RuleMap = std::map<std::pair<QString, Endpoint>, Value>;
 
     Answer dataAnswer(const QUrlQuery& query, std::optional<Endpoint>& endpoint) const;
     Answer adminAnswer(const QUrlQuery& query);
@@ -106,6 +126,11 @@ private:
     static Answer notFound();
     static Answer garbage();
     Fault takeFault(const QString& path, std::optional<Endpoint> endpoint);
+    std::optional<Answer> takeAnswer(const QString& path, std::optional<Endpoint> endpoint);
+    template <typename Value>
+    static typename RuleMap<Value>::iterator findRule(RuleMap<Value>& rules, const QString& path,
+                                                      std::optional<Endpoint> endpoint);
+    Answer scenarioAnswer(const QUrlQuery& query);
     QString faultListing() const;
     static void writeAnswer(QTcpSocket* socket, const Answer& answer);
 
@@ -113,7 +138,10 @@ private:
     SimMarket market_;
     SimAccounts accounts_;
     quint16 port_ = 0;
-    std::map<std::pair<QString, Endpoint>, Rule> faults_;
+    RuleMap<Rule> faults_;
+    RuleMap<Scripted> answers_;
+    SimMarket::SnapshotShape snapshotShape_ = SimMarket::SnapshotShape::Normal;
+    bool missingSlots_ = false;
     QStringList requests_;
     mutable std::mt19937 codecRandom_;
 };

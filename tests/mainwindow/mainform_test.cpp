@@ -176,8 +176,9 @@ TEST_F(MainWindow, RememberedTabIsSelectedAgain) {
         configure();
         MainForm& m = Main();
         EXPECT_EQ(CurTab, c.tab) << c.stored;
-        if (c.tab > 0)
+        if (c.tab > 0) {
             EXPECT_EQ(m.Maintab->SelectedTab().Index(), c.tab) << c.stored;
+        }
         m.unload();
         platform::pauseMs(0);
         resetGlobals();

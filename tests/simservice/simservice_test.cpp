@@ -18,8 +18,8 @@
 
 namespace {
 
-QDateTime at(int y, int m, int d, int h, int min) {
-    return platform::naiveDateTime(QDate(y, m, d), QTime(h, min));
+QDateTime at(int y, int m, int d, int h, int min, int sec = 0) {
+    return platform::naiveDateTime(QDate(y, m, d), QTime(h, min, sec));
 }
 
 const QDateTime kWednesday = at(2024, 5, 15, 10, 0); // slot 120 of a trading Wednesday
@@ -546,6 +546,116 @@ TEST_F(SimServiceTest, DelayedAnswerDoesNotHoldUpOtherRequests) {
     const QString late = clientDecode(QString::fromLatin1(held->readAll()));
     EXPECT_TRUE(late.endsWith(u'|'));
     EXPECT_EQ(late, snapshot(s, QStringLiteral("data3/get.shtml")));
+}
+
+// The broken snapshots a test can ask for, each with exactly its one flaw.
+TEST_F(SimServiceTest, SnapshotShapesCarryTheirFlaw) {
+    SimService& s = start(kWednesday);
+    const QStringList normal = snapshot(s).split(u'|');
+    ASSERT_EQ(normal.size(), 12); // header, ten rows, the empty tail
+
+    s.setSnapshotShape(SimMarket::SnapshotShape::ExtraRow);
+    const QStringList extra = snapshot(s).split(u'|');
+    ASSERT_EQ(extra.size(), 34); // 32 rows
+    EXPECT_EQ(extra.mid(0, 11), normal.mid(0, 11));
+    EXPECT_EQ(extra[32].section(u',', 5, 5), QStringLiteral("x32"));
+    EXPECT_TRUE(extra.last().isEmpty());
+
+    s.setSnapshotShape(SimMarket::SnapshotShape::SlotPastList);
+    const QStringList past = snapshot(s).split(u'|');
+    EXPECT_EQ(past[0].section(u',', 5, 5), QStringLiteral("720"));
+    EXPECT_EQ(past.mid(1), normal.mid(1));
+
+    s.setSnapshotShape(SimMarket::SnapshotShape::NoGoldPartner);
+    const QStringList noGh = snapshot(s).split(u'|');
+    EXPECT_EQ(noGh.size(), 11);
+    QStringList codes;
+    for (const QString& row : noGh.mid(1, noGh.size() - 2))
+        codes << row.section(u',', 5, 5);
+    EXPECT_FALSE(codes.contains(QStringLiteral("gh")));
+    EXPECT_TRUE(codes.contains(QStringLiteral("tdhj")));
+}
+
+TEST_F(SimServiceTest, MissingSlotsLeaveLoneHolesInTheHistories) {
+    SimService& s = start(kWednesday);
+    const QList<Day> whole = parseDays(threeDays(s, QStringLiteral("mgold")));
+    s.setMissingSlots(true);
+    const QList<Day> holed = parseDays(threeDays(s, QStringLiteral("mgold")));
+    ASSERT_EQ(holed.size(), 3);
+    int holes = 0;
+    for (int d = 0; d < 3; ++d) {
+        ASSERT_EQ(holed[d].items.size(), 720);
+        const int traded = d == 0 ? kWednesdaySlot : 719;
+        for (int k = 0; k < 720; ++k) {
+            if (holed[d].items[k] == whole[d].items[k])
+                continue;
+            // A hole is a "0" inside the traded part, never first or last, never two in a row.
+            ++holes;
+            EXPECT_EQ(holed[d].items[k], QStringLiteral("0"));
+            EXPECT_GT(k, 0);
+            EXPECT_LT(k, traded);
+            EXPECT_NE(holed[d].items[k - 1], QStringLiteral("0"));
+        }
+    }
+    EXPECT_GT(holes, 0);
+
+    const QStringList rows =
+        clientDecode(data(s, QStringLiteral("data1/get.shtml"), QStringLiteral("ver=3.6&m=P365-mgold&rnd=0.5")))
+            .mid(1)
+            .split(u'|');
+    int emptyCloses = 0;
+    for (const QString& row : rows) {
+        const QStringList f = row.split(u',');
+        ASSERT_EQ(f.size(), 5);
+        emptyCloses += f[2].isEmpty();
+    }
+    EXPECT_GT(emptyCloses, 0);
+    EXPECT_FALSE(rows.first().section(u',', 2, 2).isEmpty()); // today's close is never missing
+}
+
+TEST_F(SimServiceTest, ScriptedAnswersGoOutEncodedOrAsTheyStand) {
+    SimService& s = start(kWednesday);
+    s.setAnswer(QStringLiteral("/data1"), SimService::Endpoint::Intraday, QStringLiteral("a|b|c"), true, 1);
+    s.setAnswer(QStringLiteral("/data2/get.shtml"), SimService::Endpoint::Any, QStringLiteral("raw text"), false);
+    EXPECT_EQ(threeDays(s, QStringLiteral("gh")), QStringLiteral("a|b|c"));
+    EXPECT_EQ(parseDays(threeDays(s, QStringLiteral("gh"))).size(), 3); // spent: the market again
+    EXPECT_EQ(data(s, QStringLiteral("data2/get.shtml"), QStringLiteral("ver=3.6&m=P-gh")), QStringLiteral("raw text"));
+    EXPECT_FALSE(snapshot(s).isEmpty()); // other paths are untouched
+    s.setFault(QStringLiteral("/data2"), SimService::Endpoint::Any, SimService::Fault::Empty);
+    EXPECT_EQ(data(s, QStringLiteral("data2/get.shtml"), QStringLiteral("ver=3.6&m=P-gh")), QString());
+    s.clearFaults();
+    s.clearAnswers();
+    EXPECT_EQ(parseDays(clientDecode(data(s, QStringLiteral("data2/get.shtml"), QStringLiteral("ver=3.6&m=P-gh")))).size(), 3);
+}
+
+TEST_F(SimServiceTest, ScenarioPathSetsShapeGapsAndClock) {
+    SimService& s = start(kWednesday);
+    const QString shown = get(s.baseUrl() + QStringLiteral("sim/scenario?snapshot=rows32&gaps=1&clock=2024-5-17%2005:58:00"));
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("snapshot rows32\r\ngaps 1\r\nclock 2024-5-17 5:58:")))
+        << shown.toStdString();
+    EXPECT_EQ(snapshot(s).split(u'|').size(), 34);
+    const QDateTime scripted = s.now();
+    EXPECT_GE(scripted, at(2024, 5, 17, 5, 58));
+    EXPECT_LT(scripted, at(2024, 5, 17, 5, 59)); // runs on with the PC clock from there
+    EXPECT_TRUE(get(s.baseUrl() + QStringLiteral("sim/scenario?snapshot=sideways")).startsWith(QStringLiteral("unknown snapshot")));
+    EXPECT_TRUE(get(s.baseUrl() + QStringLiteral("sim/scenario?clock=soon")).startsWith(QStringLiteral("clock must be")));
+    get(s.baseUrl() + QStringLiteral("sim/scenario?snapshot=normal&gaps=0&clock=pc"));
+    EXPECT_EQ(snapshot(s).split(u'|').size(), 12);
+    EXPECT_LT(std::abs(s.now().secsTo(platform::pcNow())), 5);
+}
+
+TEST_F(SimServiceTest, ClockCanBeReplacedWhileRunning) {
+    SimService& s = start(kWednesday);
+    QDateTime t = at(2024, 5, 15, 23, 59, 58);
+    s.setNow([&t] { return t; });
+    EXPECT_TRUE(snapshot(s).startsWith(QStringLiteral("10,")));
+    EXPECT_EQ(snapshot(s).section(u',', 4, 4), QStringLiteral("23:59:58"));
+    t = at(2024, 5, 16, 0, 0, 2); // across midnight: the same trading day
+    const QStringList header = snapshot(s).section(u'|', 0, 0).split(u',');
+    EXPECT_EQ(header[3], QStringLiteral("2024-5-16"));
+    EXPECT_EQ(header[5], QString::number((18 * 60) / 2));
+    t = at(2024, 5, 16, 6, 0); // across 06:00: a new trading day starts at slot 0
+    EXPECT_EQ(snapshot(s).section(u'|', 0, 0).section(u',', 5, 5), QStringLiteral("0"));
 }
 
 } // namespace

@@ -1,0 +1,376 @@
+#include "charts/chartgeometry.h"
+
+#include "common/tradingday.h"
+#include "platform/vberror.h"
+#include "platform/vbtext.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace charts {
+
+namespace {
+
+// A derived value stored as a single; an overflow leaves it at 0 like a failed division.
+float singleOrZero(double value) {
+    const auto f = static_cast<float>(value);
+    return std::isfinite(f) ? f : 0.0f;
+}
+
+// The value as a whole number of twips (halves to even), none beyond the 32-bit range.
+std::optional<double> wholeTwips(double value) {
+    if (!std::isfinite(value)) return std::nullopt;
+    const double r = std::rint(value);
+    if (r < std::numeric_limits<int32_t>::min() || r > std::numeric_limits<int32_t>::max())
+        return std::nullopt;
+    return r;
+}
+
+// The integer text of "0" patterns: halves away from zero, at least `digits` digits.
+QString paddedInteger(double value, int digits) {
+    QString text = platform::formatFixed(value, 0);
+    const bool negative = text.startsWith(u'-');
+    if (negative) text.remove(0, 1);
+    text = text.rightJustified(digits, u'0');
+    return negative ? u'-' + text : text;
+}
+
+// Hour and minutes of a slot: hour = whole part of index / slotsPerHour plus the offset (less 24
+// above 23 when asked); the minutes pass through their shortest text before the "00" pattern,
+// so 49.99999999999997 shows as 50.
+QString slotClock(int16_t index, double slotsPerHour, int hourOffset, bool wrap) {
+    const double q = static_cast<double>(index) / slotsPerHour;
+    const double whole = std::trunc(q);
+    int hour = static_cast<int>(whole) + hourOffset;
+    if (wrap && hour > 23) hour -= 24;
+    const double minutes = platform::Val(platform::doubleText((q - whole) * 60.0));
+    return paddedInteger(hour, 2) + u':' + paddedInteger(minutes, 2);
+}
+
+} // namespace
+
+ChartLayout chartLayout(double W, double H, const ChartMargins& m, int32_t Rows, int32_t columns,
+                        int32_t pCols, float MinValue, float MaxValue, PointSpacing spacing) {
+    ChartLayout l;
+    l.plotWidth = singleOrZero(W - m.Left - m.Right);
+    l.plotHeight = singleOrZero(H - m.Top - m.Bottom);
+    const double pw = l.plotWidth;
+    const double ph = l.plotHeight;
+    if (Rows != 0) {
+        l.pointStep = spacing == PointSpacing::Widened ? singleOrZero((pw + pw / Rows) / Rows)
+                                                       : singleOrZero(pw / Rows);
+    }
+    if (columns != 0) l.columnStep = singleOrZero(pw / columns);
+    const float span = MaxValue - MinValue;
+    if (span != 0 && std::isfinite(span)) l.heightPerValue = singleOrZero(ph / span);
+    if (pCols != 0) {
+        l.rowStep = singleOrZero(ph / pCols);
+        if (std::isfinite(span)) l.valueStep = singleOrZero(static_cast<double>(span) / pCols);
+    }
+    return l;
+}
+
+double pointX(const ChartLayout& l, const ChartMargins& m, int i) {
+    return m.Left + static_cast<double>(l.pointStep) * i;
+}
+
+std::optional<double> pointY(const ChartLayout& l, const ChartMargins& m, double H, double value,
+                             float MinValue) {
+    return wholeTwips(H - m.Bottom - (value - MinValue) * static_cast<double>(l.heightPerValue));
+}
+
+namespace {
+
+// The common case of a series element, a plain decimal ("2150.35", "-3", "0"), read without the
+// general number scanner; anything else goes the general way. Both give the same double.
+std::optional<double> plainDecimal(QStringView element) {
+    constexpr qsizetype kLongest = 40;
+    if (element.isEmpty() || element.size() > kLongest) return std::nullopt;
+    std::array<char, kLongest> text{};
+    bool digits = false;
+    bool point = false;
+    for (qsizetype i = 0; i < element.size(); ++i) {
+        const char16_t c = element[i].unicode();
+        if (c >= u'0' && c <= u'9')
+            digits = true;
+        else if (c == u'.' && !point)
+            point = true;
+        else if (!(c == u'-' && i == 0))
+            return std::nullopt;
+        text[static_cast<size_t>(i)] = static_cast<char>(c);
+    }
+    double value = 0;
+    const char* end = text.data() + element.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (!digits || error != std::errc() || stop != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::optional<double> seriesValue(QStringView element) {
+    if (const auto plain = plainDecimal(element)) return plain;
+    if (!platform::IsNumeric(element)) return std::nullopt;
+    try {
+        const double v = platform::CDbl(element);
+        if (std::isfinite(v)) return v;
+    } catch (const platform::VbError&) {
+    }
+    return std::nullopt;
+}
+
+SeriesValues seriesValues(QStringView text) {
+    SeriesValues values;
+    if (text.isEmpty()) return values;
+    for (const QStringView element : text.tokenize(u','))
+        values.push_back(seriesValue(element));
+    return values;
+}
+
+SeriesValues seriesValues(const QStringList& pts) {
+    SeriesValues values;
+    values.reserve(static_cast<size_t>(pts.size()));
+    for (const QString& element : pts)
+        values.push_back(seriesValue(element));
+    return values;
+}
+
+std::vector<SeriesSegment> seriesSegments(const QStringList& pts, SeriesRule rule, int weekday,
+                                          const ChartLayout& l, const ChartMargins& m, double H,
+                                          float MinValue) {
+    return seriesSegments(seriesValues(pts), rule, weekday, l, m, H, MinValue);
+}
+
+std::vector<SeriesSegment> seriesSegments(const SeriesValues& values, SeriesRule rule, int weekday,
+                                          const ChartLayout& l, const ChartMargins& m, double H,
+                                          float MinValue) {
+    std::vector<SeriesSegment> segments;
+    const int count = static_cast<int>(values.size());
+    const int last = count - 1;
+    int end = last - 1; // the last point that may start a segment
+    if (rule == SeriesRule::DrawLine)
+        end = last - 2;
+    else if (rule == SeriesRule::DrawGraph)
+        end = last;
+
+    // The weekend trimming of the three-day charts: Saturday's series ends early, Monday's starts
+    // late, at points that depend on the series length.
+    int saturdayLast = std::numeric_limits<int>::max();
+    int mondayFirst = 0;
+    if (rule == SeriesRule::DrawNum && count == 721) {
+        saturdayLast = 210;
+        mondayFirst = 209;
+    } else if (rule == SeriesRule::DrawGraph) {
+        saturdayLast = count <= 700 ? 35 : 179;
+        mondayFirst = count <= 700 ? 36 : 180;
+    }
+
+    std::optional<double> lastEndY;
+    for (int i = 0; i <= end; ++i) {
+        if (weekday == 6 && i > saturdayLast) break;
+        if (weekday == 1 && i < mondayFirst) continue;
+        const std::optional<double>& value = values[static_cast<size_t>(i)];
+        if (!value || *value == 0) continue;
+        const double x1 = pointX(l, m, i);
+        if (i == last) { // only DrawGraph gets here: the last point ends in a level stub
+            if (lastEndY) segments.push_back({i, x1, *lastEndY, x1 + l.pointStep, *lastEndY});
+            continue;
+        }
+        const std::optional<double>& next = values[static_cast<size_t>(i) + 1];
+        if (!next || !(*next > 0)) continue;
+        const std::optional<double> y1 = pointY(l, m, H, *value, MinValue);
+        const std::optional<double> y2 = pointY(l, m, H, *next, MinValue);
+        if (!y1 || !y2) continue;
+        segments.push_back({i, x1, *y1, pointX(l, m, i + 1), *y2});
+        lastEndY = y2;
+    }
+    return segments;
+}
+
+int32_t boundedDivisions(int32_t count) {
+    return std::min(count, kMaxDivisions);
+}
+
+double columnX(const ChartLayout& l, const ChartMargins& m, int i) {
+    return m.Left + static_cast<double>(l.columnStep) * i;
+}
+
+std::vector<double> gridColumnXs(const ChartLayout& l, const ChartMargins& m, int32_t columns) {
+    std::vector<double> xs;
+    for (int32_t i = 1; i <= boundedDivisions(columns) - 1; ++i)
+        xs.push_back(columnX(l, m, i));
+    return xs;
+}
+
+std::vector<double> separatorXs(const ChartLayout& l, const ChartMargins& m, int32_t Rows) {
+    if (Rows != 603) return {};
+    return {pointX(l, m, 329), pointX(l, m, 482)};
+}
+
+double captionY(double H, const ChartMargins& m, double lineHeight) {
+    return H - m.Bottom / 2.0 - lineHeight / 2;
+}
+
+double columnCaptionX(const ChartLayout& l, const ChartMargins& m, int i) {
+    return columnX(l, m, i) - 100;
+}
+
+double lineCaptionX(const ChartLayout& l, const ChartMargins& m, int i, int32_t columns,
+                    double captionWidth) {
+    const double column = columnX(l, m, i);
+    return i == columns ? column - captionWidth : column - captionWidth / 2;
+}
+
+double dateLabelX(const ChartLayout& l, const ChartMargins& m, int i, int32_t columns) {
+    const double x = columnX(l, m, i - 1) - 100;
+    return i == columns + 1 ? x - 240 : x;
+}
+
+std::optional<int> dateLabelIndex(const ChartLayout& l, int i, int lastDateIndex) {
+    if (l.plotWidth == 0) return std::nullopt;
+    const double under = std::trunc(static_cast<double>(l.columnStep) * (i - 1));
+    const double j = std::rint(under / l.plotWidth * (lastDateIndex - 1));
+    if (!std::isfinite(j) || j < std::numeric_limits<int>::min() ||
+        j > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return static_cast<int>(j);
+}
+
+QString dateLabelText(const QString& date, int currentYear) {
+    QString text = date;
+    return text.remove(QString::number(currentYear) + u'-');
+}
+
+double levelValue(const ChartLayout& l, int i, int32_t pCols, float MinValue) {
+    return static_cast<double>(pCols - i) * l.valueStep + MinValue;
+}
+
+double levelY(const ChartLayout& l, const ChartMargins& m, int i) {
+    return m.Top + static_cast<double>(l.rowStep) * i;
+}
+
+QString Fostrc(float value, float XsJZ) {
+    return platform::doubleText(platform::Round(value, DecimalCount(XsJZ)));
+}
+
+int32_t legendX(int32_t Cux, double W) {
+    return Cux != 0 ? Cux : static_cast<int32_t>(wholeTwips(W - 2600).value_or(0));
+}
+
+int32_t legendY(int32_t CuY, double H) {
+    return CuY != 0 ? CuY : static_cast<int32_t>(wholeTwips(H - 1550).value_or(0));
+}
+
+TwipRect legendSwatch(int32_t x, int32_t y0) {
+    return {x + 50.0, y0 + 50.0, x + 200.0, y0 + 125.0};
+}
+
+bool insidePlotRows(double Y, double H, const ChartMargins& m) {
+    return m.Top < Y && Y < H - m.Bottom;
+}
+
+bool insidePlotColumns(double X, double W, const ChartMargins& m) {
+    return m.Left < X && X < W - m.Right;
+}
+
+bool insidePlot(double X, double Y, double W, double H, const ChartMargins& m) {
+    return insidePlotRows(Y, H, m) && insidePlotColumns(X, W, m);
+}
+
+std::optional<QString> valueReadout(float MaxValue, float ValuePerTwip, double Y,
+                                    const ChartMargins& m) {
+    const double value = MaxValue - static_cast<double>(ValuePerTwip) * (Y - m.Top);
+    if (!std::isfinite(value)) return std::nullopt;
+    return platform::doubleText(platform::Round(value, 2));
+}
+
+std::optional<QString> rmbReadout(const QString& valueCaption, float NowRmb) {
+    try {
+        const double value = platform::Val(valueCaption) * static_cast<double>(NowRmb);
+        if (std::isfinite(value)) return platform::doubleText(platform::Round(value, 2));
+    } catch (const platform::VbError&) {
+    }
+    return std::nullopt;
+}
+
+int pointIndexAt(double X, double W, const ChartMargins& m, int32_t Rows) {
+    if (Rows == 0) return 0;
+    const double step = (W - m.Left - m.Right) / Rows;
+    if (step == 0) return 0;
+    const double i = std::trunc((X - m.Left) / step);
+    if (!std::isfinite(i) || i < std::numeric_limits<int>::min() ||
+        i > std::numeric_limits<int>::max())
+        return 0;
+    return static_cast<int>(i);
+}
+
+QString format000(double value) {
+    const QString text = platform::formatFixed(value, 2);
+    const qsizetype dot = text.indexOf(u'.');
+    const bool negative = text.startsWith(u'-');
+    QString whole = text.mid(negative ? 1 : 0, dot - (negative ? 1 : 0)).rightJustified(3, u'0');
+    return (negative ? QStringLiteral("-") : QString()) + whole + text.mid(dot);
+}
+
+std::optional<QString> priceReadout(const QString& element) {
+    const std::optional<double> value = seriesValue(element);
+    if (!value) return std::nullopt;
+    return QStringLiteral("价格:") + format000(*value) + u' ';
+}
+
+double seriesReadoutLeft(double W, double X, const ChartMargins& m) {
+    return W - X - m.Left > 2220 ? X + 100 : X - 2300;
+}
+
+QString DtoGet(int16_t index) {
+    return slotClock(index, 6, 0, false);
+}
+QString MDtoGet(int16_t index) {
+    return slotClock(index, 30, DayStartHour, true);
+}
+QString MDtoTDGet(int16_t index) {
+    return slotClock(index, 30, DayStartHour + 12, true);
+}
+QString MStoGet(int16_t index) {
+    return slotClock(index, 10, DayStartHour, true);
+}
+
+int16_t TtoGetd(const QDateTime& IntGD) {
+    if (!IntGD.isValid()) return -1;
+    const QTime t = IntGD.time();
+    // The 6 is the chart's own day start for markers, not DayStartHour.
+    return static_cast<int16_t>((t.hour() - 6) * 6 + std::rint(t.minute() / 10.0));
+}
+
+double markerLeft(double W, const ChartMargins& m, int slot) {
+    return (W - m.Left - m.Right) / 144 * slot + m.Left;
+}
+
+double markerTop(double H, const ChartMargins& m, double markerHeight) {
+    return H - m.Bottom - markerHeight;
+}
+
+std::optional<QString> markerTitle(int16_t type, const QString& tipText) {
+    switch (type) {
+    case 0:
+        return tipText.contains(u"...") ? QStringLiteral(" 快讯播报(有正文)")
+                                        : QStringLiteral(" 快讯播报(无正文)");
+    case 1:
+        return QStringLiteral(" 黄金评论");
+    case 2:
+        return QStringLiteral(" 新闻资讯");
+    default:
+        return std::nullopt;
+    }
+}
+
+QString markerItemTitle(const QString& markerText) {
+    const qsizetype crlf = markerText.indexOf(u"\r\n");
+    return crlf < 0 ? markerText : markerText.mid(crlf + 2);
+}
+
+} // namespace charts

@@ -1,0 +1,196 @@
+#include "charts/chart.h"
+
+#include "tests/charts/chartfixture.h"
+#include "tests/support/qtprint.h"
+#include "widgets/imagelist/balloontip.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QDateTime at(int hour, int minute) {
+    return QDateTime(QDate(2024, 3, 5), QTime(hour, minute));
+}
+
+class Markers : public RecordedChart {
+protected:
+    void SetUp() override {
+        RecordedChart::SetUp();
+        drawGold(1); // the plot's margins place the markers
+    }
+    void TearDown() override {
+        chart->TIP().UnShowIng();
+        RecordedChart::TearDown();
+    }
+    [[nodiscard]] int usedSlots() const {
+        int used = 0;
+        for (int k = 0; k < chart->DLCount(); ++k)
+            used += chart->MarkerUsed(k) ? 1 : 0;
+        return used;
+    }
+};
+
+TEST_F(Markers, FirstItemCreatesTheMembersAndTakesItsSlot) {
+    EXPECT_EQ(chart->DLCount(), 1);
+    EXPECT_FALSE(chart->ShowChartD);
+    chart->DoTheD(QStringLiteral("金价走高"), QStringLiteral("1001"), 0, at(9, 31));
+    EXPECT_EQ(chart->DLCount(), 145);
+    EXPECT_TRUE(chart->ShowChartD);
+    ASSERT_TRUE(chart->MarkerUsed(21));
+    const ChartLabel& marker = chart->DL(21);
+    EXPECT_TRUE(marker.Visible);
+    EXPECT_EQ(marker.Caption, QStringLiteral("*"));
+    EXPECT_EQ(marker.Tag, QStringLiteral("1001"));
+    EXPECT_EQ(marker.ForeColor, 0x0000FFu); // a broadcast is red
+    EXPECT_DOUBLE_EQ(marker.Left, 8250.0 / 144 * 21 + 650);
+    EXPECT_EQ(marker.Top, 6000 - 250 - 240);
+    EXPECT_EQ(chart->MarkerText(21), QStringLiteral("2024-3-5 9:31:00\r\n金价走高"));
+    EXPECT_EQ(usedSlots(), 1);
+}
+
+TEST_F(Markers, FirstItemOfASlotKeepsIt) {
+    chart->DoTheD(QStringLiteral("first"), QStringLiteral("1"), 1, at(9, 31));
+    chart->DoTheD(QStringLiteral("second"), QStringLiteral("2"), 2, at(9, 34));
+    EXPECT_EQ(usedSlots(), 1);
+    EXPECT_EQ(chart->MarkerText(21), QStringLiteral("2024-3-5 9:31:00\r\nfirst"));
+    EXPECT_EQ(chart->MarkerType(21), 1);
+    EXPECT_EQ(chart->DL(21).ForeColor, 0xFF0000u); // other kinds are blue
+}
+
+TEST_F(Markers, ItemBeforeSixGetsNoMarker) {
+    chart->DoTheD(QStringLiteral("night"), QStringLiteral("3"), 0, at(2, 30));
+    chart->DoTheD(QStringLiteral("no time"), QStringLiteral("4"), 0, QDateTime());
+    EXPECT_EQ(usedSlots(), 0);
+    EXPECT_EQ(chart->DLCount(), 145); // the members are made all the same
+}
+
+TEST_F(Markers, ClearRemovesEverythingAndTheNextItemStartsAfresh) {
+    chart->DoTheD(QStringLiteral("a"), QStringLiteral("1"), 0, at(6, 0));
+    chart->DoTheD(QStringLiteral("b"), QStringLiteral("2"), 0, at(10, 0));
+    ASSERT_TRUE(chart->DL(0).Visible);
+    chart->ClearD();
+    EXPECT_EQ(chart->DLCount(), 1);
+    EXPECT_FALSE(chart->DL(0).Visible);
+    EXPECT_TRUE(chart->ShowChartD);
+    EXPECT_FALSE(chart->MarkerUsed(0));
+    chart->resize(500, 300); // re-placing reaches for no removed member
+    chart->Me_Resize();
+    EXPECT_EQ(chart->DLCount(), 1);
+
+    chart->DoTheD(QStringLiteral("c"), QStringLiteral("3"), 2, at(10, 0));
+    EXPECT_EQ(chart->DLCount(), 145);
+    EXPECT_EQ(usedSlots(), 1);
+    EXPECT_EQ(chart->MarkerText(24), QStringLiteral("2024-3-5 10:00:00\r\nc"));
+}
+
+TEST_F(Markers, ResizeReplacesTheUsedMarkers) {
+    chart->DoTheD(QStringLiteral("a"), QStringLiteral("1"), 0, at(12, 0)); // slot 36
+    chart->resize(450, 300);
+    chart->Me_Resize();
+    EXPECT_DOUBLE_EQ(chart->DL(36).Left, (6750.0 - 650 - 100) / 144 * 36 + 650);
+    EXPECT_EQ(chart->DL(36).Top, 4500 - 250 - 240);
+}
+
+TEST_F(Markers, HoverOpensTheBalloonOnce) {
+    chart->DoTheD(QStringLiteral("非农数据公布..."), QStringLiteral("77"), 0, at(9, 31));
+    chart->markerMouseMove(21, 0, 0, 45, 120);
+    BalloonTip& tip = chart->TIP();
+    EXPECT_TRUE(tip.Showing());
+    EXPECT_EQ(tip.TipText(), QStringLiteral("2024-3-5 9:31:00\r\n非农数据公布..."));
+    EXPECT_EQ(tip.TitleText(), QStringLiteral(" 快讯播报(有正文)"));
+    EXPECT_EQ(tip.Tag(), QStringLiteral("21"));
+    // Moving within the same marker does not open it again.
+    tip.setTitleText(QStringLiteral("unchanged"));
+    chart->markerMouseMove(21, 0, 0, 50, 100);
+    EXPECT_EQ(tip.TitleText(), QStringLiteral("unchanged"));
+    // A move over the chart itself hides it.
+    chart->chartMouseMove(0, 0, 3000, 3000);
+    EXPECT_FALSE(tip.Showing());
+}
+
+TEST_F(Markers, BalloonTitleByKind) {
+    struct Case {
+        int16_t type;
+        const char* title;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {0, "金价", " 快讯播报(无正文)"}, {0, "金价...", " 快讯播报(有正文)"},
+        {1, "评论", " 黄金评论"},         {2, "新闻", " 新闻资讯"},
+        {7, "其它", "earlier title"}, // any other kind leaves the title
+    };
+    int hour = 7;
+    for (const Case& c : cases) {
+        chart->TIP().UnShowIng();
+        chart->TIP().setTitleText(QStringLiteral("earlier title"));
+        chart->DoTheD(QString::fromUtf8(c.title), QStringLiteral("1"), c.type, at(hour, 0));
+        const int slot = (hour - 6) * 6;
+        chart->markerMouseMove(slot, 0, 0, 10, 10);
+        EXPECT_EQ(chart->TIP().TitleText(), QString::fromUtf8(c.expected)) << c.type;
+        ++hour;
+    }
+}
+
+TEST_F(Markers, PressRaisesClickItOnceAndReleaseHidesTheBalloon) {
+    chart->DoTheD(QStringLiteral("美联储维持利率不变"), QStringLiteral("123456"), 2, at(20, 10));
+    const int slot = chart->TtoGetd(at(20, 10));
+    QSignalSpy clicks(chart.get(), &Chart::ClickIt);
+    chart->markerMouseMove(slot, 0, 0, 10, 10);
+    ASSERT_TRUE(chart->TIP().Showing());
+    chart->markerMouseDown(slot, 1, 0, 10, 10);
+    ASSERT_EQ(clicks.size(), 1);
+    EXPECT_EQ(clicks[0].at(0).value<int16_t>(), 2);
+    EXPECT_EQ(clicks[0].at(1).value<int32_t>(), 123456);
+    EXPECT_EQ(clicks[0].at(2).toString(), QStringLiteral("美联储维持利率不变"));
+    EXPECT_FALSE(chart->TIP().Showing());
+    EXPECT_TRUE(chart->MarkerPressed());
+    chart->markerMouseMove(slot, 1, 0, 12, 12); // no balloon while pressed
+    EXPECT_FALSE(chart->TIP().Showing());
+    chart->markerMouseUp(slot, 1, 0, 12, 12);
+    EXPECT_FALSE(chart->MarkerPressed());
+    EXPECT_FALSE(chart->TIP().Showing());
+    EXPECT_EQ(clicks.size(), 1);
+}
+
+TEST_F(Markers, AnIdThatIsNoNumberIsPassedAsZero) {
+    chart->DoTheD(QStringLiteral("t"), QStringLiteral("news-12"), 1, at(8, 0));
+    QSignalSpy clicks(chart.get(), &Chart::ClickIt);
+    chart->markerMouseDown(12, 1, 0, 0, 0);
+    ASSERT_EQ(clicks.size(), 1);
+    EXPECT_EQ(clicks[0].at(1).value<int32_t>(), 0);
+}
+
+// A host that clears the markers from its ClickIt handler leaves no press behind.
+TEST_F(Markers, ClearingDuringAPressEndsIt) {
+    chart->DoTheD(QStringLiteral("t"), QStringLiteral("5"), 1, at(8, 0));
+    QObject::connect(chart.get(), &Chart::ClickIt, chart.get(), [this] { chart->ClearD(); });
+    chart->markerMouseDown(12, 1, 0, 0, 0);
+    EXPECT_FALSE(chart->MarkerPressed());
+    chart->markerMouseUp(12, 1, 0, 0, 0); // the member is gone: harmless
+    chart->DoTheD(QStringLiteral("u"), QStringLiteral("6"), 1, at(8, 0));
+    chart->markerMouseMove(12, 0, 0, 1, 1);
+    EXPECT_TRUE(chart->TIP().Showing());
+}
+
+TEST_F(Markers, MousePressOnAMarkerGoesToTheMarker) {
+    chart->DoTheD(QStringLiteral("t"), QStringLiteral("9"), 1, at(12, 0)); // slot 36
+    chart->show();
+    QSignalSpy clicks(chart.get(), &Chart::ClickIt);
+    QSignalSpy downs(chart.get(), &Chart::MouseDown);
+    const ChartLabel& m = chart->DL(36);
+    const QPoint onMarker(static_cast<int>((m.Left + m.Width / 2) / 15),
+                          static_cast<int>((m.Top + m.Height / 2) / 15));
+    QTest::mousePress(chart.get(), Qt::LeftButton, Qt::NoModifier, onMarker);
+    QTest::mouseRelease(chart.get(), Qt::LeftButton, Qt::NoModifier, onMarker);
+    EXPECT_EQ(clicks.size(), 1);
+    EXPECT_EQ(downs.size(), 0);
+    QTest::mousePress(chart.get(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    QTest::mouseRelease(chart.get(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    EXPECT_EQ(clicks.size(), 1);
+    EXPECT_EQ(downs.size(), 1);
+}
+
+} // namespace

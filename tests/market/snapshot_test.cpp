@@ -1,0 +1,270 @@
+// The snapshot run on texts handed in as pushes: no network, so the parse, the tables, the board
+// calls and the tail can be checked one by one.
+#include "tests/market/marketfixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SnapshotRunTest : public MarketTest {
+protected:
+    void SetUp() override {
+        MarketTest::SetUp();
+        AllDataLoaded = true; // no first complete load: these runs stay off the network
+    }
+};
+
+TEST_F(SnapshotRunTest, ReadsHeaderAndRowIntoTheTables) {
+    run.LoadData(snapshotText({row(QStringLiteral("人民币账户黄金"), QStringLiteral("268.53"),
+                                   QStringLiteral("-1.25"), QStringLiteral("gh"), QStringLiteral("0.80"),
+                                   QStringLiteral("270.10"), QStringLiteral("267.80"))},
+                              125, 312, QStringLiteral("10:24:36")));
+    EXPECT_EQ(RmbRate, 5.0f);
+    EXPECT_EQ(QuoteDate, QStringLiteral("2024-5-15"));
+    EXPECT_EQ(QuoteTime, QStringLiteral("10:24:36"));
+    EXPECT_EQ(view.quoteTime, QStringLiteral("10:24:36"));
+    EXPECT_EQ(ProdCount, 1);
+    EXPECT_EQ(ProdLast, 0);
+    EXPECT_EQ(ProdName[0], QStringLiteral("人民币账户黄金"));
+    EXPECT_EQ(ProdCode[0], QStringLiteral("gh"));
+    EXPECT_EQ(ProdPrice[0][0], 268.53f);
+    EXPECT_EQ(ProdPrev[0], -1.25f);
+    EXPECT_EQ(ProdPrevClose[0], 269.78f); // formed in double precision from the two texts
+    EXPECT_EQ(ProdHigh[0], 270.10f);
+    EXPECT_EQ(ProdLow[0], 267.80f);
+    EXPECT_EQ(ProdOpen[0], 0.0f);
+    EXPECT_EQ(ProdSpread[0], 0.80f);
+    EXPECT_TRUE(view.timer1());
+    EXPECT_EQ(view.count(QStringLiteral("UpdateImg")), 1);
+}
+
+TEST_F(SnapshotRunTest, HeaderAloneGivesNoRowsAndChangesNone) {
+    ProdName[0] = QStringLiteral("old");
+    run.LoadData(QStringLiteral("0,5.0,312,2024-5-15,10:00:00,125|"));
+    EXPECT_EQ(ProdCount, 0);
+    EXPECT_EQ(ProdName[0], QStringLiteral("old"));
+    EXPECT_EQ(view.count(QStringLiteral("UpdateImg")), 1);
+    EXPECT_TRUE(logTexts().isEmpty());
+}
+
+TEST_F(SnapshotRunTest, ShortHeaderEndsTheRunWithALoggedFault) {
+    run.LoadData(QStringLiteral("0,5.0,312,2024-5-15,10:00:00|") + row(QStringLiteral("a"), QStringLiteral("1"),
+                                                                       QStringLiteral("0")) + u'|');
+    EXPECT_EQ(logTexts(), QStringList{QStringLiteral("9:下标越界>LoadData>>8")});
+    EXPECT_EQ(ProdName[0], QString());
+    EXPECT_EQ(view.count(QStringLiteral("UpdateImg")), 0);
+    EXPECT_TRUE(view.timer1());
+}
+
+TEST_F(SnapshotRunTest, ThirtySecondRowIsLeftOutAndTheRunGoesOn) {
+    QStringList rows;
+    for (int r = 1; r <= 32; ++r)
+        rows << row(QStringLiteral("p%1").arg(r), QString::number(100 + r), QStringLiteral("1"),
+                    QStringLiteral("c%1").arg(r));
+    run.LoadData(snapshotText(rows));
+    EXPECT_EQ(ProdCount, 31);
+    EXPECT_EQ(ProdLast, 30);
+    EXPECT_EQ(ProdName[30], QStringLiteral("p31"));
+    EXPECT_EQ(ProdPrice[30][0], 131.0f);
+    EXPECT_EQ(view.boardRows, 31);
+    EXPECT_EQ(view.rows.size(), 31);
+    EXPECT_EQ(logTexts(), QStringList{QStringLiteral("9:下标越界>LoadData>>10")});
+    EXPECT_EQ(view.count(QStringLiteral("UpdateImg")), 1); // the tail still ran
+    EXPECT_TRUE(view.timer1());
+}
+
+// A bad row is logged and left as the last good snapshot had it; the rows after it and the tail
+// still run.
+TEST_F(SnapshotRunTest, BadRowsAreLoggedAndSkipped) {
+    struct Case {
+        const char* what;
+        QString badRow;
+        QString log;
+    };
+    const Case cases[] = {
+        {"change not a number", row(QStringLiteral("b"), QStringLiteral("2"), QStringLiteral("up")),
+         QStringLiteral("13:类型不匹配>LoadData>>10")},
+        {"spread not a number",
+         row(QStringLiteral("b"), QStringLiteral("2"), QStringLiteral("0.1"), QStringLiteral("c"), QStringLiteral("")),
+         QStringLiteral("13:类型不匹配>LoadData>>10")},
+        {"price not a number for the previous close", row(QStringLiteral("b"), QStringLiteral("2x"), QStringLiteral("0.1")),
+         QStringLiteral("13:类型不匹配>LoadData>>10")},
+        {"six fields", QStringLiteral("b,2,0.1,3,1,c"), QStringLiteral("9:下标越界>LoadData>>10")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(file(QStringLiteral("log.txt")));
+        ProdName[1] = QStringLiteral("kept");
+        ProdPrice[1][0] = 7.0f;
+        run.LoadData(snapshotText({row(QStringLiteral("a"), QStringLiteral("1"), QStringLiteral("0")), c.badRow,
+                                   row(QStringLiteral("z"), QStringLiteral("3"), QStringLiteral("0.5"))}));
+        EXPECT_EQ(logTexts(), QStringList{c.log});
+        EXPECT_EQ(ProdName[1], QStringLiteral("kept"));
+        EXPECT_EQ(ProdPrice[1][0], 7.0f);
+        EXPECT_EQ(ProdName[2], QStringLiteral("z"));
+        EXPECT_EQ(ProdCount, 3);
+        EXPECT_TRUE(view.timer1());
+    }
+    EXPECT_EQ(view.count(QStringLiteral("UpdateImg")), 4);
+}
+
+TEST_F(SnapshotRunTest, LenientFieldsReadTheirLeadingNumber) {
+    run.LoadData(QStringLiteral("0,abc,12.7x,2024-5-15,10:00:00,3.5x|") +
+                 row(QStringLiteral("a"), QStringLiteral("2"), QStringLiteral("0.5"), QStringLiteral("c"),
+                     QStringLiteral("0"), QStringLiteral("high"), QStringLiteral("1.5low")) +
+                 u'|');
+    EXPECT_EQ(RmbRate, 0.0f);
+    EXPECT_EQ(ProdHigh[0], 0.0f);
+    EXPECT_EQ(ProdLow[0], 1.5f);
+    EXPECT_TRUE(logTexts().isEmpty());
+}
+
+TEST_F(SnapshotRunTest, TextWithAngleBracketIsDropped) {
+    ProdName[0] = QStringLiteral("old");
+    run.LoadData(snapshotText({row(QStringLiteral("<b>"), QStringLiteral("1"), QStringLiteral("0"))}));
+    EXPECT_EQ(ProdName[0], QStringLiteral("old"));
+    EXPECT_EQ(view.count(QStringLiteral("UpdateImg")), 0);
+    EXPECT_TRUE(view.timer1());
+}
+
+TEST_F(SnapshotRunTest, LivePointReplacesTheSlotOfTodaysSeries) {
+    ProdSeries[0][0] = QStringLiteral("1,2,3,4");
+    ProdSeries[1][0] = QStringLiteral("5,6,7,8");
+    run.LoadData(snapshotText({row(QStringLiteral("a"), QStringLiteral("268.53"), QStringLiteral("0")),
+                               row(QStringLiteral("b"), QStringLiteral("0"), QStringLiteral("0"))},
+                              2));
+    EXPECT_EQ(ProdSeries[0][0], QStringLiteral("1,2,268.53,4"));
+    EXPECT_EQ(ProdSeries[1][0], QStringLiteral("5,6,7,8")); // no price: no point
+}
+
+TEST_F(SnapshotRunTest, SlotPastTheListIsSkippedOnceAndTheBoardStillRefreshes) {
+    ProdSeries[0][0] = QStringLiteral("1,2,3,4");
+    ProdSeries[1][0] = QStringLiteral("5,6,7,8");
+    run.LoadData(snapshotText({row(QStringLiteral("a"), QStringLiteral("10"), QStringLiteral("0")),
+                               row(QStringLiteral("b"), QStringLiteral("20"), QStringLiteral("0"))},
+                              4));
+    EXPECT_EQ(ProdSeries[0][0], QStringLiteral("1,2,3,4"));
+    EXPECT_EQ(ProdSeries[1][0], QStringLiteral("5,6,7,8"));
+    EXPECT_EQ(logTexts(), QStringList{QStringLiteral("9:下标越界>LoadData>>12")});
+    EXPECT_EQ(view.rows.size(), 2);
+    EXPECT_EQ(TickCount, 1);
+    EXPECT_EQ(view.count(QStringLiteral("UpdateImg")), 1);
+}
+
+TEST_F(SnapshotRunTest, TickSamplesNeedACurrentPrice) {
+    CurProd = 1;
+    run.LoadData(snapshotText({row(QStringLiteral("a"), QStringLiteral("5"), QStringLiteral("0")),
+                               row(QStringLiteral("b"), QStringLiteral("0"), QStringLiteral("0"))}));
+    EXPECT_EQ(TickCount, 0);
+    run.LoadData(snapshotText({row(QStringLiteral("a"), QStringLiteral("5"), QStringLiteral("0")),
+                               row(QStringLiteral("b"), QStringLiteral("6"), QStringLiteral("0"))}));
+    EXPECT_EQ(TickCount, 1);
+    EXPECT_EQ(ProdTick[0][1], 5.0f);
+    EXPECT_EQ(ProdTick[1][1], 6.0f);
+    EXPECT_EQ(TickTime[1], QStringLiteral("2024-5-15 10:00:00"));
+}
+
+TEST_F(SnapshotRunTest, The361stSampleDropsTheOldest) {
+    for (int k = 1; k <= 361; ++k)
+        run.LoadData(snapshotText({row(QStringLiteral("a"), QString::number(k), QStringLiteral("0"))}, 125, 312,
+                                  QStringLiteral("10:%1:%2").arg(k / 60, 2, 10, QLatin1Char('0')).arg(k % 60, 2, 10, QLatin1Char('0'))));
+    EXPECT_EQ(TickCount, 360);
+    EXPECT_EQ(ProdTick[0][0], 0.0f);
+    EXPECT_EQ(ProdTick[0][1], 2.0f);
+    EXPECT_EQ(ProdTick[0][359], 360.0f);
+    EXPECT_EQ(ProdTick[0][360], 361.0f);
+    EXPECT_EQ(TickTime[0], QString());
+    EXPECT_EQ(TickTime[1], QStringLiteral("2024-5-15 10:00:02"));
+    EXPECT_EQ(TickTime[360], QStringLiteral("2024-5-15 10:06:01"));
+}
+
+TEST_F(SnapshotRunTest, FirstSnapshotFillsTheListsOnce) {
+    Pane2Prod = 2;  // the last instrument: listed, so selected
+    Pane3Prod = 3;  // not listed
+    CurProd = 1;
+    const QString text = snapshotText({row(QStringLiteral("a"), QStringLiteral("1"), QStringLiteral("0")),
+                                       row(QStringLiteral("b"), QStringLiteral("2"), QStringLiteral("0")),
+                                       row(QStringLiteral("c"), QStringLiteral("3"), QStringLiteral("0"))});
+    run.LoadData(text);
+    EXPECT_EQ(view.instruments, (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    const std::map<InstrumentSelector, int> expected{
+        {InstrumentSelector::Current, 1}, {InstrumentSelector::Pane2, 2}, {InstrumentSelector::Pane4, 0}};
+    EXPECT_EQ(view.selected, expected);
+    const qsizetype fit = view.calls.indexOf(QStringLiteral("fitShortList"));
+    EXPECT_EQ(view.calls.indexOf(QStringLiteral("addInstrument 2")), fit - 1);
+    EXPECT_EQ(view.calls.indexOf(QStringLiteral("CheckMenu 1")), fit + 1);
+    run.LoadData(text);
+    EXPECT_EQ(view.instruments.size(), 3);
+    EXPECT_EQ(view.count(QStringLiteral("CheckMenu 1")), 1);
+}
+
+TEST_F(SnapshotRunTest, TailRunsInItsOrder) {
+    MainStarted = true;
+    UseRealtime = true;
+    TrayQuote = true;
+    UserServerHost = QStringLiteral("127.0.0.1");
+    TxCount = 1;
+    TxProd = {0, 0};
+    TxCompare = {0, 0};
+    TxPrice = {0.0f, 1.0f};
+    run.LoadData(snapshotText({row(QStringLiteral("a"), QStringLiteral("2"), QStringLiteral("0"))}));
+    QStringList tail;
+    for (const QString& c : view.calls)
+        if (!c.startsWith(u"status") && !c.startsWith(u"ensure") && !c.startsWith(u"addInstrument") &&
+            c != u"fitShortList" && !c.startsWith(u"CheckMenu"))
+            tail << c;
+    EXPECT_EQ(tail, (QStringList{QStringLiteral("Timer1 off"), QStringLiteral("UpdateImg"),
+                                 QStringLiteral("CustRing"), QStringLiteral("UnLinkUser"),
+                                 QStringLiteral("LinkUser"), QStringLiteral("LoadNews"),
+                                 QStringLiteral("Timer1 on")}));
+    EXPECT_EQ(view.trayTips, QStringList{TrayTipText});
+    EXPECT_TRUE(TrayTipText.startsWith(QStringLiteral("*** a ***")));
+    EXPECT_EQ(NewsId, 312);
+}
+
+TEST_F(SnapshotRunTest, LinkIsRepairedOnlyWhenWantedAndDown) {
+    struct Case {
+        bool useRealtime;
+        bool connected;
+        bool started;
+        QString host;
+        bool relinks;
+    };
+    const Case cases[] = {
+        {false, false, true, QStringLiteral("h"), false},
+        {true, true, true, QStringLiteral("h"), false},
+        {true, false, false, QStringLiteral("h"), false},
+        {true, false, true, QString(), false},
+        {true, false, true, QStringLiteral("h"), true},
+    };
+    for (const Case& c : cases) {
+        view.calls.clear();
+        UseRealtime = c.useRealtime;
+        view.connected = c.connected;
+        MainStarted = c.started;
+        UserServerHost = c.host;
+        run.LoadData(snapshotText({row(QStringLiteral("a"), QStringLiteral("2"), QStringLiteral("0"))}));
+        EXPECT_EQ(view.count(QStringLiteral("LinkUser")), c.relinks ? 1 : 0);
+        EXPECT_EQ(view.count(QStringLiteral("UnLinkUser")), c.relinks ? 1 : 0);
+    }
+}
+
+TEST_F(SnapshotRunTest, NewsReloadsWhenItsVersionMoves) {
+    MainStarted = true;
+    NewsId = 312;
+    run.LoadData(snapshotText({row(QStringLiteral("a"), QStringLiteral("2"), QStringLiteral("0"))}, 125, 312));
+    EXPECT_EQ(view.count(QStringLiteral("LoadNews")), 0);
+    run.LoadData(snapshotText({row(QStringLiteral("a"), QStringLiteral("2"), QStringLiteral("0"))}, 125, 313));
+    EXPECT_EQ(view.count(QStringLiteral("LoadNews")), 1);
+    EXPECT_EQ(NewsId, 313);
+}
+
+TEST_F(SnapshotRunTest, PushedTextIsTakenOnce) {
+    PushData = snapshotText({row(QStringLiteral("pushed"), QStringLiteral("2"), QStringLiteral("0"))});
+    PushTime = ServerNow.addSecs(-14);
+    run.LoadData(PushData);
+    EXPECT_EQ(ProdName[0], QStringLiteral("pushed"));
+    EXPECT_TRUE(PushData.isEmpty());
+}
+
+} // namespace
