@@ -164,6 +164,7 @@ void MainForm::buildControls() {
     // Tab 1: the quote board.
     MainView = new QWidget(this);
     setBackground(MainView, GetBack(0));
+    MainView->installEventFilter(this);
     for (int i = 0; i < 12; ++i) {
         Mcaps[i] = new QLabel(QString::fromUtf16(kBoardHeads[i]), MainView);
         Mcaps[i]->setStyleSheet(QStringLiteral("color: #c0c0c0;"));
@@ -553,17 +554,18 @@ void MainForm::Me_Resize(bool NoUpdateImg) {
     in.yymzHeight = BottomAdHeight > 0 ? static_cast<float>(BottomAdHeight) : MainDesign::kYymzHeight;
     in.frame1Top = static_cast<float>((Loged->height() + Frame10->height() + 24) * TwipsY);
     in.mainViewLeft = 0;
-    in.mainViewWidth = twipsWidth(MainView);
-    in.mainViewHeight = twipsHeight(MainView) - MainDesign::kBoardHeadHeight;
     in.oleMoveHeight = twipsHeight(OleMove);
     in.twipsY = static_cast<float>(TwipsY);
-    const FramePlan p = placeFrame(in);
     auto place = [this, menuHeight](QWidget* w, const TwipRect& r) {
         QRect px = pixels(r.left, r.top, r.width, r.height);
         px.translate(0, menuHeight);
         w->setGeometry(px);
     };
-    place(Maintab, p.maintab);
+    // The strip sizes the board's panel; the board's viewport is read after it has done so.
+    place(Maintab, placeFrame(in).maintab);
+    in.mainViewWidth = twipsWidth(MainView);
+    in.mainViewHeight = twipsHeight(MainView) - MainDesign::kBoardHeadHeight;
+    const FramePlan p = placeFrame(in);
     place(NewsOle, p.newsOle);
     place(YYMZ, p.yymz);
     Web[7]->setGeometry(pixels(p.web7.left, p.web7.top, p.web7.width, p.web7.height));
@@ -662,6 +664,10 @@ void MainForm::changeEvent(QEvent* event) {
 }
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == MainView && event->type() == QEvent::Resize && !m_inResize) {
+        Me_Resize(true);
+        return platform::Form::eventFilter(watched, event);
+    }
     const bool mouseEvent = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
                             event->type() == QEvent::MouseButtonRelease;
     if (watched == Frames0 && mouseEvent) {
