@@ -15,7 +15,10 @@
 #include "tests/support/programfolder.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
+#include <QUrl>
 
 namespace {
 
@@ -38,11 +41,19 @@ bool waitUntil(const std::function<bool()>& done, int ms) {
     return done();
 }
 
+// Each test starts the program's life afresh.
+void freshProcessState() {
+    ConfigLoaded = LoggedIn = IsVip = MainStarted = false;
+    UserName.clear();
+    CurTab = -1;
+}
+
 } // namespace
 
 TEST(Program, DemoLoginLandsInTheMainWindow) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
         GTEST_SKIP() << "needs a display: run under xvfb-run";
+    freshProcessState();
     QTemporaryDir folder;
     setProgramFolder(folder.path());
     SimService::Options options;
@@ -83,6 +94,67 @@ TEST(Program, DemoLoginLandsInTheMainWindow) {
     RecordProperty("rss_after_start_kib", static_cast<int>(afterStart));
     RecordProperty("rss_after_web_tab_kib", static_cast<int>(afterWebTab));
     EXPECT_GT(afterStart, 0);
+
+    main.unload();
+    platform::pauseMs(0);
+    platform::setQuitHandler(nullptr);
+    setMainWindowLink({});
+    setConfigurationHosts({});
+    setProgramFolder({});
+}
+
+TEST(Program, BoardFollowsTheMarketAndSurvivesAFailingDataServer) {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
+        GTEST_SKIP() << "needs a display: run under xvfb-run";
+    freshProcessState();
+    QTemporaryDir folder;
+    setProgramFolder(folder.path());
+    // The market runs thirty times faster than the clock, so every poll meets a new price.
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const QDateTime tradingStart(QDate(2026, 12, 9), QTime(10, 0), Qt::UTC);
+    SimService::Options options;
+    options.httpPort = 0;
+    options.now = [&] { return tradingStart.addMSecs(elapsed.elapsed() * 30); };
+    SimService service(options);
+    ASSERT_TRUE(service.start());
+    const QString host = QStringLiteral("127.0.0.1:%1").arg(service.httpPort());
+    setConfigurationHosts({host, host, host});
+    platform::setQuitHandler([] {});
+    setMainWindowLink({[] { (void)Main(); }, [] { Main().show(); }, [] { Main().CheckLogin(); },
+                       [] { TrayRemove(); }});
+
+    loginForm().Command2_Click();
+    ASSERT_TRUE(waitUntil([] { return MainStarted && platform::isLoaded<MainForm>(); }, 10000));
+    MainForm& main = Main();
+    main.showNormal();
+    main.setGeometry(0, 0, 1280, 800);
+    ASSERT_TRUE(waitUntil([&] { return !main.boardRows.empty(); }, 10000));
+
+    auto price = [&] { return main.boardRows[0].TL[1]->text(); };
+    QStringList seen{price()};
+    QString failedServer;
+    int changesAfterFailure = 0;
+    for (int waited = 0; waited < 60000 && (seen.size() < 5 || changesAfterFailure < 2); waited += 250) {
+        platform::pauseMs(250);
+        if (price() == seen.last())
+            continue;
+        seen << price();
+        if (!failedServer.isEmpty())
+            ++changesAfterFailure;
+        if (seen.size() == 3 && failedServer.isEmpty()) {
+            // The data server in use stops answering: the board must go on from another one.
+            failedServer = QUrl(DataServer).path();
+            service.setFault(failedServer, SimService::Endpoint::Any, SimService::Fault::Close);
+        }
+    }
+    EXPECT_GE(seen.size(), 5) << seen.join(u' ').toStdString();
+    EXPECT_GE(changesAfterFailure, 2) << "after " << failedServer.toStdString();
+    EXPECT_NE(QUrl(DataServer).path(), failedServer);
+
+    QDir gallery(QStringLiteral(BRELTO_GALLERY_DIR));
+    ASSERT_TRUE(gallery.mkpath(QStringLiteral("program")));
+    ASSERT_TRUE(main.grab().toImage().save(gallery.filePath(QStringLiteral("program/board.png"))));
 
     main.unload();
     platform::pauseMs(0);
