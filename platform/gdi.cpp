@@ -118,6 +118,16 @@ void drawLine(QImage& surface, int x1, int y1, int x2, int y2, OleColor color) {
     const int sx = x2 >= x1 ? 1 : -1;
     const int sy = y2 >= y1 ? 1 : -1;
     const int n = std::max(dx, dy);
+    if (n == 0)
+        return;
+    // Charts draw thousands of these per frame: on a 32-bit image the pixels are written straight
+    // into the bits, found once, rather than through a per-pixel call.
+    const bool direct = surface.depth() == 32;
+    const QRgb rgb = toQRgb(color);
+    uchar* bits = direct ? surface.bits() : nullptr;
+    const qsizetype stride = surface.bytesPerLine();
+    const int w = surface.width();
+    const int h = surface.height();
     // Along the major axis one pixel per step; the minor coordinate is the nearest to the true
     // line, halves moving on. The step that reaches the end point is left out.
     for (int i = 0; i < n; ++i) {
@@ -130,7 +140,12 @@ void drawLine(QImage& surface, int x1, int y1, int x2, int y2, OleColor color) {
             y += sy * i;
             x += sx * ((2 * i * dx + dy) / (2 * dy));
         }
-        setPixel(surface, x, y, color);
+        if (x < 0 || y < 0 || x >= w || y >= h)
+            continue;
+        if (direct)
+            reinterpret_cast<QRgb*>(bits + y * stride)[x] = rgb;
+        else
+            surface.setPixel(x, y, rgb);
     }
 }
 
