@@ -9,7 +9,9 @@ namespace {
 
 constexpr quint32 kBagMagic = 0x42414731; // "BAG1"
 
-bool isNumber(const QVariant& v) {
+} // namespace
+
+bool isNumberVariant(const QVariant& v) {
     switch (v.typeId()) {
     case QMetaType::Bool:
     case QMetaType::Int:
@@ -26,10 +28,8 @@ bool isNumber(const QVariant& v) {
     }
 }
 
-} // namespace
-
 bool samePropertyValue(const QVariant& a, const QVariant& b) {
-    if (isNumber(a) && isNumber(b))
+    if (isNumberVariant(a) && isNumberVariant(b))
         return a.toDouble() == b.toDouble();
     if (a.typeId() != b.typeId())
         return false;

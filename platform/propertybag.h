@@ -52,4 +52,7 @@ private:
 // by value whatever their type, everything else through QVariant.
 [[nodiscard]] bool samePropertyValue(const QVariant& a, const QVariant& b);
 
+// A value of one of the number types (the flag included), as against text or bytes.
+[[nodiscard]] bool isNumberVariant(const QVariant& v);
+
 } // namespace platform

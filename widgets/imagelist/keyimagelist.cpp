@@ -36,22 +36,6 @@ QString trimSpaces(const QString& text) {
     return text.mid(first, last - first);
 }
 
-bool isNumberType(const QVariant& v) {
-    switch (v.typeId()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
-}
 
 // A key argument that names a position: a number, a text that reads as one, or nothing (which
 // counts as 0).
@@ -60,7 +44,7 @@ bool positionArgument(const QVariant& v, double& position) {
         position = 0;
         return true;
     }
-    if (isNumberType(v)) {
+    if (platform::isNumberVariant(v)) {
         position = v.toDouble();
         return true;
     }
