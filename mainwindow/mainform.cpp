@@ -461,7 +461,7 @@ void MainForm::CheckLogin() {
         Check12_MouseUp(1, 0, 0, 0);
     }
     NoLoginInfo->hide();
-    // The price and position captions come with the quote texts.
+    m_quotes->DoCaption();
     LoginTime = platform::timeText(platform::pcNow().time());
     m21->setEnabled(false);
     m22->setEnabled(true);
@@ -664,6 +664,8 @@ void MainForm::changeEvent(QEvent* event) {
 }
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (boardMouse(watched, event))
+        return true;
     if (watched == MainView && event->type() == QEvent::Resize && !m_inResize) {
         Me_Resize(true);
         return platform::Form::eventFilter(watched, event);
@@ -693,6 +695,63 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return platform::Form::eventFilter(watched, event);
+}
+
+// The board's mouse: the short list's names pick an instrument (and the intraday chart), names
+// and prices drag the board sideways, a row click highlights it and a double click opens its chart.
+bool MainForm::boardMouse(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease &&
+        type != QEvent::MouseButtonDblClick)
+        return false;
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const int button = mouse->button() == Qt::LeftButton || (mouse->buttons() & Qt::LeftButton) ? 1 : 2;
+    const float x = static_cast<float>(mouse->position().x() * TwipsX);
+    for (int i = 0; i < static_cast<int>(shortLines.size()); ++i) {
+        if (watched != shortLines[i].BLabels && watched != shortLines[i].Money)
+            continue;
+        if (type == QEvent::MouseButtonPress) {
+            if (watched == shortLines[i].BLabels)
+                boardAction(m_board.nameMouseDown(i, button, x, CurTab));
+            else
+                m_board.priceMouseDown(button, x);
+        } else if (type == QEvent::MouseMove) {
+            if (const auto left = m_board.mouseMove(button, x, OleMove->x() * TwipsX, OleMove->width() * TwipsX,
+                                                    width() * TwipsX))
+                OleMove->move(*left / TwipsX, OleMove->y());
+        } else if (type == QEvent::MouseButtonRelease) {
+            m_board.mouseUp();
+        }
+        return false;
+    }
+    for (int i = 0; i < static_cast<int>(boardRows.size()); ++i) {
+        const BoardRow& row = boardRows[i];
+        if (watched != row.Mvole && std::find(row.TL.begin(), row.TL.end(), watched) == row.TL.end())
+            continue;
+        if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
+            const std::vector<uint32_t> colours =
+                rowHighlight(static_cast<int>(boardRows.size()), i, QuoteBackColor);
+            for (size_t r = 0; r < colours.size(); ++r)
+                setBackground(boardRows[r].Mvole, colours[r]);
+        } else if (type == QEvent::MouseButtonDblClick) {
+            boardAction(BoardInteraction::rowDoubleClick(i));
+        }
+        return false;
+    }
+    return false;
+}
+
+void MainForm::boardAction(const std::vector<BoardInteraction::Action>& actions) {
+    for (const BoardInteraction::Action& a : actions) {
+        if (a.step == BoardInteraction::Step::SelectIntradayTab) {
+            step([this] { Maintab->Tabs().Item(2).setSelected(true); });
+        } else {
+            CurProd = static_cast<int16_t>(a.index);
+            selectInstrument(InstrumentSelector::Current, a.index);
+            m_quotes->DoCaption();
+            UpdateImg();
+        }
+    }
 }
 
 void MainForm::ReceiveKeyDown(int, int) {
@@ -757,8 +816,10 @@ void MainForm::ensureBoardRows(int count) {
         row.Mvole = new QFrame(OleMove);
         row.Mvole->setGeometry(0, (w == 0 ? 0 : boardRowTop(w, kRow0Height, kRowHeight)) / TwipsY,
                                12 * kColumnWidth / TwipsX, kRowHeight / TwipsY);
+        row.Mvole->installEventFilter(this);
         for (int c = 0; c < 12; ++c) {
             row.TL[c] = new QLabel(row.Mvole);
+            row.TL[c]->installEventFilter(this);
             row.TL[c]->setGeometry(8 + c * kColumnWidth / TwipsX, 0, kColumnWidth / TwipsX - 4, kRowHeight / TwipsY);
             row.TL[c]->setStyleSheet(QStringLiteral("color: #c0c0c0;"));
         }
@@ -810,6 +871,8 @@ void MainForm::addInstrument(int i, const QString& name) {
         line.RZD->setGeometry(kShortListChangeLeft / TwipsX, top, 900 / TwipsX, kShortListLineStep / TwipsY);
         for (QLabel* l : {line.BLabels, line.Money, line.RZD})
             l->show();
+        line.BLabels->installEventFilter(this);
+        line.Money->installEventFilter(this);
         shortLines.push_back(line);
     }
     shortLines[i].BLabels->setText(name);

@@ -158,7 +158,11 @@ private:
     [[nodiscard]] float twipsWidth(const QWidget* w) const;
     [[nodiscard]] float twipsHeight(const QWidget* w) const;
 
+    void boardAction(const std::vector<BoardInteraction::Action>& actions);
+    bool boardMouse(QObject* watched, QEvent* event);
+
     std::unique_ptr<QuoteRun> m_quotes;
+    BoardInteraction m_board;
     std::unique_ptr<RefreshScheduler> m_scheduler;
     bool m_framesDragging = false;
     int m_framesDragY = 0;

@@ -5,6 +5,7 @@
 #include "common/settings.h"
 #include "common/storedlists.h"
 #include "mainwindow/startup.h"
+#include "market/quotetables.h"
 #include "platform/browser.h"
 #include "platform/clock.h"
 #include "platform/eventwait.h"
@@ -21,6 +22,7 @@
 #include "widgets/toolbar/flattoolbar.h"
 
 #include <QAction>
+#include <QTest>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -260,6 +262,33 @@ TEST_F(MainWindow, BookkeepingPageHandsOverPositions) {
     EXPECT_FLOAT_EQ(HoldPrice[0][0], 612.5f);
     ProdCode[0].clear();
     HoldText.clear();
+}
+
+TEST_F(MainWindow, BoardFollowsTheSnapshotAndAnswersTheMouse) {
+    configure();
+    MainForm& m = Main();
+    m.resize(1280, 800);
+    ASSERT_GE(m.boardRows.size(), 10u) << "the first snapshot fills the board";
+    ASSERT_GE(m.shortLines.size(), 10u);
+    EXPECT_EQ(m.boardRows[0].TL[0]->text(), ProdName[0]);
+    EXPECT_EQ(m.shortLines[2].BLabels->text(), ProdName[2]);
+    EXPECT_EQ(m.SetDrawtype->count(), static_cast<int>(m.shortLines.size()));
+
+    QTest::mousePress(m.shortLines[3].BLabels, Qt::LeftButton);
+    QTest::mouseRelease(m.shortLines[3].BLabels, Qt::LeftButton);
+    EXPECT_EQ(CurProd, 3);
+    EXPECT_EQ(CurTab, 2) << "a name brings up the intraday chart";
+    EXPECT_EQ(m.SetDrawtype->currentIndex(), 3);
+
+    QTest::mouseClick(m.boardRows[1].TL[2], Qt::LeftButton);
+    EXPECT_EQ(m.boardRows[1].Mvole->palette().color(QPalette::Window), QColor(0x40, 0x40, 0x40));
+    EXPECT_EQ(m.boardRows[0].Mvole->palette().color(QPalette::Window), QColor(0, 0, 0));
+
+    m.Maintab->Tabs().Item(1).setSelected(true);
+    QTest::mouseDClick(m.boardRows[4].TL[0], Qt::LeftButton);
+    EXPECT_EQ(CurTab, 2);
+    EXPECT_EQ(CurProd, 4);
+    CurProd = 0;
 }
 
 TEST_F(MainWindow, Pictures) {
