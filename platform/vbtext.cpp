@@ -184,7 +184,15 @@ void decimalDigits(double value, int significant, std::vector<int>& digits, int&
     for (const char* c = buf; c < e; ++c)
         if (*c >= '0' && *c <= '9')
             digits.push_back(*c - '0');
-    point = (e < end ? std::atoi(e + 1) : 0) + 1;
+    // The exponent is read within the written characters only: the buffer is not terminated.
+    int exponent = 0;
+    if (e < end) {
+        const char* x = e + 1;
+        if (x < end && *x == '+')
+            ++x;
+        std::from_chars(x, end, exponent);
+    }
+    point = exponent + 1;
     if (static_cast<int>(digits.size()) <= significant)
         return;
     const bool up = digits[significant] >= 5;
@@ -234,28 +242,34 @@ QString fixedText(double value, int significant, int decimals) {
     auto digitAt = [&](int pos) { // pos counts from the first digit of dig
         return pos >= 0 && pos < static_cast<int>(dig.size()) ? dig[pos] : 0;
     };
-    QString out;
+    // Built in one byte buffer: prices are written this way for every cell of every refresh.
+    std::string out;
+    out.reserve(static_cast<size_t>(std::max(point, 1) + decimals + 2));
+    out += '-';
     bool nonZero = false;
     if (point <= 0) {
-        out += u'0';
+        out += '0';
     } else {
+        bool leading = true;
         for (int i = 0; i < point; ++i) {
-            out += QChar(u'0' + digitAt(i));
-            nonZero |= digitAt(i) != 0;
+            const int d = digitAt(i);
+            nonZero |= d != 0;
+            if (leading && d == 0 && i + 1 < point)
+                continue;
+            leading = false;
+            out += static_cast<char>('0' + d);
         }
-        while (out.size() > 1 && out[0] == u'0')
-            out.remove(0, 1);
     }
     if (decimals > 0) {
-        out += u'.';
+        out += '.';
         for (int i = 0; i < decimals; ++i) {
-            out += QChar(u'0' + digitAt(point + i));
-            nonZero |= digitAt(point + i) != 0;
+            const int d = digitAt(point + i);
+            nonZero |= d != 0;
+            out += static_cast<char>('0' + d);
         }
     }
-    if (value < 0 && nonZero)
-        out.prepend(u'-');
-    return out;
+    const bool negative = value < 0 && nonZero;
+    return QString::fromLatin1(out.data() + (negative ? 0 : 1), static_cast<qsizetype>(out.size()) - (negative ? 0 : 1));
 }
 
 // xoshiro256**: small and fast enough that the transport codec can draw a value per byte.
@@ -342,7 +356,8 @@ QString doubleText(double value) {
 double Round(double value, int digits) {
     if (!std::isfinite(value))
         return value;
-    const double scale = std::pow(10.0, digits);
+    static constexpr double kPowers[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    const double scale = digits >= 0 && digits <= 9 ? kPowers[digits] : std::pow(10.0, digits);
     const double scaled = value * scale;
     if (!std::isfinite(scaled))
         return value;
