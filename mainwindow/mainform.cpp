@@ -1,6 +1,7 @@
 #include "mainwindow/mainform.h"
 
 #include "charts/chart.h"
+#include "charts/chartfeed.h"
 #include "common/appinfo.h"
 #include "common/config.h"
 #include "common/http.h"
@@ -258,6 +259,32 @@ void MainForm::buildControls() {
     connect(Timer2, &QTimer::timeout, this, [this] { m_scheduler->Timer2_Timer(); });
     connect(Timer3, &QTimer::timeout, this, [this] { m_scheduler->Timer3_Timer(); });
     connect(Timer4, &QTimer::timeout, this, [this] { m_scheduler->Timer4_Timer(); });
+
+    charts::FeedControls feed;
+    feed.Chart1 = Charts[0];
+    feed.Chart2 = Charts[1];
+    feed.Chart3 = Charts[2];
+    feed.Chart4 = Charts[3];
+    feed.MZChart = MZChart;
+    feed.YYChart = YYChart;
+    feed.Combo4 = Combos[3];
+    feed.Combo1 = Combos[0];
+    feed.Combo2 = Combos[1];
+    feed.Combo3 = Combos[2];
+    feed.Combo5 = Combos[4];
+    feed.Combo6 = Combos[5];
+    feed.SetDrawtype = SetDrawtype;
+    feed.VIPChart2 = VIPChart2;
+    feed.VIPChart3 = VIPChart3;
+    feed.VIPChart4 = VIPChart4;
+    feed.Cole0 = Cole[0];
+    feed.Nextupti = Nextupti;
+    feed.quotes = m_quotes.get();
+    feed.meResize = [this](bool redraw) { Me_Resize(!redraw); };
+    feed.windowWidthTwips = [this] { return width() * TwipsX; };
+    feed.selectChartTab = [this] { step([this] { Maintab->Tabs().Item(2).setSelected(true); }); };
+    m_feed = std::make_unique<charts::ChartFeed>(feed);
+    m_feed->connectControls();
 }
 
 void MainForm::buildRightColumn() {
@@ -287,7 +314,6 @@ void MainForm::buildRightColumn() {
     for (int i = 0; i < 3; ++i) {
         *boxes[i] = new QCheckBox(QString::fromUtf16(paneBoxes[i]), Frame10);
         (*boxes[i])->setGeometry(6, 28 + i * 24, 70, 20);
-        connect(*boxes[i], &QCheckBox::clicked, this, [this] { Me_Resize(false); });
         Combos[i] = new QComboBox(Frame10);
         Combos[i]->setGeometry(76, 27 + i * 24, 150, 22);
     }
@@ -353,10 +379,7 @@ void MainForm::formLoad() {
     ui.transLevel = [](int16_t) { CalcAlpha(); };
     setSettingsUi(ui);
     step([] { GetSet(); });
-    step([this] {
-        if (Combos[3]->count() > 1)
-            Combos[3]->setCurrentIndex(1);
-    });
+    // The range box starts on entry 1 ("72小时 F3"), set when the feed filled it.
     // The boss key (BossKeyOn) is registered by the boss-key module when it is built.
     addTabs();
     for (int i : {0, 5, 6, 2})
@@ -759,7 +782,8 @@ void MainForm::ReceiveKeyDown(int, int) {
 }
 
 void MainForm::UpdateImg() {
-    // The charts are fed by the chart-range code, built with the chart views.
+    if (m_feed)
+        m_feed->UpdateImg();
 }
 
 void MainForm::LoadData(QString& VipData) {

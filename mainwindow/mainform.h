@@ -20,6 +20,9 @@ class QMenu;
 class QScrollBar;
 class QTimer;
 class QuoteRun;
+namespace charts {
+class ChartFeed;
+}
 class RefreshScheduler;
 class SkinButton;
 namespace platform {
@@ -47,9 +50,12 @@ public:
     [[nodiscard]] QuoteRun& quotes() { return *m_quotes; }
     [[nodiscard]] RefreshScheduler& scheduler() { return *m_scheduler; }
 
-    // Entry points of the chart, news, advert and mini-window code, built by later changes and
-    // installed into the window through these calls' bodies.
+    // The chart panes: range box, selectors and pane boxes drive the feeders.
     void UpdateImg() override;
+    [[nodiscard]] charts::ChartFeed& chartFeed() { return *m_feed; }
+
+    // Entry points of the news, advert and mini-window code, built by later changes and installed
+    // into the window through these calls' bodies.
     void LoadTextAD();
     void LoadNews() override;
     void OpenMini();
@@ -162,6 +168,7 @@ private:
     bool boardMouse(QObject* watched, QEvent* event);
 
     std::unique_ptr<QuoteRun> m_quotes;
+    std::unique_ptr<charts::ChartFeed> m_feed;
     BoardInteraction m_board;
     std::unique_ptr<RefreshScheduler> m_scheduler;
     bool m_framesDragging = false;

@@ -136,6 +136,10 @@ TEST_F(MainWindow, StartUpBuildsTheViewsAndTheLoggedInDisplay) {
     EXPECT_TRUE(m.Timer3->isActive());
     EXPECT_TRUE(m.Timer1->isActive());
     EXPECT_EQ(platform::mainForm(), &m);
+    // The twin charts' stored instruments 10 and 11 are not in this market's snapshot: no history
+    // is asked for them (the request would carry no code).
+    for (const QString& request : service->requestLog())
+        EXPECT_FALSE(request.endsWith(QStringLiteral("m=P-"))) << request.toStdString();
 }
 
 TEST_F(MainWindow, WrongPcClockTakesTheServiceTimeWithABalloon) {
