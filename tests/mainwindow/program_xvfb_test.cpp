@@ -1,6 +1,7 @@
 // The program as a user meets it, on a real display (run under xvfb-run): the login window, the
 // demo login, the main window with its web panes.
 #include "common/config.h"
+#include "common/settings.h"
 #include "companions/tray.h"
 #include "mainwindow/mainform.h"
 #include "platform/eventwait.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QUrl>
@@ -66,6 +68,8 @@ TEST(Program, DemoLoginLandsInTheMainWindow) {
     setMainWindowLink({[] { (void)Main(); }, [] { Main().show(); }, [] { Main().CheckLogin(); },
                        [] { TrayRemove(); }});
 
+    // The twin charts on instruments this market quotes (the stored defaults lie beyond it).
+    SetIniMany({{QStringLiteral("rchart1"), QStringLiteral("0")}, {QStringLiteral("rchart2"), QStringLiteral("2")}});
     LoginForm& login = loginForm();
     ASSERT_TRUE(ConfigLoaded);
     login.Command2_Click();
@@ -85,6 +89,13 @@ TEST(Program, DemoLoginLandsInTheMainWindow) {
         platform::pauseMs(300);
         ASSERT_TRUE(main.grab().toImage().save(gallery.filePath(QStringLiteral("program/main_tab%1.png").arg(tab))));
     }
+    // Four intraday panes.
+    main.Maintab->Tabs().Item(2).setSelected(true);
+    for (QCheckBox* box : {main.VIPChart2, main.VIPChart3, main.VIPChart4})
+        if (box->isEnabled())
+            box->setChecked(true);
+    platform::pauseMs(1500);
+    ASSERT_TRUE(main.grab().toImage().save(gallery.filePath(QStringLiteral("program/main_tab2_four_panes.png"))));
     main.Maintab->Tabs().Item(6).setSelected(true); // the data tab shows a real web page
     platform::pauseMs(3000);
     const long afterWebTab = residentKiB();
