@@ -18,6 +18,7 @@
 #include "shell/session.h"
 #include "shell/usersettings.h"
 #include "simservice/simservice.h"
+#include "tests/support/forms.h"
 #include "tests/support/programfolder.h"
 #include "widgets/toolbar/flattoolbar.h"
 
@@ -28,21 +29,6 @@
 #include <QLabel>
 
 namespace {
-
-QList<Msgform*> openBoxes() {
-    QList<Msgform*> boxes;
-    for (platform::Form* f : platform::loadedForms())
-        if (auto* m = qobject_cast<Msgform*>(f))
-            boxes << m;
-    return boxes;
-}
-
-QStringList boxTexts() {
-    QStringList t;
-    for (Msgform* m : openBoxes())
-        t << m->windowTitle() + u'|' + m->Label1->text();
-    return t;
-}
 
 void resetGlobals() {
     ConfigLoaded = LoadserverOk = false;
@@ -76,8 +62,7 @@ protected:
         platform::setPcClock([this] { return pcNow; });
     }
     void TearDown() override {
-        for (Msgform* m : openBoxes())
-            m->unload();
+        closeBoxes();
         platform::unloadAll();
         platform::pauseMs(0);
         platform::setBrowserPaneFactory(nullptr);

@@ -1,23 +1,24 @@
 // The program as a user meets it, on a real display (run under xvfb-run): the login window, the
-// demo login, the main window with its web panes.
+// demo login, the main window with its quotes, charts and web panes.
 #include "common/config.h"
 #include "common/settings.h"
 #include "companions/tray.h"
 #include "mainwindow/mainform.h"
 #include "platform/eventwait.h"
 #include "platform/forms.h"
-#include "platform/process.h"
 #include "shell/configstate.h"
+#include "shell/instance.h"
 #include "shell/loginform.h"
 #include "shell/mainwindowlink.h"
 #include "shell/session.h"
 #include "shell/usersettings.h"
 #include "simservice/simservice.h"
+#include "tests/support/forms.h"
 #include "tests/support/programfolder.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QUrl>
@@ -34,112 +35,99 @@ long residentKiB() {
     return -1;
 }
 
-bool waitUntil(const std::function<bool()>& done, int ms) {
-    for (int waited = 0; waited < ms; waited += 50) {
-        if (done())
-            return true;
-        platform::pauseMs(50);
+// The program against an in-process simulated service, started afresh for each test, with the
+// main window wired in as main() wires it.
+class ProgramOnDisplay : public ProgramFolderTest {
+protected:
+    void SetUp() override {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
+            GTEST_SKIP() << "needs a display: run under xvfb-run";
+        ProgramFolderTest::SetUp();
+        setInstanceTopic(QStringLiteral("TEST-%1").arg(QCoreApplication::applicationPid()));
+        ConfigLoaded = LoggedIn = IsVip = MainStarted = false;
+        UserName.clear();
+        CurTab = -1;
+        platform::setQuitHandler([] {});
+        setMainWindowLink({[] { (void)Main(); }, [] { Main().show(); }, [] { Main().CheckLogin(); },
+                           [] { TrayRemove(); }});
     }
-    return done();
-}
+    void TearDown() override {
+        if (platform::isLoaded<MainForm>())
+            Main().unload();
+        platform::pauseMs(0);
+        platform::setQuitHandler(nullptr);
+        setMainWindowLink({});
+        setConfigurationHosts({});
+        service.reset();
+        ProgramFolderTest::TearDown();
+    }
 
-// Each test starts the program's life afresh.
-void freshProcessState() {
-    ConfigLoaded = LoggedIn = IsVip = MainStarted = false;
-    UserName.clear();
-    CurTab = -1;
-}
+    // Starts the service, logs in with the demo account and waits for the main window.
+    MainForm& loginToMain(SimService::Options options = {}) {
+        options.httpPort = 0;
+        service = std::make_unique<SimService>(options);
+        EXPECT_TRUE(service->start());
+        const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
+        setConfigurationHosts({host, host, host});
+        loginForm().Command2_Click();
+        EXPECT_TRUE(waitUntil([] { return MainStarted && platform::isLoaded<MainForm>(); }, 10000));
+        MainForm& main = Main();
+        main.showNormal();
+        main.setGeometry(0, 0, 1280, 800);
+        return main;
+    }
+
+    void picture(MainForm& main, const QString& name) {
+        QDir gallery(QStringLiteral(BRELTO_GALLERY_DIR));
+        ASSERT_TRUE(gallery.mkpath(QStringLiteral("program")));
+        ASSERT_TRUE(main.grab().toImage().save(gallery.filePath(QStringLiteral("program/") + name)));
+    }
+
+    std::unique_ptr<SimService> service;
+};
 
 } // namespace
 
-TEST(Program, DemoLoginLandsInTheMainWindow) {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
-        GTEST_SKIP() << "needs a display: run under xvfb-run";
-    freshProcessState();
-    QTemporaryDir folder;
-    setProgramFolder(folder.path());
-    SimService::Options options;
-    options.httpPort = 0;
-    SimService service(options);
-    ASSERT_TRUE(service.start());
-    const QString host = QStringLiteral("127.0.0.1:%1").arg(service.httpPort());
-    setConfigurationHosts({host, host, host});
-    platform::setQuitHandler([] {});
-    setMainWindowLink({[] { (void)Main(); }, [] { Main().show(); }, [] { Main().CheckLogin(); },
-                       [] { TrayRemove(); }});
-
+TEST_F(ProgramOnDisplay, DemoLoginLandsInTheMainWindow) {
     // The twin charts on instruments this market quotes (the stored defaults lie beyond it).
     SetIniMany({{QStringLiteral("rchart1"), QStringLiteral("0")}, {QStringLiteral("rchart2"), QStringLiteral("2")}});
-    LoginForm& login = loginForm();
-    ASSERT_TRUE(ConfigLoaded);
-    login.Command2_Click();
-    ASSERT_TRUE(waitUntil([] { return MainStarted && platform::isLoaded<MainForm>(); }, 10000));
+    MainForm& main = loginToMain();
     EXPECT_TRUE(LoggedIn);
     EXPECT_FALSE(platform::isLoaded<LoginForm>());
-    MainForm& main = Main();
-    main.showNormal();
-    main.setGeometry(0, 0, 1280, 800);
     platform::pauseMs(500);
     const long afterStart = residentKiB();
 
-    QDir gallery(QStringLiteral(BRELTO_GALLERY_DIR));
-    ASSERT_TRUE(gallery.mkpath(QStringLiteral("program")));
     for (int tab : {1, 2}) {
         main.Maintab->Tabs().Item(tab).setSelected(true);
         platform::pauseMs(300);
-        ASSERT_TRUE(main.grab().toImage().save(gallery.filePath(QStringLiteral("program/main_tab%1.png").arg(tab))));
+        picture(main, QStringLiteral("main_tab%1.png").arg(tab));
     }
     // Four intraday panes.
-    main.Maintab->Tabs().Item(2).setSelected(true);
     for (QCheckBox* box : {main.VIPChart2, main.VIPChart3, main.VIPChart4})
         if (box->isEnabled())
             box->setChecked(true);
     platform::pauseMs(1500);
-    ASSERT_TRUE(main.grab().toImage().save(gallery.filePath(QStringLiteral("program/main_tab2_four_panes.png"))));
+    picture(main, QStringLiteral("main_tab2_four_panes.png"));
+
     main.Maintab->Tabs().Item(6).setSelected(true); // the data tab shows a real web page
     platform::pauseMs(3000);
     const long afterWebTab = residentKiB();
-    ASSERT_TRUE(main.grab().toImage().save(gallery.filePath(QStringLiteral("program/main_tab6.png"))));
+    picture(main, QStringLiteral("main_tab6.png"));
     std::printf("resident memory after start-up: %ld KiB; after showing one web tab: %ld KiB\n", afterStart,
                 afterWebTab);
     RecordProperty("rss_after_start_kib", static_cast<int>(afterStart));
     RecordProperty("rss_after_web_tab_kib", static_cast<int>(afterWebTab));
     EXPECT_GT(afterStart, 0);
-
-    main.unload();
-    platform::pauseMs(0);
-    platform::setQuitHandler(nullptr);
-    setMainWindowLink({});
-    setConfigurationHosts({});
-    setProgramFolder({});
 }
 
-TEST(Program, BoardFollowsTheMarketAndSurvivesAFailingDataServer) {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
-        GTEST_SKIP() << "needs a display: run under xvfb-run";
-    freshProcessState();
-    QTemporaryDir folder;
-    setProgramFolder(folder.path());
+TEST_F(ProgramOnDisplay, BoardFollowsTheMarketAndSurvivesAFailingDataServer) {
     // The market runs thirty times faster than the clock, so every poll meets a new price.
     QElapsedTimer elapsed;
     elapsed.start();
     const QDateTime tradingStart(QDate(2026, 12, 9), QTime(10, 0), Qt::UTC);
     SimService::Options options;
-    options.httpPort = 0;
     options.now = [&] { return tradingStart.addMSecs(elapsed.elapsed() * 30); };
-    SimService service(options);
-    ASSERT_TRUE(service.start());
-    const QString host = QStringLiteral("127.0.0.1:%1").arg(service.httpPort());
-    setConfigurationHosts({host, host, host});
-    platform::setQuitHandler([] {});
-    setMainWindowLink({[] { (void)Main(); }, [] { Main().show(); }, [] { Main().CheckLogin(); },
-                       [] { TrayRemove(); }});
-
-    loginForm().Command2_Click();
-    ASSERT_TRUE(waitUntil([] { return MainStarted && platform::isLoaded<MainForm>(); }, 10000));
-    MainForm& main = Main();
-    main.showNormal();
-    main.setGeometry(0, 0, 1280, 800);
+    MainForm& main = loginToMain(options);
     ASSERT_TRUE(waitUntil([&] { return !main.boardRows.empty(); }, 10000));
 
     auto price = [&] { return main.boardRows[0].TL[1]->text(); };
@@ -156,21 +144,11 @@ TEST(Program, BoardFollowsTheMarketAndSurvivesAFailingDataServer) {
         if (seen.size() == 3 && failedServer.isEmpty()) {
             // The data server in use stops answering: the board must go on from another one.
             failedServer = QUrl(DataServer).path();
-            service.setFault(failedServer, SimService::Endpoint::Any, SimService::Fault::Close);
+            service->setFault(failedServer, SimService::Endpoint::Any, SimService::Fault::Close);
         }
     }
     EXPECT_GE(seen.size(), 5) << seen.join(u' ').toStdString();
     EXPECT_GE(changesAfterFailure, 2) << "after " << failedServer.toStdString();
     EXPECT_NE(QUrl(DataServer).path(), failedServer);
-
-    QDir gallery(QStringLiteral(BRELTO_GALLERY_DIR));
-    ASSERT_TRUE(gallery.mkpath(QStringLiteral("program")));
-    ASSERT_TRUE(main.grab().toImage().save(gallery.filePath(QStringLiteral("program/board.png"))));
-
-    main.unload();
-    platform::pauseMs(0);
-    platform::setQuitHandler(nullptr);
-    setMainWindowLink({});
-    setConfigurationHosts({});
-    setProgramFolder({});
+    picture(main, QStringLiteral("board.png"));
 }

@@ -15,6 +15,7 @@
 #include "shell/login.h"
 #include "shell/session.h"
 #include "simservice/simservice.h"
+#include "tests/support/forms.h"
 #include "tests/support/programfolder.h"
 #include "widgets/buttons/skinbutton.h"
 
@@ -27,29 +28,6 @@
 #include <QTimer>
 
 namespace {
-
-// Waits with the event loop running until `done` holds or `ms` pass.
-bool waitUntil(const std::function<bool()>& done, int ms = 5000) {
-    for (int waited = 0; waited < ms; waited += 20) {
-        if (done())
-            return true;
-        platform::pauseMs(20);
-    }
-    return done();
-}
-
-QList<Msgform*> openBoxes() {
-    QList<Msgform*> boxes;
-    for (platform::Form* f : platform::loadedForms())
-        if (auto* m = qobject_cast<Msgform*>(f))
-            boxes << m;
-    return boxes;
-}
-
-void closeBoxes() {
-    for (Msgform* m : openBoxes())
-        m->unload();
-}
 
 void resetSession() {
     ConfigLoaded = false;
@@ -108,12 +86,7 @@ protected:
         f.Userpass->setText(password);
     }
     int loginRequests() const { return service->requestLog().filter(QStringLiteral("/soft/doing.asp")).size(); }
-    QString boxTexts() const {
-        QStringList t;
-        for (Msgform* m : openBoxes())
-            t << m->windowTitle() + u'|' + m->Label1->text();
-        return t.join(u'\n');
-    }
+    static QString shownBoxes() { return boxTexts().join(u'\n'); }
 
     std::unique_ptr<SimService> service;
     QStringList boxes;
@@ -139,7 +112,7 @@ TEST_F(Login, RefusalsShowTheirNoticeAndReturnToIdle) {
     for (const Case& c : cases) {
         type(f, QString::fromLatin1(c.user), QString::fromLatin1(c.password));
         f.Command1_Click();
-        EXPECT_EQ(boxTexts(), QString::fromUtf16(c.shown)) << c.user;
+        EXPECT_EQ(shownBoxes(), QString::fromUtf16(c.shown)) << c.user;
         EXPECT_EQ(f.Labelinfo->text(), QStringLiteral("...欢迎登录..."));
         EXPECT_TRUE(f.Command1->isEnabled());
         EXPECT_TRUE(f.Command2->isEnabled());
@@ -152,7 +125,7 @@ TEST_F(Login, WrongPasswordLocksTheButtonForThreeSeconds) {
     LoginForm& f = open();
     type(f, QStringLiteral("vip"), QStringLiteral("wrong"));
     f.Command1_Click();
-    EXPECT_TRUE(boxTexts().startsWith(QStringLiteral("登录失败|登录失败.请检查输入的用户名或密码是否有误.")));
+    EXPECT_TRUE(shownBoxes().startsWith(QStringLiteral("登录失败|登录失败.请检查输入的用户名或密码是否有误.")));
     EXPECT_EQ(f.Labelinfo->text(), QStringLiteral("登录失败,请3秒后再试."));
     EXPECT_FALSE(f.Command1->isEnabled());
     EXPECT_TRUE(f.Command2->isEnabled());
@@ -166,7 +139,7 @@ TEST_F(Login, EmptyFieldsAreRefusedWithoutARequest) {
     LoginForm& f = open();
     type(f, QStringLiteral("vip"), QString());
     f.Command1_Click();
-    EXPECT_EQ(boxTexts(), QStringLiteral("输入不完整|用户名或密码输入为空．"));
+    EXPECT_EQ(shownBoxes(), QStringLiteral("输入不完整|用户名或密码输入为空．"));
     EXPECT_EQ(loginRequests(), 0);
     EXPECT_TRUE(f.Command1->isEnabled());
     EXPECT_TRUE(waitUntil([] { return openBoxes().isEmpty(); }, 4000)) << "the notice closes by itself";
@@ -214,7 +187,7 @@ TEST_F(Login, AutomaticLoginWithoutPasswordReportsTheEmptyField) {
     LoginForm& f = loginForm();
     EXPECT_TRUE(f.Check1->isChecked());
     EXPECT_EQ(f.User->text(), QStringLiteral("vip"));
-    EXPECT_EQ(boxTexts(), QStringLiteral("输入不完整|用户名或密码输入为空．"));
+    EXPECT_EQ(shownBoxes(), QStringLiteral("输入不完整|用户名或密码输入为空．"));
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Quillor")) << "no version in the caption with automatic login";
 }
 
@@ -299,7 +272,7 @@ TEST_F(Login, MalformedOkAnswerCommitsNothing) {
     EXPECT_FALSE(LoggedIn);
     EXPECT_EQ(UserId, 0);
     EXPECT_TRUE(f.User->isEnabled());
-    EXPECT_TRUE(boxTexts().startsWith(QStringLiteral("登录失败|登录失败.请检查")));
+    EXPECT_TRUE(shownBoxes().startsWith(QStringLiteral("登录失败|登录失败.请检查")));
 }
 
 TEST_F(Login, UnreachableServiceTimesOutWithItsNotice) {
@@ -307,7 +280,7 @@ TEST_F(Login, UnreachableServiceTimesOutWithItsNotice) {
     LoginForm& f = open();
     type(f, QStringLiteral("vip"), QStringLiteral("vip888"));
     f.Command1_Click();
-    EXPECT_TRUE(boxTexts().startsWith(QStringLiteral("登录超时|远程服务器没有响应！")));
+    EXPECT_TRUE(shownBoxes().startsWith(QStringLiteral("登录超时|远程服务器没有响应！")));
     EXPECT_EQ(f.Labelinfo->text(), QStringLiteral("登录失败..."));
     EXPECT_TRUE(f.Command1->isEnabled());
 }
