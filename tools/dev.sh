@@ -37,7 +37,8 @@ case "${1:-}" in
 run)
     install_packages
     build_all
-    export QTWEBENGINE_DISABLE_SANDBOX="${QTWEBENGINE_DISABLE_SANDBOX:-$([ "$(id -u)" -eq 0 ] && echo 1)}"
+    # The web engine refuses its sandbox to root; as root the web panes run without it.
+    if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
     "$build/simservice/brelto-simservice" --http-port 18631 --user-port 18632 --seed 1 &
     service=$!
     trap 'kill $service 2>/dev/null' EXIT
