@@ -3,11 +3,11 @@
 #include "common/textcodec.h"
 #include "market/marketview.h"
 #include "market/quoterun.h"
-#include "market/quotetables.h"
+#include "state/quotetables.h"
 #include "platform/gbk.h"
 #include "platform/vbtext.h"
-#include "shell/configstate.h"
-#include "shell/session.h"
+#include "state/configstate.h"
+#include "state/session.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #include "charts/chart.h"
 
 #include "common/tradingday.h"
-#include "market/quotetables.h"
+#include "state/quotetables.h"
 #include "platform/clock.h"
 #include "platform/gdi.h"
 #include "platform/keys.h"

@@ -2,15 +2,15 @@
 
 #include "common/msgbox.h"
 #include "common/tradingday.h"
-#include "market/pushstate.h"
+#include "state/livelink.h"
 #include "market/quoterun.h"
-#include "market/quotetables.h"
+#include "state/quotetables.h"
 #include "market/scheduler.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
-#include "shell/configstate.h"
-#include "shell/session.h"
-#include "shell/usersettings.h"
+#include "state/configstate.h"
+#include "state/session.h"
+#include "state/usersettings.h"
 
 #include <QCheckBox>
 #include <QComboBox>

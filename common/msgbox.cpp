@@ -3,7 +3,7 @@
 #include "common/config.h"
 #include "common/shellhelpers.h"
 #include "platform/keys.h"
-#include "shell/configstate.h"
+#include "state/configstate.h"
 #include "widgets/buttons/skinbutton.h"
 
 #include <QCursor>

@@ -4,7 +4,7 @@
 #include "platform/inifile.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
-#include "shell/session.h"
+#include "state/session.h"
 
 #include <QRegularExpression>
 

@@ -9,7 +9,7 @@
 #include "platform/forms.h"
 #include "platform/process.h"
 #include "platform/shell.h"
-#include "shell/configstate.h"
+#include "state/configstate.h"
 
 #include <QCoreApplication>
 #include <QDir>

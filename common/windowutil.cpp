@@ -7,7 +7,7 @@
 #include "platform/screen.h"
 #include "platform/tray.h"
 #include "platform/vbtext.h"
-#include "shell/usersettings.h"
+#include "state/usersettings.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,8 +4,8 @@
 #include "common/tradingday.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
-#include "shell/configstate.h"
-#include "shell/session.h"
+#include "state/configstate.h"
+#include "state/session.h"
 
 namespace {
 qint64 minuteIndex(const QDateTime& t) {

@@ -1,7 +1,7 @@
 #include "market/alerts.h"
 
 #include "common/storedlists.h"
-#include "market/quotetables.h"
+#include "state/quotetables.h"
 #include "platform/vbtext.h"
 
 QStringList checkAlerts() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "market/quotetables.h"
+#include "state/quotetables.h"
 #include "platform/vberror.h"
 
 #include <QString>

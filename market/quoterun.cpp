@@ -9,16 +9,16 @@
 #include "common/tradingday.h"
 #include "market/alerts.h"
 #include "market/historytext.h"
-#include "market/pushstate.h"
-#include "market/quotetables.h"
+#include "state/livelink.h"
+#include "state/quotetables.h"
 #include "platform/clock.h"
 #include "platform/msgbox.h"
 #include "platform/process.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
-#include "shell/configstate.h"
-#include "shell/session.h"
-#include "shell/usersettings.h"
+#include "state/configstate.h"
+#include "state/session.h"
+#include "state/usersettings.h"
 
 #include <QStringList>
 

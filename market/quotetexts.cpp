@@ -2,10 +2,10 @@
 
 #include "common/storedlists.h"
 #include "common/tradingday.h"
-#include "market/quotetables.h"
+#include "state/quotetables.h"
 #include "platform/vbtext.h"
-#include "shell/session.h"
-#include "shell/usersettings.h"
+#include "state/session.h"
+#include "state/usersettings.h"
 
 #include <QStringList>
 

@@ -1,11 +1,11 @@
 #include "market/scheduler.h"
 
-#include "market/pushstate.h"
-#include "market/quotetables.h"
+#include "state/livelink.h"
+#include "state/quotetables.h"
 #include "platform/clock.h"
 #include "platform/vbtext.h"
-#include "shell/configstate.h"
-#include "shell/session.h"
+#include "state/configstate.h"
+#include "state/session.h"
 
 namespace {
 

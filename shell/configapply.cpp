@@ -7,7 +7,7 @@
 #include "platform/screen.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
-#include "shell/configstate.h"
+#include "state/configstate.h"
 
 #include <QStringList>
 

@@ -4,7 +4,7 @@
 #include "common/http.h"
 #include "platform/msgbox.h"
 #include "platform/screen.h"
-#include "shell/configstate.h"
+#include "state/configstate.h"
 #include "shell/login.h"
 #include "shell/loginform.h"
 #include "widgets/buttons/skinbutton.h"

@@ -5,7 +5,7 @@
 #include "common/textcodec.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
-#include "shell/configstate.h"
+#include "state/configstate.h"
 
 #include <QStringList>
 #include <QSysInfo>

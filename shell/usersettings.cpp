@@ -3,7 +3,7 @@
 #include "common/appinfo.h"
 #include "common/settings.h"
 #include "common/storedlists.h"
-#include "market/quotetables.h"
+#include "state/quotetables.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
 

@@ -13,7 +13,7 @@ packages=(
     qt6-base-dev qt6-httpserver-dev qt6-websockets-dev qt6-webengine-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-arphic-uming fonts-wqy-microhei
-    xvfb xauth
+    xvfb xauth fluxbox xdotool x11-utils
 )
 
 install_packages() {
@@ -55,8 +55,10 @@ test)
     build_all
     cd "$build"
     ctest --output-on-failure --parallel "$(nproc)" --timeout 600 -LE xvfb
-    # The tests that need a real display (web pages, the whole program) run on a virtual one.
-    xvfb-run -a -s "-screen 0 1280x800x24" ctest --output-on-failure --timeout 600 -L xvfb
+    # The tests that need a real display (web pages, the whole program) run on a virtual one, with
+    # a window manager and its tray as a user's desktop has them.
+    xvfb-run -a -s "-screen 0 1280x800x24" bash "$top/tools/withwm.sh" \
+        ctest --output-on-failure --timeout 600 -L xvfb
     ;;
 *)
     echo "usage: bash tools/dev.sh run|test" >&2

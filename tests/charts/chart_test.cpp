@@ -1,6 +1,6 @@
 #include "charts/chart.h"
 
-#include "market/quotetables.h"
+#include "state/quotetables.h"
 #include "platform/clock.h"
 #include "platform/gdi.h"
 #include "platform/propertybag.h"

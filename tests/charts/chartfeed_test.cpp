@@ -1,6 +1,6 @@
 #include "charts/chartfeed.h"
 
-#include "market/quotetables.h"
+#include "state/quotetables.h"
 #include "platform/vbtext.h"
 
 #include <gtest/gtest.h>

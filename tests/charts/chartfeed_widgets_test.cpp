@@ -1,12 +1,12 @@
 #include "charts/chartfeed.h"
 
-#include "market/pushstate.h"
-#include "market/quotetables.h"
+#include "state/livelink.h"
+#include "state/quotetables.h"
 #include "platform/clock.h"
 #include "platform/vbtext.h"
-#include "shell/configstate.h"
-#include "shell/session.h"
-#include "shell/usersettings.h"
+#include "state/configstate.h"
+#include "state/session.h"
+#include "state/usersettings.h"
 
 #include <QCheckBox>
 #include <QApplication>

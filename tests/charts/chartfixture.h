@@ -1,7 +1,7 @@
 #pragma once
 
 #include "charts/chart.h"
-#include "market/quotetables.h"
+#include "state/quotetables.h"
 #include "platform/surface.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "platform/fonts.h"
 #include "platform/forms.h"
 #include "platform/shell.h"
-#include "shell/configstate.h"
+#include "state/configstate.h"
 #include "widgets/buttons/skinbutton.h"
 
 #include <QDir>

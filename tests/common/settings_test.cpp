@@ -2,7 +2,7 @@
 #include "common/storedlists.h"
 
 #include "platform/gbk.h"
-#include "shell/session.h"
+#include "state/session.h"
 #include "tests/support/programfolder.h"
 
 namespace {

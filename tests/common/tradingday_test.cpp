@@ -1,10 +1,10 @@
 #include "common/tradingday.h"
 
-#include "market/quotetables.h"
+#include "state/quotetables.h"
 #include "platform/clock.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
-#include "shell/configstate.h"
+#include "state/configstate.h"
 
 #include <gtest/gtest.h>
 

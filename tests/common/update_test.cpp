@@ -4,7 +4,7 @@
 #include "common/shellhelpers.h"
 #include "platform/process.h"
 #include "platform/shell.h"
-#include "shell/configstate.h"
+#include "state/configstate.h"
 #include "tests/support/fakehttpserver.h"
 #include "tests/support/programfolder.h"
 

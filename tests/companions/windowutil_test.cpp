@@ -4,7 +4,7 @@
 #include "platform/memory.h"
 #include "platform/screen.h"
 #include "platform/tray.h"
-#include "shell/usersettings.h"
+#include "state/usersettings.h"
 #include "tests/companions/icons.h"
 #include "tests/support/programfolder.h"
 

@@ -3,8 +3,8 @@
 #include "common/appinfo.h"
 #include "platform/clock.h"
 #include "platform/vbtext.h"
-#include "shell/configstate.h"
-#include "shell/session.h"
+#include "state/configstate.h"
+#include "state/session.h"
 #include "tests/support/qtprint.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "mainwindow/tabswitch.h"
 
 #include "common/appinfo.h"
-#include "shell/configstate.h"
-#include "shell/session.h"
+#include "state/configstate.h"
+#include "state/session.h"
 #include "tests/support/qtprint.h"
 
 #include <gtest/gtest.h>

@@ -1,18 +1,18 @@
 #pragma once
 
 #include "common/storedlists.h"
-#include "market/pushstate.h"
+#include "state/livelink.h"
 #include "market/quoterun.h"
-#include "market/quotetables.h"
+#include "state/quotetables.h"
 #include "market/quotetexts.h"
 #include "platform/clock.h"
 #include "platform/gbk.h"
 #include "platform/msgbox.h"
 #include "platform/process.h"
 #include "platform/shell.h"
-#include "shell/configstate.h"
-#include "shell/session.h"
-#include "shell/usersettings.h"
+#include "state/configstate.h"
+#include "state/session.h"
+#include "state/usersettings.h"
 #include "tests/market/fakemarketview.h"
 #include "tests/support/programfolder.h"
 

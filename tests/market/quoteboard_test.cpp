@@ -1,6 +1,6 @@
 #include "market/quoteboard.h"
 
-#include "market/quotetables.h"
+#include "state/quotetables.h"
 #include "tests/support/qtprint.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "platform/gbk.h"
 #include "platform/shell.h"
 #include "platform/vbtext.h"
-#include "shell/configstate.h"
+#include "state/configstate.h"
 #include "tests/support/fakehttpserver.h"
 #include "tests/support/programfolder.h"
 

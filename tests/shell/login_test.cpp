@@ -4,7 +4,7 @@
 #include "common/md5.h"
 #include "common/textcodec.h"
 #include "platform/vberror.h"
-#include "shell/configstate.h"
+#include "state/configstate.h"
 #include "tests/support/qtprint.h"
 
 #include <gtest/gtest.h>
