@@ -31,8 +31,10 @@ int main(int argc, char* argv[]) {
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("The simulated quote service: configuration, data servers and fault control "
-                       "on 127.0.0.1."));
+        QStringLiteral("The simulated quote service: configuration, data servers, login, web pages "
+                       "and fault control on 127.0.0.1.\n"
+                       "While it runs, /sim/fault, /sim/scenario, /sim/login?force=STATUS and "
+                       "/sim/config?logintype=N change its behaviour."));
     parser.addHelpOption();
     const QCommandLineOption httpPortOption(QStringLiteral("http-port"),
                                             QStringLiteral("HTTP port (0 picks a free one)."),
@@ -47,19 +49,27 @@ int main(int argc, char* argv[]) {
         QStringLiteral("fault-delay-ms"),
         QStringLiteral("How long the delay fault holds an answer back."), QStringLiteral("ms"),
         QStringLiteral("25000"));
-    parser.addOptions({httpPortOption, userPortOption, seedOption, delayOption});
+    const QCommandLineOption loginTypeOption(
+        QStringLiteral("login-type"),
+        QStringLiteral("Logintype of the configuration: 0 lets anyone see the quotes, any other "
+                       "number makes the main window's views need a login."),
+        QStringLiteral("n"), QStringLiteral("0"));
+    parser.addOptions({httpPortOption, userPortOption, seedOption, delayOption, loginTypeOption});
     parser.process(app);
 
     QTextStream err(stderr);
     SimService::Options options;
     bool seedOk = false;
     bool delayOk = false;
+    bool loginTypeOk = false;
     options.seed = parser.value(seedOption).toUInt(&seedOk);
     options.faultDelayMs = parser.value(delayOption).toInt(&delayOk);
+    options.loginType = parser.value(loginTypeOption).toInt(&loginTypeOk);
     if (!readPort(parser.value(httpPortOption), options.httpPort) ||
         !readPort(parser.value(userPortOption), options.userPort) || !seedOk || !delayOk ||
-        options.faultDelayMs < 0) {
-        err << "brelto-simservice: ports are 0..65535, the seed and the delay whole numbers\n";
+        !loginTypeOk || options.faultDelayMs < 0) {
+        err << "brelto-simservice: ports are 0..65535, the seed, the delay and the login type "
+               "whole numbers\n";
         return 2;
     }
 
@@ -71,6 +81,8 @@ int main(int argc, char* argv[]) {
 
     QTextStream out(stdout);
     out << "seed: " << options.seed << '\n';
+    out << "login type: " << options.loginType << " (switch: " << service.baseUrl()
+        << "sim/config?logintype=1)\n";
     out << "config: " << service.configUrl() << '\n';
     out << "config (mirror): " << service.mirrorConfigUrl() << '\n';
     for (const QString& url : service.servedDataUrls())

@@ -31,6 +31,8 @@ const Account kAccounts[] = {
     {"yz", "yz888", "YZ", 1003, false, u"gh,1,600,0,0,0,0/"},
 };
 
+constexpr size_t kSessionLimit = 1000;
+
 const QString kNotice = QStringLiteral("您的账号尚未激活,请登录官方网站完成激活后再使用本软件.");
 
 } // namespace
@@ -44,9 +46,34 @@ QString SimAccounts::formValue(const QByteArray& body, const QString& key) {
     return {};
 }
 
-QString SimAccounts::okAnswer(int userId, bool member, const QString& records) {
+QString SimAccounts::okAnswer(const Member& m) {
     const QString session = QString::number(m_random(), 16) + QString::number(m_random(), 16);
-    return QStringLiteral("OK|%1|-|%2|%3|%4").arg(userId).arg(session).arg(member ? 1 : 0).arg(records);
+    // A long-running service forgets the odd session rather than grow without end.
+    if (m_sessions.size() >= kSessionLimit) m_sessions.erase(m_sessions.begin());
+    m_sessions[session] = m;
+    return QStringLiteral("OK|%1|-|%2|%3|%4")
+        .arg(m.userId)
+        .arg(session)
+        .arg(m.vip ? 1 : 0)
+        .arg(m.records);
+}
+
+bool SimAccounts::logout(const QByteArray& body) {
+    if (formValue(body, QStringLiteral("do")) != u"softout") return false;
+    const auto it = m_sessions.find(formValue(body, QStringLiteral("session")));
+    // The client sends the numeric user id under "username".
+    if (it == m_sessions.end() ||
+        QString::number(it->second.userId) != formValue(body, QStringLiteral("username")))
+        return false;
+    m_sessions.erase(it);
+    return true;
+}
+
+std::optional<SimAccounts::Member> SimAccounts::member(const QString& session,
+                                                       const QString& userId) const {
+    const auto it = m_sessions.find(session);
+    if (it == m_sessions.end() || QString::number(it->second.userId) != userId) return std::nullopt;
+    return it->second;
 }
 
 QString SimAccounts::loginAnswer(const QByteArray& body) {
@@ -63,7 +90,8 @@ QString SimAccounts::loginAnswer(const QByteArray& body) {
             formValue(body, QStringLiteral("yzm")).compare(m_code, Qt::CaseInsensitive) == 0)
             status = QStringLiteral("OK");
         if (status == u"OK")
-            return okAnswer(a.userId, a.member, QString::fromUtf16(a.records));
+            return okAnswer(Member{QString::fromLatin1(a.name), a.userId, a.member,
+                                   QString::fromUtf16(a.records)});
         if (status == u"IN")
             return QStringLiteral("IN:") + kNotice;
         return status;

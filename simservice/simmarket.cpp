@@ -13,19 +13,66 @@ namespace {
 
 constexpr double kGramsPerOunce = 31.1035;
 
-// Underlying factors; every instrument is one of them or a conversion of them.
-enum FactorId { XAU, XAG, XPT, WTI, DXY, CNY, TdGoldPremium, TdSilverPremium, kFactorCount };
+// Underlying factors; every instrument is one of them, a conversion of one, or one plus premiums.
+enum FactorId {
+    XAU,                 // gold, USD per ounce
+    XAG,                 // silver, USD per ounce
+    XPT,                 // platinum, USD per ounce
+    XPD,                 // palladium, USD per ounce
+    WTI,                 // US crude, USD per barrel
+    BrentSpread,         // Brent over US crude, USD per barrel
+    DXY,                 // dollar index
+    CNY,                 // renminbi per dollar
+    TdGoldPremium,       // gold T+D over bank gold, RMB per gram
+    TdSilverPremium,     // silver T+D over bank silver, RMB per kilogram
+    MiniTdSpread,        // mini gold T+D over gold T+D, RMB per gram
+    SpotGoldPremium,     // the exchange's spot gold over bank gold, RMB per gram
+    SpotPlatinumPremium, // the exchange's spot platinum over bank platinum, RMB per gram
+    kFactorCount
+};
 
 // Weekday numbering starts on a Monday far enough back for any realistic clock; dates outside
 // the range take the level at its edge, which keeps a wild clock cheap instead of slow.
 const QDate kEpoch(1990, 1, 1);
 const QDate kLastDay(2199, 12, 31);
 
-// Exchange sessions of the T+D contracts as 2-minute slots from 06:00: 09:00-11:30, 13:30-15:30
-// and the night session 20:00-02:30. Outside them the contract holds its last traded price.
-constexpr int kNightEndSlot = 615;
-bool inTdSession(int k) {
-    return (k >= 90 && k <= 165) || (k >= 225 && k <= 285) || (k >= 420 && k <= kNightEndSlot);
+// Trading hours, as 2-minute slots from 06:00. Outside them an instrument holds its last price.
+enum class Session {
+    Always,      // bank paper metals, oil and the dollar index: round the clock
+    Exchange,    // the gold exchange's deferred contracts and spot gold: 09:00-11:30, 13:30-15:30
+                 // and the night session 20:00-02:30
+    ExchangeDay, // spot platinum: the two day sessions only
+    Onshore,     // the onshore exchange rate: 09:30-03:00
+};
+
+bool inSession(Session s, int k) {
+    const bool day = (k >= 90 && k <= 165) || (k >= 225 && k <= 285);
+    switch (s) {
+    case Session::Always:
+        return true;
+    case Session::Exchange:
+        return day || (k >= 420 && k <= 615);
+    case Session::ExchangeDay:
+        return day;
+    case Session::Onshore:
+        return k >= 105 && k <= 630;
+    }
+    return true;
+}
+
+// The last traded slot of a day, whose price is held until the next session opens.
+int lastSessionSlot(Session s) {
+    switch (s) {
+    case Session::Always:
+        return SimMarket::kSlots - 1;
+    case Session::Exchange:
+        return 615;
+    case Session::ExchangeDay:
+        return 285;
+    case Session::Onshore:
+        return 630;
+    }
+    return SimMarket::kSlots - 1;
 }
 
 // Relative trading activity by hour of the service clock, so the walk is calm in the Asian
@@ -81,39 +128,95 @@ struct Factor {
     bool additive;
 };
 
+// Base levels as the market stood in late 2026.
 const Factor kFactors[kFactorCount] = {
-    {1285.0, 0.011, 0.004, false}, // gold, USD per ounce
-    {19.8, 0.018, 0.004, false},   // silver, USD per ounce
-    {1420.0, 0.012, 0.004, false}, // platinum, USD per ounce
-    {98.6, 0.017, 0.006, false},   // crude oil, USD per barrel
-    {80.6, 0.004, 0.004, false},   // dollar index
-    {6.153, 0.0012, 0.004, false}, // renminbi per dollar
-    {0.6, 0.25, 0.15, true},       // gold T+D over bank gold, RMB per gram
-    {12.0, 6.0, 0.15, true},       // silver T+D over bank silver, RMB per kilogram
+    {4150.0, 0.011, 0.004, false}, // XAU
+    {52.0, 0.018, 0.004, false},   // XAG
+    {1600.0, 0.013, 0.004, false}, // XPT
+    {1450.0, 0.018, 0.008, false}, // XPD
+    {62.0, 0.018, 0.006, false},   // WTI
+    {4.0, 0.25, 0.1, true},        // BrentSpread
+    {99.0, 0.004, 0.004, false},   // DXY
+    {7.10, 0.0012, 0.004, false},  // CNY
+    {0.8, 0.3, 0.15, true},        // TdGoldPremium
+    {15.0, 8.0, 0.15, true},       // TdSilverPremium
+    {0.0, 0.08, 0.3, true},        // MiniTdSpread
+    {0.5, 0.25, 0.15, true},       // SpotGoldPremium
+    {1.5, 0.8, 0.15, true},        // SpotPlatinumPremium
 };
 
-const std::array<SimMarket::Instrument, 10>& instrumentTable() {
-    static const std::array<SimMarket::Instrument, 10> table{{
-        {QStringLiteral("人民币账户黄金"), QStringLiteral("gh"), 2, 0.8},
-        {QStringLiteral("人民币账户白银"), QStringLiteral("ying"), 3, 0.04},
-        {QStringLiteral("美元账户黄金"), QStringLiteral("mgold"), 2, 2.0},
-        {QStringLiteral("美元账户白银"), QStringLiteral("msilver"), 3, 0.06},
-        {QStringLiteral("黄金T+D"), QStringLiteral("tdhj"), 2, 0.0},
-        {QStringLiteral("白银T+D"), QStringLiteral("tdby"), 0, 0.0},
-        {QStringLiteral("美原油"), QStringLiteral("oil"), 2, 0.06},
-        {QStringLiteral("人民币账户铂金"), QStringLiteral("bj"), 2, 2.0},
-        {QStringLiteral("美元账户铂金"), QStringLiteral("mbj"), 2, 8.0},
-        {QStringLiteral("美元指数"), QStringLiteral("usdx"), 3, 0.0},
-    }};
+// How an instrument's price comes from the factors: the factor in its own unit, or (perGram > 0)
+// the dollar price per ounce in renminbi per gram times perGram, plus up to two premiums.
+struct Recipe {
+    int factor;
+    double perGram;
+    int premium = -1;
+    int premium2 = -1;
+    Session session = Session::Always;
+};
+
+struct Listing {
+    SimMarket::Instrument instrument;
+    Recipe recipe;
+};
+
+// The board in the order the account shows it. The client's defaults put its two small charts on
+// rows 10 and 11 (crude oil and the dollar index), and it pairs "tdhj" with "gh" and "tdby" with
+// "ying" for the premium column.
+const std::vector<Listing>& listings() {
+    const QString rmbGram = QStringLiteral("元/克");
+    const QString usdOunce = QStringLiteral("美元/盎司");
+    const QString usdBarrel = QStringLiteral("美元/桶");
+    static const std::vector<Listing> table{
+        {{QStringLiteral("人民币账户黄金"), QStringLiteral("gh"), 2, 0.8, rmbGram}, {XAU, 1.0}},
+        {{QStringLiteral("人民币账户白银"), QStringLiteral("ying"), 3, 0.04, rmbGram}, {XAG, 1.0}},
+        {{QStringLiteral("美元账户黄金"), QStringLiteral("mgold"), 2, 2.0, usdOunce}, {XAU, 0.0}},
+        {{QStringLiteral("美元账户白银"), QStringLiteral("msilver"), 3, 0.06, usdOunce},
+         {XAG, 0.0}},
+        {{QStringLiteral("黄金T+D"), QStringLiteral("tdhj"), 2, 0.0, rmbGram},
+         {XAU, 1.0, TdGoldPremium, -1, Session::Exchange}},
+        {{QStringLiteral("白银T+D"), QStringLiteral("tdby"), 0, 0.0, QStringLiteral("元/千克")},
+         {XAG, 1000.0, TdSilverPremium, -1, Session::Exchange}},
+        {{QStringLiteral("人民币账户铂金"), QStringLiteral("bj"), 2, 2.0, rmbGram}, {XPT, 1.0}},
+        {{QStringLiteral("美元账户铂金"), QStringLiteral("mbj"), 2, 8.0, usdOunce}, {XPT, 0.0}},
+        {{QStringLiteral("人民币账户钯金"), QStringLiteral("pd"), 2, 4.0, rmbGram}, {XPD, 1.0}},
+        {{QStringLiteral("美元账户钯金"), QStringLiteral("mpd"), 2, 16.0, usdOunce}, {XPD, 0.0}},
+        {{QStringLiteral("美原油"), QStringLiteral("oil"), 2, 0.06, usdBarrel}, {WTI, 0.0}},
+        {{QStringLiteral("美元指数"), QStringLiteral("usdx"), 3, 0.0, QStringLiteral("点")},
+         {DXY, 0.0}},
+        {{QStringLiteral("布伦特原油"), QStringLiteral("brent"), 2, 0.06, usdBarrel},
+         {WTI, 0.0, BrentSpread}},
+        {{QStringLiteral("迷你黄金T+D"), QStringLiteral("tdmini"), 2, 0.0, rmbGram},
+         {XAU, 1.0, TdGoldPremium, MiniTdSpread, Session::Exchange}},
+        {{QStringLiteral("黄金99.99"), QStringLiteral("au9999"), 2, 0.0, rmbGram},
+         {XAU, 1.0, SpotGoldPremium, -1, Session::Exchange}},
+        {{QStringLiteral("铂金99.95"), QStringLiteral("pt9995"), 2, 0.0, rmbGram},
+         {XPT, 1.0, SpotPlatinumPremium, -1, Session::ExchangeDay}},
+        {{QStringLiteral("美元人民币"), QStringLiteral("usdcny"), 4, 0.0, QStringLiteral("元")},
+         {CNY, 0.0, -1, -1, Session::Onshore}},
+    };
     return table;
 }
-enum InstrumentId { GH, YING, MGOLD, MSILVER, TDHJ, TDBY, OIL, BJ, MBJ, USDX };
+
+// The row whose price is the snapshot's renminbi factor.
+const int kRateRow = [] {
+    for (size_t i = 0; i < listings().size(); ++i)
+        if (listings()[i].recipe.factor == CNY && listings()[i].recipe.perGram == 0.0)
+            return static_cast<int>(i);
+    return -1;
+}();
+
 } // namespace
 
 SimMarket::SimMarket(uint32_t seed) : seed_(seed), levels_(kFactorCount) {}
 
 const std::vector<SimMarket::Instrument>& SimMarket::instruments() {
-    static const std::vector<Instrument> list(instrumentTable().begin(), instrumentTable().end());
+    static const std::vector<Instrument> list = [] {
+        std::vector<Instrument> out;
+        for (const Listing& l : listings())
+            out.push_back(l.instrument);
+        return out;
+    }();
     return list;
 }
 
@@ -219,40 +322,29 @@ const std::vector<double>& SimMarket::factorPath(int f, const QDate& d) const {
     return factorPaths_.emplace(key, std::move(path)).first->second;
 }
 
-std::vector<double> SimMarket::buildSeries(int i, const QDate& d) const {
-    auto path = [&](int f) -> const std::vector<double>& { return factorPath(f, d); };
-    std::vector<double> raw(kSlots);
+double SimMarket::rawPrice(int i, const QDate& d, int k) const {
+    const Recipe& r = listings()[static_cast<size_t>(i)].recipe;
+    double v = factorPath(r.factor, d)[k];
     // Bank paper metals in renminbi follow the dollar price through the exchange rate.
-    auto rmbPerGram = [&](int metal, const QDate& day, int k) {
-        return factorPath(metal, day)[k] * factorPath(CNY, day)[k] / kGramsPerOunce;
-    };
-    auto tdRaw = [&](const QDate& day, int k) {
-        return i == TDHJ ? rmbPerGram(XAU, day, k) + factorPath(TdGoldPremium, day)[k]
-                         : rmbPerGram(XAG, day, k) * 1000.0 + factorPath(TdSilverPremium, day)[k];
-    };
-    switch (i) {
-    case GH:
-    case YING:
-    case BJ: {
-        const int metal = i == GH ? XAU : i == YING ? XAG : XPT;
+    if (r.perGram > 0.0) v = v * factorPath(CNY, d)[k] / kGramsPerOunce * r.perGram;
+    for (const int p : {r.premium, r.premium2})
+        if (p >= 0) v += factorPath(p, d)[k];
+    return v;
+}
+
+std::vector<double> SimMarket::buildSeries(int i, const QDate& d) const {
+    const Session session = listings()[static_cast<size_t>(i)].recipe.session;
+    std::vector<double> raw(kSlots);
+    if (session == Session::Always) {
         for (int k = 0; k < kSlots; ++k)
-            raw[k] = rmbPerGram(metal, d, k);
-        break;
-    }
-    case TDHJ:
-    case TDBY: {
-        double held = tdRaw(previousTradingDate(d), kNightEndSlot);
+            raw[k] = rawPrice(i, d, k);
+    } else {
+        // Until the first session of the day the last traded price of the day before stands.
+        double held = rawPrice(i, previousTradingDate(d), lastSessionSlot(session));
         for (int k = 0; k < kSlots; ++k) {
-            if (inTdSession(k)) held = tdRaw(d, k);
+            if (inSession(session, k)) held = rawPrice(i, d, k);
             raw[k] = held;
         }
-        break;
-    }
-    default: {
-        const int f = i == MGOLD ? XAU : i == MSILVER ? XAG : i == MBJ ? XPT : i == OIL ? WTI : DXY;
-        raw = path(f);
-        break;
-    }
     }
     const int decimals = instruments()[static_cast<size_t>(i)].decimals;
     for (double& v : raw)
@@ -279,7 +371,18 @@ double SimMarket::previousClose(int i, const QDate& d) const {
 }
 
 double SimMarket::rmbFactor(const QDate& d, int slot) const {
-    return roundTo(factorPath(CNY, d)[std::clamp(slot, 0, kSlots - 1)], 4);
+    return series(kRateRow, d)[static_cast<size_t>(std::clamp(slot, 0, kSlots - 1))];
+}
+
+std::optional<SimMarket::Quote> SimMarket::quote(int i, const QDateTime& now) const {
+    const QDate day = quoteDate(now);
+    if (!day.isValid() || i < 0 || i >= static_cast<int>(instruments().size())) return std::nullopt;
+    const int slot = quoteSlot(now);
+    const std::vector<double>& s = series(i, day);
+    const double p = s[static_cast<size_t>(slot)];
+    const auto [lo, hi] = std::minmax_element(s.begin(), s.begin() + slot + 1);
+    const int decimals = instruments()[static_cast<size_t>(i)].decimals;
+    return Quote{p, roundTo(p - previousClose(i, day), decimals), *hi, *lo};
 }
 
 QString SimMarket::priceText(double v) {
@@ -304,18 +407,14 @@ QString SimMarket::snapshotText(const QDateTime& now, SnapshotShape shape) const
                          platform::timeText(now.time()),        QString::number(headerSlot)}
                  .join(u',');
     auto row = [&](size_t n, const QString& name, const QString& code) {
-        const int i = static_cast<int>(n);
-        const Instrument& ins = instruments()[n];
-        const std::vector<double>& s = series(i, day);
-        const double p = s[slot];
-        const auto [lo, hi] = std::minmax_element(s.begin(), s.begin() + slot + 1);
+        const Quote q = *quote(static_cast<int>(n), now);
         return QStringList{name,
-                           priceText(p),
-                           priceText(roundTo(p - previousClose(i, day), ins.decimals)),
-                           priceText(*hi),
-                           priceText(*lo),
+                           priceText(q.price),
+                           priceText(q.change),
+                           priceText(q.high),
+                           priceText(q.low),
                            code,
-                           priceText(ins.spread)}
+                           priceText(instruments()[n].spread)}
             .join(u',');
     };
     for (size_t n = 0; n < instruments().size(); ++n) {

@@ -5,14 +5,19 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
-// The simulated market: a handful of bank-quoted instruments driven by a seeded random walk on a
-// few underlying factors (gold, silver, platinum, oil, the dollar index, the exchange rate and
-// the two exchange premiums). Every price is a pure function of (seed, instrument, trading date,
-// slot), so the live snapshot and every history answer agree whatever order they are asked in.
-// The two T+D contracts move only in the exchange's sessions and hold their price in between.
+// The simulated market: the board of a bank precious-metal account (paper gold, silver, platinum
+// and palladium against the renminbi and the dollar, the gold exchange's contracts, crude oil, the
+// dollar index and the dollar's renminbi rate), driven by a seeded random walk on a few underlying
+// factors (the metals in dollars per ounce, oil, the dollar index, the exchange rate and the
+// exchange premiums). Renminbi metal prices are the dollar price through the exchange rate per
+// gram, so the rows of one metal agree with each other. Every price is a pure function of (seed,
+// instrument, trading date, slot), so the live snapshot and every history answer agree whatever
+// order they are asked in. The exchange's contracts and the onshore exchange rate move only in
+// their sessions and hold their price in between.
 //
 // Trading-day clock, as the client keeps it: the day starts at 06:00, the trading date is the
 // service time moved back six hours, a day has 720 two-minute slots, and the trading dates are
@@ -27,7 +32,15 @@ public:
         QString name;
         QString code;
         int decimals;
-        double spread;
+        double spread; // the bank's selling price less its buying price
+        QString unit;
+    };
+    // One instrument at one moment, as the snapshot row carries it.
+    struct Quote {
+        double price;
+        double change; // against the previous trading day's close
+        double high;   // of the day so far
+        double low;
     };
 
     explicit SimMarket(uint32_t seed = 1);
@@ -54,7 +67,10 @@ public:
     const std::vector<double>& series(int i, const QDate& d) const;
     double price(int i, const QDate& d, int slot) const { return series(i, d)[slot]; }
     double previousClose(int i, const QDate& d) const;
-    // The renminbi factor quoted with the snapshot (the dollar exchange rate of the moment).
+    // Instrument i at the moment the snapshot of `now` shows; nullopt when the clock is invalid.
+    std::optional<Quote> quote(int i, const QDateTime& now) const;
+    // The renminbi factor quoted with the snapshot: the dollar's renminbi rate of the moment, as
+    // its own row quotes it.
     double rmbFactor(const QDate& d, int slot) const;
 
     // Snapshots a broken server sends: a 32nd instrument row (one more than the client keeps),
@@ -80,6 +96,7 @@ private:
     double dailyLevel(int f, const QDate& d) const;
     const std::vector<double>& factorPath(int f, const QDate& d) const;
     std::vector<double> buildSeries(int i, const QDate& d) const;
+    double rawPrice(int i, const QDate& d, int slot) const;
     // A missing slot is left empty (the long-range store) or written "0" (the intraday store).
     enum class Gaps { None, Empty, Zero };
     QString dayItems(int i, const QDate& d, int lastSlot, Gaps gaps) const;

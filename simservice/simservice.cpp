@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/gbk.h"
 #include "platform/vbtext.h"
+#include "simservice/simpages.h"
 
 #include <QHostAddress>
 #include <QHttpServerRequest>
@@ -22,8 +23,37 @@ const QString kMirrorConfigPath = QStringLiteral("/brelto/cons/config.txt");
 const QString kAdminPath = QStringLiteral("/sim/fault");
 const QString kLoginAdminPath = QStringLiteral("/sim/login");
 const QString kScenarioPath = QStringLiteral("/sim/scenario");
+const QString kConfigAdminPath = QStringLiteral("/sim/config");
+// Login (a form post) and the signed-in redirect ("do=webin", a plain get).
 const QString kLoginPath = QStringLiteral("/soft/doing.asp");
 const QString kCaptchaPath = QStringLiteral("/user/getcode.asp");
+// Log-out (a form post), the single sign-on redirect ("do=webin") and the web site's login page.
+const QString kUserLoginPath = QStringLiteral("/user/login.asp");
+const QString kMisreadUserLoginPath = QStringLiteral("/login.asp");
+
+// The web pages the configuration names.
+const QString kDataPage = QStringLiteral("/web/data.asp");
+const QString kBookkeepingPage = QStringLiteral("/web/account.asp");
+const QString kSmsPage = QStringLiteral("/web/sms.asp");
+const QString kQuotePage = QStringLiteral("/web/quote.asp");
+const QString kEtfPage = QStringLiteral("/web/etf.asp");
+const QString kForumPage = QStringLiteral("/bbs/");
+const QString kNewsItemPage = QStringLiteral("/news/show.asp");
+const QString kBroadcastItemPage = QStringLiteral("/bobao/show.asp");
+const QString kBottomAdPage = QStringLiteral("/ad/bottom.asp");
+// Pages of the web site the program opens by name.
+const QString kVipPage = QStringLiteral("/vip.asp");
+const QString kMemberHomePage = QStringLiteral("/user/index.asp");
+const QString kProfilePage = QStringLiteral("/user/modi.asp");
+
+// The pages a signed-in address names with "url=".
+const std::array<std::pair<const char*, const QString*>, 5> kSignedInPages = {{
+    {"index", &kMemberHomePage},
+    {"modi", &kProfilePage},
+    {"setvip", &kVipPage},
+    {"zhang", &kBookkeepingPage},
+    {"mysms", &kSmsPage},
+}};
 // The data servers as listed; a "do.asp" entry is also served as "get.shtml", the form the client
 // turns its first choice into.
 const std::array<QString, 3> kDataPaths = {QStringLiteral("/data1/do.asp"),
@@ -50,6 +80,8 @@ QByteArray reasonPhrase(int status) {
     switch (status) {
     case 200:
         return "OK";
+    case 302:
+        return "Found";
     case 400:
         return "Bad Request";
     case 404:
@@ -59,7 +91,7 @@ QByteArray reasonPhrase(int status) {
     }
 }
 
-const std::array<std::pair<SimService::Endpoint, const char*>, 9> kEndpointNames = {{
+const std::array<std::pair<SimService::Endpoint, const char*>, 11> kEndpointNames = {{
     {SimService::Endpoint::Any, "any"},
     {SimService::Endpoint::Config, "config"},
     {SimService::Endpoint::Clock, "clock"},
@@ -69,6 +101,8 @@ const std::array<std::pair<SimService::Endpoint, const char*>, 9> kEndpointNames
     {SimService::Endpoint::Year, "year"},
     {SimService::Endpoint::Login, "login"},
     {SimService::Endpoint::Captcha, "captcha"},
+    {SimService::Endpoint::Page, "page"},
+    {SimService::Endpoint::Logout, "logout"},
 }};
 
 const std::array<std::pair<SimService::Fault, const char*>, 6> kFaultNames = {{
@@ -147,18 +181,18 @@ QString SimService::configText() const {
         QStringLiteral("tipstr=黄金,非农|美元,美联储"),
         QStringLiteral("new=") + platform::singleText(AppVer),
         QStringLiteral("close=,1.0,2.0,"),
-        QStringLiteral("Logintype=0"),
+        QStringLiteral("Logintype=%1").arg(options_.loginType),
         QStringLiteral("newspath=") + b + QStringLiteral("soft/news.asp"),
-        QStringLiteral("sjurl=") + b + QStringLiteral("web/data.asp"),
-        QStringLiteral("jjurl=") + b + QStringLiteral("web/account.asp"),
-        QStringLiteral("smsurl=") + b + QStringLiteral("web/sms.asp"),
-        QStringLiteral("bakweb=") + b + QStringLiteral("web/quote.asp"),
-        QStringLiteral("bbsurl=") + b + QStringLiteral("bbs/"),
-        QStringLiteral("newdomain=") + b + QStringLiteral("news/show.asp?id="),
-        QStringLiteral("bbdomain=") + b + QStringLiteral("bobao/show.asp?id="),
-        QStringLiteral("etf=") + b + QStringLiteral("web/etf.asp?t=gold"),
-        QStringLiteral("byetf=") + b + QStringLiteral("web/etf.asp?t=silver"),
-        QStringLiteral("botturl=") + b + QStringLiteral("ad/bottom.asp"),
+        QStringLiteral("sjurl=") + b + kDataPage.mid(1),
+        QStringLiteral("jjurl=") + b + kBookkeepingPage.mid(1),
+        QStringLiteral("smsurl=") + b + kSmsPage.mid(1),
+        QStringLiteral("bakweb=") + b + kQuotePage.mid(1),
+        QStringLiteral("bbsurl=") + b + kForumPage.mid(1),
+        QStringLiteral("newdomain=") + b + kNewsItemPage.mid(1) + QStringLiteral("?id="),
+        QStringLiteral("bbdomain=") + b + kBroadcastItemPage.mid(1) + QStringLiteral("?id="),
+        QStringLiteral("etf=") + b + kEtfPage.mid(1) + QStringLiteral("?t=gold"),
+        QStringLiteral("byetf=") + b + kEtfPage.mid(1) + QStringLiteral("?t=silver"),
+        QStringLiteral("botturl=") + b + kBottomAdPage.mid(1),
         QStringLiteral("adurlheight=900"),
         QStringLiteral("dl=") + b + QStringLiteral("soft/brelto"),
         QStringLiteral("[/BRELTO]"),
@@ -371,8 +405,8 @@ SimService::Answer SimService::adminAnswer(const QUrlQuery& query) {
                                          : QStringLiteral("any");
         const auto endpoint = endpointFromName(endpointText);
         if (!endpoint)
-            return refuse(QStringLiteral(
-                "unknown endpoint; use any, config, clock, snapshot, intraday, tenday or year"));
+            return refuse(QStringLiteral("unknown endpoint; use any, config, clock, snapshot, "
+                                         "intraday, tenday, year, login, captcha, page or logout"));
         QString path = value("path");
         if (path.isEmpty()) path = QStringLiteral("*");
         if (path != u"*" && !path.startsWith(u'/'))
@@ -439,10 +473,98 @@ SimService::Answer SimService::scenarioAnswer(const QUrlQuery& query) {
     return a;
 }
 
+SimService::Answer SimService::htmlAnswer(const simpages::Page& page, int status) {
+    Answer a;
+    a.status = status;
+    a.contentType = "text/html; charset=gb2312";
+    a.body = simpages::render(page);
+    return a;
+}
+
+std::optional<SimService::Answer> SimService::pageAnswer(const QString& path,
+                                                         const QUrlQuery& query) const {
+    const QDateTime t = now();
+    const auto member =
+        accounts_.member(query.queryItemValue(QStringLiteral("session"), QUrl::FullyDecoded),
+                         query.queryItemValue(QStringLiteral("userid"), QUrl::FullyDecoded));
+    const qint64 id = query.queryItemValue(QStringLiteral("id")).toLongLong();
+    if (path == kDataPage) return htmlAnswer(simpages::dataPage(market_, t));
+    if (path == kQuotePage) return htmlAnswer(simpages::quotePage(market_, t));
+    if (path == kEtfPage) {
+        const bool silver = query.queryItemValue(QStringLiteral("t")) == u"silver";
+        return htmlAnswer(simpages::etfPage(options_.seed, silver, SimMarket::quoteDate(t)));
+    }
+    if (path == kForumPage || path == kForumPage.chopped(1) ||
+        path == kForumPage + QStringLiteral("index.asp"))
+        return htmlAnswer(simpages::forumPage());
+    if (path == kBookkeepingPage) return htmlAnswer(simpages::bookkeepingPage(member));
+    if (path == kSmsPage) return htmlAnswer(simpages::smsPage(member));
+    if (path == kNewsItemPage) return htmlAnswer(simpages::newsPage(id, t.date()));
+    if (path == kBroadcastItemPage) return htmlAnswer(simpages::broadcastPage(id, market_, t));
+    if (path == kBottomAdPage)
+        return htmlAnswer(simpages::bottomAdPage(baseUrl() + kVipPage.mid(1)));
+    if (path == kVipPage) return htmlAnswer(simpages::vipPage());
+    if (path == kMemberHomePage) return htmlAnswer(simpages::memberHomePage(member));
+    if (path == kProfilePage) return htmlAnswer(simpages::profilePage(member));
+    if (path == kUserLoginPath)
+        return query.queryItemValue(QStringLiteral("do")) == u"webin"
+                   ? signedInRedirect(query)
+                   : htmlAnswer(simpages::loginPage());
+    return std::nullopt;
+}
+
+// "do=webin&url=P&session=S&userid=U": P is a page's short name or an address on this service;
+// the browser goes on to that page with the user id and session, which the page checks.
+SimService::Answer SimService::signedInRedirect(const QUrlQuery& query) const {
+    const QString url = query.queryItemValue(QStringLiteral("url"), QUrl::FullyDecoded);
+    QString target;
+    for (const auto& [name, page] : kSignedInPages)
+        if (url == QLatin1String(name)) target = *page;
+    if (target.isEmpty()) {
+        const QUrl address(url);
+        const bool here = address.isRelative()
+                              ? url.startsWith(u'/')
+                              : address.port() == port_ && (address.host() == u"127.0.0.1" ||
+                                                            address.host() == u"localhost");
+        if (!here || address.path().isEmpty()) return notFound();
+        // Encoded, so nothing of the address can break the Location header.
+        target = address.path(QUrl::FullyEncoded);
+        if (address.hasQuery()) target += u'?' + address.query(QUrl::FullyEncoded);
+    }
+    QUrlQuery signedIn;
+    signedIn.addQueryItem(QStringLiteral("userid"), query.queryItemValue(QStringLiteral("userid")));
+    signedIn.addQueryItem(QStringLiteral("session"),
+                          query.queryItemValue(QStringLiteral("session")));
+    const QString location = baseUrl() + target.mid(1) + (target.contains(u'?') ? u'&' : u'?') +
+                             signedIn.toString(QUrl::FullyEncoded);
+    Answer a = htmlAnswer(simpages::redirectPage(location), 302);
+    a.location = location.toUtf8();
+    return a;
+}
+
+// "/sim/config?logintype=N": the Logintype of the configuration from the next download on; with
+// no query it shows the value in force.
+SimService::Answer SimService::configAdminAnswer(const QUrlQuery& query) {
+    Answer a;
+    if (query.hasQueryItem(QStringLiteral("logintype"))) {
+        bool ok = false;
+        const int v = query.queryItemValue(QStringLiteral("logintype")).toInt(&ok);
+        if (!ok) {
+            a.status = 400;
+            a.body = platform::toGbk(QStringLiteral("logintype must be a whole number\r\n"));
+            return a;
+        }
+        setLoginType(v);
+    }
+    a.body = platform::toGbk(QStringLiteral("logintype %1\r\n").arg(options_.loginType));
+    return a;
+}
+
 void SimService::writeAnswer(QTcpSocket* socket, const Answer& answer) {
     QByteArray out = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' +
                      reasonPhrase(answer.status) + "\r\n";
     out += "Content-Type: " + answer.contentType + "\r\n";
+    if (!answer.location.isEmpty()) out += "Location: " + answer.location + "\r\n";
     out += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
     out += "Cache-Control: no-cache\r\n";
     // One request per connection: a dropped or delayed answer then never strands a reused link.
@@ -455,7 +577,11 @@ void SimService::writeAnswer(QTcpSocket* socket, const Answer& answer) {
 
 bool SimService::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
     const QUrl url = request.url();
-    const QString path = url.path();
+    // The program builds the log-out and single sign-on addresses from a base that ends in "/"
+    // and a path that starts with one. The request target "//user/login.asp" then reads as a
+    // network-path reference whose first segment is a host name, so it arrives as "/login.asp".
+    QString path = url.path();
+    if (path == kMisreadUserLoginPath) path = kUserLoginPath;
     const QUrlQuery query(url);
     const QString target = url.hasQuery() ? path + u'?' + url.query() : path;
     requests_ << target;
@@ -472,6 +598,11 @@ bool SimService::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
         return true;
     }
 
+    if (path == kConfigAdminPath) {
+        writeAnswer(socket, configAdminAnswer(query));
+        return true;
+    }
+
     if (path == kLoginAdminPath) {
         // "/sim/login?force=TE" makes every login answer that status; "force=" ends it.
         if (query.hasQueryItem(QStringLiteral("force")))
@@ -485,7 +616,11 @@ bool SimService::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
 
     std::optional<Endpoint> endpoint;
     Answer answer;
-    if (path == kLoginPath) {
+    const bool webin = query.queryItemValue(QStringLiteral("do")) == u"webin";
+    if (path == kLoginPath && webin) {
+        endpoint = Endpoint::Page;
+        answer = signedInRedirect(query);
+    } else if (path == kLoginPath) {
         endpoint = Endpoint::Login;
         // An answer with a "|" goes out as it is; the status answers are scrambled, in one line:
         // the client decodes them without taking line breaks out.
@@ -503,6 +638,15 @@ bool SimService::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
         answer = encoded(configText());
     } else if (isDataPath(path)) {
         answer = dataAnswer(query, endpoint);
+    } else if (path == kUserLoginPath &&
+               SimAccounts::formValue(request.body(), QStringLiteral("do")) == u"softout") {
+        // The client does not read the answer.
+        endpoint = Endpoint::Logout;
+        accounts_.logout(request.body());
+        answer.body = "OK";
+    } else if (auto page = pageAnswer(path, query)) {
+        endpoint = Endpoint::Page;
+        answer = std::move(*page);
     } else {
         writeAnswer(socket, notFound());
         return true;

@@ -15,17 +15,34 @@
 #include <utility>
 
 class QTcpSocket;
+namespace simpages {
+struct Page;
+}
 
 // The simulated web service on one HTTP port of 127.0.0.1: the configuration text (primary and
 // mirror paths), three data servers (clock, quote snapshot, three-day, ten-day and one-year
-// histories) and an admin path that makes any of them misbehave. Runs on the caller's thread and
-// never blocks it, so a client in the same process can fetch from it while it waits.
+// histories), the login and log-out, the web pages the configuration names (with the signed-in
+// redirects to them) and admin paths that make any of them misbehave or change the configuration.
+// Runs on the caller's thread and never blocks it, so a client in the same process can fetch from
+// it while it waits.
 class SimService : public QAbstractHttpServer {
     Q_OBJECT
 
 public:
     // What a request asks for; Any in a fault rule stands for every one of them.
-    enum class Endpoint { Any, Config, Clock, Snapshot, Intraday, TenDay, Year, Login, Captcha };
+    enum class Endpoint {
+        Any,
+        Config,
+        Clock,
+        Snapshot,
+        Intraday,
+        TenDay,
+        Year,
+        Login,
+        Captcha,
+        Page,
+        Logout
+    };
     // How an endpoint misbehaves: an empty body, a body that is not in the transport code, an
     // HTTP 404 with an HTML page, the right answer only after the fault delay, or the connection
     // dropped without an answer.
@@ -37,6 +54,7 @@ public:
         uint32_t seed = 1;
         std::function<QDateTime()> now; // the service clock; empty: platform::pcNow
         int faultDelayMs = 25000;       // longer than the client's 20-second time-out
+        int loginType = 0;              // the configuration's Logintype: non-zero needs a login
     };
 
     explicit SimService(Options options, QObject* parent = nullptr);
@@ -57,6 +75,9 @@ public:
     QStringList servedDataUrls() const;
     // The configuration text before the transport code.
     QString configText() const;
+    // The configuration's Logintype from the next download on.
+    void setLoginType(int loginType) { options_.loginType = loginType; }
+    int loginType() const { return options_.loginType; }
 
     QDateTime now() const;
     const SimMarket& market() const { return market_; }
@@ -107,6 +128,7 @@ private:
         int status = 200;
         QByteArray contentType = "text/plain; charset=gb2312";
         QByteArray body;
+        QByteArray location; // where a redirect sends the browser
     };
     struct Rule {
         Fault fault;
@@ -124,6 +146,7 @@ private:
     Answer adminAnswer(const QUrlQuery& query);
     Answer encoded(const QString& plain, bool wrapLines = true) const;
     static Answer notFound();
+    static Answer htmlAnswer(const simpages::Page& page, int status = 200);
     static Answer garbage();
     Fault takeFault(const QString& path, std::optional<Endpoint> endpoint);
     std::optional<Answer> takeAnswer(const QString& path, std::optional<Endpoint> endpoint);
@@ -131,6 +154,10 @@ private:
     static typename RuleMap<Value>::iterator findRule(RuleMap<Value>& rules, const QString& path,
                                                       std::optional<Endpoint> endpoint);
     Answer scenarioAnswer(const QUrlQuery& query);
+    Answer configAdminAnswer(const QUrlQuery& query);
+    // The web pages and the signed-in redirects; nullopt for a path that is none of them.
+    std::optional<Answer> pageAnswer(const QString& path, const QUrlQuery& query) const;
+    Answer signedInRedirect(const QUrlQuery& query) const;
     QString faultListing() const;
     static void writeAnswer(QTcpSocket* socket, const Answer& answer);
 

@@ -1,11 +1,7 @@
-#include "simservice/simservice.h"
+#include "tests/simservice/servicefixture.h"
 
-#include "common/http.h"
-#include "common/textcodec.h"
-#include "platform/clock.h"
 #include "platform/eventwait.h"
 #include "platform/vbtext.h"
-#include "tests/support/qtprint.h"
 
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
@@ -16,23 +12,13 @@
 
 #include <memory>
 
+using namespace simtest;
+
 namespace {
 
-QDateTime at(int y, int m, int d, int h, int min, int sec = 0) {
-    return platform::naiveDateTime(QDate(y, m, d), QTime(h, min, sec));
-}
-
-const QDateTime kWednesday = at(2024, 5, 15, 10, 0); // slot 120 of a trading Wednesday
-constexpr int kWednesdaySlot = 120;
 const QStringList kRequiredCodes = {QStringLiteral("mgold"), QStringLiteral("gh"),
                                     QStringLiteral("ying"), QStringLiteral("tdhj"),
                                     QStringLiteral("tdby")};
-
-// What the client does with an encoded answer: drop the line breaks, then decode.
-QString clientDecode(const QString& raw) {
-    QString s = raw;
-    return DecodeText(s.remove(QStringLiteral("\r\n")));
-}
 
 struct Day {
     QString date;
@@ -46,56 +32,6 @@ QList<Day> parseDays(const QString& text) {
         days << Day{part.left(cut), cut < 0 ? QStringList() : part.mid(cut + 1).split(u',')};
     }
     return days;
-}
-
-class SimServiceTest : public ::testing::Test {
-protected:
-    SimService& start(const QDateTime& now, uint32_t seed = 7) {
-        SimService::Options o;
-        o.httpPort = 0;
-        o.userPort = 18999;
-        o.seed = seed;
-        o.now = [now] { return now; };
-        services_.push_back(std::make_unique<SimService>(o));
-        SimService& s = *services_.back();
-        EXPECT_TRUE(s.start());
-        EXPECT_NE(s.httpPort(), 0);
-        return s;
-    }
-
-    void TearDown() override {
-        services_.clear();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    static QString get(const QString& url, int16_t timeoutSec = 5) {
-        return GetHttpText(url, {}, timeoutSec);
-    }
-    static QString data(const SimService& s, const QString& path, const QString& query) {
-        return get(s.baseUrl() + path + u'?' + query);
-    }
-    static QString snapshot(const SimService& s,
-                            const QString& path = QStringLiteral("data1/get.shtml")) {
-        return clientDecode(data(s, path, QStringLiteral("ver=3.6&m=now-price&rnd=0.5")));
-    }
-    static QString threeDays(const SimService& s, const QString& code) {
-        return clientDecode(
-            data(s, QStringLiteral("data1/get.shtml"), QStringLiteral("ver=3.6&m=P-") + code));
-    }
-
-private:
-    std::vector<std::unique_ptr<SimService>> services_;
-};
-
-// The client's configuration lookup: a key counts only right after a line feed, and its value
-// runs to the next carriage return.
-QString lookup(const QString& config, const QString& key) {
-    const QString marker = u'\n' + key + u'=';
-    const qsizetype at = config.indexOf(marker);
-    if (at < 0) return QStringLiteral("<missing>");
-    const qsizetype start = at + marker.size();
-    const qsizetype end = config.indexOf(u'\r', start);
-    return end < 0 ? QStringLiteral("<unterminated>") : config.mid(start, end - start);
 }
 
 TEST_F(SimServiceTest, ConfigurationFromBothPathsCarriesTheKeysTheClientReads) {
@@ -249,7 +185,7 @@ TEST_P(SimServiceWeek, SnapshotAgreesWithTheHistories) {
     }
     for (const QString& code : kRequiredCodes)
         EXPECT_TRUE(codes.contains(code)) << code.toStdString();
-    EXPECT_EQ(codes.size(), 10);
+    EXPECT_EQ(codes.size(), kRows);
 }
 
 INSTANTIATE_TEST_SUITE_P(Week, SimServiceWeek,
@@ -552,12 +488,12 @@ TEST_F(SimServiceTest, DelayedAnswerDoesNotHoldUpOtherRequests) {
 TEST_F(SimServiceTest, SnapshotShapesCarryTheirFlaw) {
     SimService& s = start(kWednesday);
     const QStringList normal = snapshot(s).split(u'|');
-    ASSERT_EQ(normal.size(), 12); // header, ten rows, the empty tail
+    ASSERT_EQ(normal.size(), kRows + 2); // header, the rows, the empty tail
 
     s.setSnapshotShape(SimMarket::SnapshotShape::ExtraRow);
     const QStringList extra = snapshot(s).split(u'|');
     ASSERT_EQ(extra.size(), 34); // 32 rows
-    EXPECT_EQ(extra.mid(0, 11), normal.mid(0, 11));
+    EXPECT_EQ(extra.mid(0, kRows + 1), normal.mid(0, kRows + 1));
     EXPECT_EQ(extra[32].section(u',', 5, 5), QStringLiteral("x32"));
     EXPECT_TRUE(extra.last().isEmpty());
 
@@ -568,7 +504,7 @@ TEST_F(SimServiceTest, SnapshotShapesCarryTheirFlaw) {
 
     s.setSnapshotShape(SimMarket::SnapshotShape::NoGoldPartner);
     const QStringList noGh = snapshot(s).split(u'|');
-    EXPECT_EQ(noGh.size(), 11);
+    EXPECT_EQ(noGh.size(), kRows + 1);
     QStringList codes;
     for (const QString& row : noGh.mid(1, noGh.size() - 2))
         codes << row.section(u',', 5, 5);
@@ -640,7 +576,7 @@ TEST_F(SimServiceTest, ScenarioPathSetsShapeGapsAndClock) {
     EXPECT_TRUE(get(s.baseUrl() + QStringLiteral("sim/scenario?snapshot=sideways")).startsWith(QStringLiteral("unknown snapshot")));
     EXPECT_TRUE(get(s.baseUrl() + QStringLiteral("sim/scenario?clock=soon")).startsWith(QStringLiteral("clock must be")));
     get(s.baseUrl() + QStringLiteral("sim/scenario?snapshot=normal&gaps=0&clock=pc"));
-    EXPECT_EQ(snapshot(s).split(u'|').size(), 12);
+    EXPECT_EQ(snapshot(s).split(u'|').size(), kRows + 2);
     EXPECT_LT(std::abs(s.now().secsTo(platform::pcNow())), 5);
 }
 
@@ -648,7 +584,7 @@ TEST_F(SimServiceTest, ClockCanBeReplacedWhileRunning) {
     SimService& s = start(kWednesday);
     QDateTime t = at(2024, 5, 15, 23, 59, 58);
     s.setNow([&t] { return t; });
-    EXPECT_TRUE(snapshot(s).startsWith(QStringLiteral("10,")));
+    EXPECT_TRUE(snapshot(s).startsWith(QString::number(kRows) + u','));
     EXPECT_EQ(snapshot(s).section(u',', 4, 4), QStringLiteral("23:59:58"));
     t = at(2024, 5, 16, 0, 0, 2); // across midnight: the same trading day
     const QStringList header = snapshot(s).section(u'|', 0, 0).split(u',');
