@@ -1,12 +1,30 @@
 // The program starts with its login window and nothing else; the window takes it from there.
+#include "common/config.h"
 #include "companions/tray.h"
 #include "mainwindow/mainform.h"
 #include "platform/browser.h"
+#include "platform/eventwait.h"
 #include "platform/fonts.h"
+#include "shell/instance.h"
 #include "shell/loginform.h"
 #include "shell/mainwindowlink.h"
 
 #include <QApplication>
+
+namespace {
+
+// Tests and demo runs point the program at a service of their own: the configuration hosts, in
+// the form of the build's list ("host:port;host:port;..."), replace the built-in ones.
+void takeConfigurationHostsFromEnvironment() {
+    QStringList hosts;
+    for (const QString& host : qEnvironmentVariable("BRELTO_CONFIG_HOSTS").split(u';'))
+        if (!host.trimmed().isEmpty())
+            hosts << host.trimmed();
+    if (!hosts.isEmpty())
+        setConfigurationHosts(hosts);
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     // The web panes' "event:" addresses must be known before the application object exists.
@@ -14,8 +32,14 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     platform::registerFontSubstitutions();
+    takeConfigurationHostsFromEnvironment();
     setMainWindowLink({[] { (void)Main(); }, [] { Main().show(); }, [] { Main().CheckLogin(); },
                        [] { TrayRemove(); }});
+    // The login window's start-up runs here, before the main loop: it may end the program already
+    // (a refused retry, its window closed), and then the loop is never entered.
     (void)loginForm();
-    return QApplication::exec();
+    const int code = platform::runMainLoop();
+    // Given up while the application object still exists, so the next start is a first copy.
+    instanceChannel().close();
+    return code;
 }

@@ -33,6 +33,7 @@ public:
     void setLiveBoxEnabled(bool) override {}
     void setLiveBoxTicked(bool) override {}
     void Check12_MouseUp(int16_t, int16_t, float, float) override {}
+    void showWarning(const QString&) override {}
 };
 
 // 31 instruments, as many as the tables hold, with the two T+D rows and their partners. Variant 1

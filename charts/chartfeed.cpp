@@ -18,6 +18,8 @@
 #include <QSignalBlocker>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace charts {
 
 namespace {
@@ -25,10 +27,6 @@ namespace {
 const QString kSong = QStringLiteral("宋体");
 
 bool validProd(int16_t i) { return i >= 0 && i < kMaxProducts; }
-
-// An instrument the last snapshot does not carry has no code to ask its history by: asking would
-// only walk every data server into the "load failed" question.
-bool loadable(int16_t i) { return validProd(i) && !ProdCode[i].isEmpty(); }
 
 // The chart's value-label decimals are read off twice the maximum.
 float twiceMax(float max, float min) { return (max + min) + (max - min); }
@@ -80,6 +78,16 @@ QString withLivePoint(const QString& d0, int16_t i, const FeedContext& c) {
     if (c.nowSlot240 >= 0 && c.nowSlot240 < items.size())
         items[c.nowSlot240] = platform::singleText(ProdPrice[i][0]);
     return items.join(QLatin1Char(','));
+}
+
+// The snapshot sample of instrument i written with the most decimals: the decimals it is quoted
+// to, as a single price may end in a dropped zero.
+float mostPreciseSample(int16_t i) {
+    float sample = ProdTick[i][1];
+    for (int k = 2; k <= TickCount; ++k)
+        if (DecimalCount(ProdTick[i][k]) > DecimalCount(sample))
+            sample = ProdTick[i][k];
+    return sample;
 }
 
 QString timeOfStamp(const QString& stamp) {
@@ -141,9 +149,15 @@ std::optional<FeedPlan> buildRefreshmin(int16_t i, const FeedContext& c) {
     FeedPlan plan;
     plan.lines = {prices.join(QLatin1Char(','))};
     setMaxMin(plan, plan.lines[0]);
-    plan.xsjz = twiceMax(plan.max, plan.min);
-    plan.maxValue = static_cast<float>(platform::Round(plan.max + plan.max * 0.0002, 2));
-    plan.minValue = static_cast<float>(platform::Round(plan.min - plan.min * 0.0002, 2));
+    // Scale and labels keep the instrument's own decimals, never fewer than two: the margins are a
+    // fraction of a tick of a price quoted in thousandths, and rounded to two decimals a silver
+    // line at 3.42 would span nothing under six labels reading 3.42. For such a price its own
+    // text sets the labels' decimals, which twice the maximum gets wrong (2 x 3.425 = 6.85).
+    const float sample = mostPreciseSample(i);
+    const int decimals = std::max<int>(2, DecimalCount(sample));
+    plan.xsjz = DecimalCount(sample) > 2 ? sample : twiceMax(plan.max, plan.min);
+    plan.maxValue = static_cast<float>(platform::Round(plan.max + plan.max * 0.0002, decimals));
+    plan.minValue = static_cast<float>(platform::Round(plan.min - plan.min * 0.0002, decimals));
     const int n = c.windowWidthTwips > 16500 ? 11 : 6;
     plan.captions = tickCaptions(TickCount, n);
     plan.rows = TickCount - 1;
@@ -534,7 +548,7 @@ void ChartFeed::RefreshGraph(int16_t& Rg1Num, Chart* Setchart) {
         Rg1Num = CurProd;
     if (!validProd(Rg1Num))
         return;
-    if (ProdSeries[Rg1Num][0].isEmpty() && c_.quotes && loadable(Rg1Num))
+    if (ProdSeries[Rg1Num][0].isEmpty() && c_.quotes && hasProductCode(Rg1Num))
         c_.quotes->LoadAllData(Rg1Num);
     if (const auto plan = buildRefreshGraph(Rg1Num, context()))
         applyFeedPlan(*chartOf(Setchart), *plan);
@@ -549,11 +563,11 @@ void ChartFeed::RefreshTheDay(int16_t ShowTheday, int16_t& RtdNum, Chart* Setcha
         if (!validProd(RtdNum))
             return;
         const int k = ShowTheday - 1;
-        if (ProdSeries[RtdNum][k].isEmpty() && c_.quotes && loadable(RtdNum)) {
+        if (ProdSeries[RtdNum][k].isEmpty() && c_.quotes && hasProductCode(RtdNum)) {
             int16_t prod = RtdNum;
             c_.quotes->Load10Day(prod);
         }
-        if (ProdSeries[RtdNum][0].isEmpty() && c_.quotes && loadable(RtdNum))
+        if (ProdSeries[RtdNum][0].isEmpty() && c_.quotes && hasProductCode(RtdNum))
             c_.quotes->LoadAllData(RtdNum);
         if (ProdSeries[RtdNum][k].isEmpty()) {
             setRangeBox(3);
@@ -577,7 +591,7 @@ void ChartFeed::RefreshMonth(int16_t& Todays, int16_t& Rmnum, Chart* Setchart) {
         Rmnum = CurProd;
     if (!validProd(Rmnum))
         return;
-    if (ProdDayCloses[Rmnum].isEmpty() && c_.quotes && loadable(Rmnum)) {
+    if (ProdDayCloses[Rmnum].isEmpty() && c_.quotes && hasProductCode(Rmnum)) {
         int16_t prod = Rmnum;
         c_.quotes->LoadLine(prod);
     }
@@ -594,7 +608,7 @@ void ChartFeed::RefreshMzSy() {
     const std::pair<int16_t, Chart*> pairs[] = {{RightChart1Prod, c_.YYChart}, {RightChart2Prod, c_.MZChart}};
     for (int k = 0; k < 2; ++k) {
         const auto [p, chart] = pairs[k];
-        if (loadable(p) && ProdSeries[p][0].isEmpty() && c_.quotes)
+        if (hasProductCode(p) && ProdSeries[p][0].isEmpty() && c_.quotes)
             c_.quotes->LoadAllData(p);
         const auto plan = buildTwinChart(p, ThreeDayChart != 0, c);
         if (!plan && k == 0)
@@ -665,6 +679,8 @@ void ChartFeed::SetDrawtype_Click() {
     if (!MainStarted)
         return;
     CurProd = static_cast<int16_t>(c_.SetDrawtype->currentIndex());
+    if (c_.quotes)
+        c_.quotes->currentInstrumentChanged();
     UpdateImg();
 }
 

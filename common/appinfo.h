@@ -4,9 +4,12 @@
 
 #include <QString>
 
-// Major.Minor of the program version, sent as "v" and "ver" in the service requests. A single,
-// so it prints as "3.6".
-inline const float AppVer = BRELTO_VERSION_MAJOR + BRELTO_VERSION_MINOR / 10.0f;
+// The version number of a program version: the text "Major.Minor" read as a single, so 3.6 prints
+// as "3.6" and minor version 10 reads as 3.1, never as the 4.0 that major + minor / 10 would make.
+[[nodiscard]] float versionNumber(int major, int minor);
+
+// Major.Minor of the program version, sent as "v" and "ver" in the service requests.
+inline const float AppVer = versionNumber(BRELTO_VERSION_MAJOR, BRELTO_VERSION_MINOR);
 
 // Opaque client identifier (at most 20 characters) sent with service requests as "m" and "mac".
 inline QString ClientId;

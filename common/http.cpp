@@ -1,5 +1,6 @@
 #include "common/http.h"
 
+#include "common/rawhttp.h"
 #include "platform/eventwait.h"
 #include "platform/gbk.h"
 
@@ -23,7 +24,7 @@ QNetworkAccessManager* manager() {
     if (QCoreApplication::instance() == nullptr)
         return nullptr;
     static QNetworkAccessManager* nam = [] {
-        auto* m = new QNetworkAccessManager(QCoreApplication::instance());
+        auto* m = new RawAccessManager(QCoreApplication::instance());
         m->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
         return m;
     }();
@@ -66,8 +67,29 @@ bool transportFailed(const QNetworkReply* reply) {
            e == QNetworkReply::ProtocolUnknownError || e == QNetworkReply::ProtocolFailure;
 }
 
+// The address with every byte above 0x7F escaped, as a URL holds it: Qt's road and the host and
+// port of the plain one.
+QUrl urlOf(const QByteArray& address) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    QByteArray escaped;
+    for (const char c : address) {
+        const auto b = static_cast<uchar>(c);
+        if (b < 0x80) {
+            escaped += c;
+        } else {
+            escaped += '%';
+            escaped += kHex[b >> 4];
+            escaped += kHex[b & 0xF];
+        }
+    }
+    return QUrl::fromEncoded(escaped, QUrl::TolerantMode);
+}
+
 QNetworkRequest makeRequest(const QString& url) {
-    QNetworkRequest request{QUrl(url)};
+    // The address goes out as the caller wrote it, in the wire's code page: nothing is encoded here.
+    const QByteArray address = platform::toGbk(url);
+    QNetworkRequest request{urlOf(address)};
+    request.setAttribute(RawAccessManager::kRawTarget, requestTarget(address));
     // No load-control attribute: Qt would answer AlwaysNetwork with no-cache headers of its own,
     // and only the callers that ask for them may send those.
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
@@ -80,7 +102,8 @@ QString GetHttpText(const QString& Url, const QString& PostData, int16_t Timeout
                     const QString& Charset, const QString& Cookie, bool NoCache) {
     const int seconds = TimeoutSec == 0 ? kDefaultTimeoutSec : TimeoutSec;
     QNetworkAccessManager* nam = manager();
-    if (nam == nullptr)
+    // A program that is ending sends nothing more: its waits would return at once anyway.
+    if (nam == nullptr || platform::programEnding())
         return {};
     QNetworkRequest request = makeRequest(Url);
     const bool post = !PostData.isEmpty();
@@ -104,7 +127,7 @@ QString GetHttpText(const QString& Url, const QString& PostData, int16_t Timeout
 
 bool DownFile(const QString& Url, const QString& File) {
     QNetworkAccessManager* nam = manager();
-    if (nam == nullptr)
+    if (nam == nullptr || platform::programEnding())
         return false;
     ReplyPtr reply(nam->get(makeRequest(Url)));
     bool written = false;

@@ -4,7 +4,8 @@
 #include <QString>
 
 // The one road to the service, the configuration hosts and the data servers. Both calls wait for
-// the answer while the event loop keeps running, so callers must tolerate being re-entered.
+// the answer while the event loop keeps running, so callers must tolerate being re-entered. Once
+// the program is ending they send nothing, and a wait under way ends as a failure.
 
 // GET (empty PostData) or form POST of Url; the whole answer body as text in Charset, whatever
 // the HTTP status; "" after a time-out (0 means 20 s) or any failure.

@@ -2,7 +2,9 @@
 
 #include "common/config.h"
 #include "common/shellhelpers.h"
+#include "platform/eventwait.h"
 #include "platform/keys.h"
+#include "platform/msgbox.h"
 #include "state/configstate.h"
 #include "widgets/buttons/skinbutton.h"
 
@@ -187,9 +189,11 @@ void Msgform::Timer1_Timer() {
 
 void ShowMsg(const QString& Text, const QString& Title, QWidget* Owner, const QString& Link,
              bool Modal, int AutoCloseMs) {
+    if (platform::programEnding())
+        return;
     auto* box = new Msgform;
     box->Label1->setText(Text);
-    box->setWindowTitle(Title);
+    box->setWindowTitle(platform::boxCaption(Title));
     const bool withLink = !Link.isEmpty();
     box->Command1->setHidden(withLink);
     box->Command2->setHidden(!withLink);

@@ -34,10 +34,12 @@ private:
     bool m_label1Pressed = false;
 };
 
-// Shows a new message box with Text and the caption Title, owned by Owner (none when null). An
-// empty Link gives a plain notice; otherwise the box offers to open Link with OpenUrl. Modal
-// returns when the box has closed, else at once. AutoCloseMs above 0 closes the box after that
-// many milliseconds; 0 (or less) leaves it open until the user closes it.
+// Shows a new message box with Text and the caption Title (the executable's name when empty),
+// owned by Owner (none when null). An empty Link gives a plain notice; otherwise the box offers
+// to open Link with OpenUrl, which only "是" or a click on the text does: a box closed any other
+// way opens nothing. Modal returns when the box has closed, else at once. AutoCloseMs above 0
+// closes the box after that many milliseconds; 0 (or less) leaves it open until the user closes
+// it. Nothing is shown once the program is ending.
 void ShowMsg(const QString& Text, const QString& Title, QWidget* Owner = nullptr,
              const QString& Link = {}, bool Modal = false, int AutoCloseMs = 0);
 

@@ -40,6 +40,15 @@ QString everyNth(const QString& List, int n) {
 int16_t NowSlot240() { return nowSlot(10); }
 int16_t NowSlot720() { return nowSlot(30); }
 
+QDate tradingDate(const QDateTime& serverTime) {
+    if (!serverTime.isValid())
+        return {};
+    QDate d = serverTime.addSecs(-DayStartHour * 3600).date();
+    while (d.dayOfWeek() > Qt::Friday)
+        d = d.addDays(-1);
+    return d;
+}
+
 QString SlotTime(int16_t Idx, int16_t Mode) {
     int idx = Idx;
     switch (Mode) {
@@ -163,6 +172,8 @@ QString ProductCode(int16_t Idx) {
         platform::raiseSubscript();
     return ProdCode[Idx];
 }
+
+bool hasProductCode(int Idx) { return Idx >= 0 && Idx < kMaxProducts && !ProdCode[Idx].isEmpty(); }
 
 QString ProductIndex(const QString& Code) {
     for (int i = 0; i < kMaxProducts; ++i)

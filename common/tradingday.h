@@ -13,6 +13,11 @@ inline constexpr int DayStartHour = 6;
 [[nodiscard]] int16_t NowSlot240();
 [[nodiscard]] int16_t NowSlot720();
 
+// The trading date of a service time: its date DayStartHour hours earlier. Saturday and Sunday
+// dates belong to the Friday before, since no trading day starts before Monday's start hour.
+// Invalid for an invalid time.
+[[nodiscard]] QDate tradingDate(const QDateTime& serverTime);
+
 // Axis label of a slot counted from midnight. Mode -1: hour "00".."23"; 0: 30-minute slots;
 // 1: 15-minute slots; 2: 5-minute slots ("HH:mm"); any other mode, or a slot that spells no
 // time, gives "".
@@ -39,6 +44,9 @@ inline constexpr int DayStartHour = 6;
 
 // Code of instrument Idx (0..30; another index raises VbError 9).
 [[nodiscard]] QString ProductCode(int16_t Idx);
+// True when instrument Idx lies in 0..30 and the last snapshot gave it a code: the history
+// loaders ask for no other, as a request without a code fails on every server.
+[[nodiscard]] bool hasProductCode(int Idx);
 // First index whose code is Code, as decimal text; "" when none.
 [[nodiscard]] QString ProductIndex(const QString& Code);
 

@@ -4,6 +4,7 @@
 #include "companions/tray.h"
 #include "platform/forms.h"
 #include "platform/memory.h"
+#include "platform/programicon.h"
 #include "platform/screen.h"
 #include "platform/tray.h"
 #include "platform/vbtext.h"
@@ -59,13 +60,17 @@ void CalcAlpha() {
 }
 
 void SetFormIcon(QWidget* Window, QString& File, int IconIndex) {
+    const QString ownFile =
+        QDir(programFolder()).filePath(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
     if (File.isEmpty() || !QFileInfo(File).isFile())
-        File = QDir(programFolder())
-                   .filePath(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+        File = ownFile;
     if (Window == nullptr)
         return;
-    // An icon or picture file holds one icon, number 0.
-    QIcon icon = IconIndex == 0 ? platform::loadIconFile(File) : QIcon();
+    // The program's own file holds the program's icon as its icon 0; an icon or picture file
+    // holds one icon, number 0.
+    QIcon icon;
+    if (IconIndex == 0)
+        icon = File == ownFile ? platform::programIcon() : platform::loadIconFile(File);
     if (icon.isNull())
         icon = QGuiApplication::windowIcon();
     Window->setWindowIcon(icon);

@@ -21,8 +21,8 @@ void CalcAlpha();
 
 // Sets the window's icon from icon number IconIndex of File. An empty File, or one that names no
 // existing file, becomes the path of the program's own executable in the program folder, which
-// the caller gets back. A file that holds no such icon (an executable never does here) gives the
-// application's own icon.
+// the caller gets back; its icon 0 is the program's icon (platform::programIcon). A file that
+// holds no such icon gives the application's own icon.
 void SetFormIcon(QWidget* Window, QString& File, int IconIndex);
 
 // Height in twips of the taskbar strip below the work area of the primary screen; a panel at the

@@ -1,5 +1,6 @@
 #include "mainwindow/layout.h"
 
+#include <algorithm>
 #include <cmath>
 
 FramePlan placeFrame(const FrameInput& in) {
@@ -115,4 +116,40 @@ int32_t boardTopForScroll(int32_t scrollValue) { return -100 * scrollValue; }
 
 bool belowMinimumSize(float outerWidth, float outerHeight) {
     return !(outerHeight >= MainDesign::kMinHeight && outerWidth >= MainDesign::kMinWidth);
+}
+
+BoardColumns boardColumns(const std::function<int(const QString&)>& textWidth, const QStringList& heads,
+                          const QStringList& names) {
+    // The widest text of each column; digits are equally wide in the board's fonts.
+    static const char16_t* const kWidest[12][2] = {
+        {u"人民币账户黄金", nullptr},  {u"88888.888", nullptr}, {u"+8888.88", u"+88.8888"},
+        {u"+88.88%", nullptr},        {u"88888.888", nullptr}, {u"88888.888", nullptr},
+        {u"88888.888", nullptr},      {u"88888.888", nullptr}, {u"8888.88", u"8.8888"},
+        {u"-888.88", nullptr},        {u"↑888.88", u"↓88.8888"}, {u"88888.888", nullptr},
+    };
+    BoardColumns c;
+    int left = kBoardFirstLeft;
+    for (int k = 0; k < 12; ++k) {
+        int widest = textWidth(heads.value(k));
+        for (const char16_t* text : kWidest[k])
+            if (text != nullptr)
+                widest = std::max(widest, textWidth(QString::fromUtf16(text)));
+        if (k == 0)
+            for (const QString& name : names)
+                widest = std::max(widest, textWidth(name));
+        c.left[k] = left;
+        c.width[k] = widest + kBoardColumnGap;
+        left += c.width[k];
+    }
+    return c;
+}
+
+QRect normalPlacement(QSize design, const QRect& workArea, QSize minimum) {
+    const QSize room(workArea.width() - kFrameAllowance, workArea.height() - kFrameAllowance);
+    const QSize size = design.boundedTo(room).expandedTo(minimum);
+    QRect placed(QPoint(0, 0), size);
+    placed.moveCenter(workArea.center());
+    // A work area smaller than the minimum: the top left stays on it.
+    placed.moveTopLeft(QPoint(std::max(placed.left(), workArea.left()), std::max(placed.top(), workArea.top())));
+    return placed;
 }

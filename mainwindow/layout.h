@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
+#include <QStringList>
 
+#include <array>
+#include <functional>
 #include <optional>
 
 // The main window's placement arithmetic, in twips as single-precision numbers, apart from the
@@ -116,3 +120,24 @@ struct AddressBarPlan {
 
 // The window is below its minimum size.
 [[nodiscard]] bool belowMinimumSize(float outerWidth, float outerHeight);
+
+// The quote board's twelve columns in pixels of the board's font (heads "市场名称" .. "卖出"):
+// each column as wide as the widest of its head and the texts it shows (prices of five digits and
+// three decimals, signed changes, the move arrow), plus a gap; the name column as wide as the
+// longest name of the market, and never narrower than seven characters, as a bank's board names
+// its instruments. So no text is cut and no two columns touch.
+inline constexpr int kBoardFirstLeft = 8;
+inline constexpr int kBoardColumnGap = 10;
+struct BoardColumns {
+    std::array<int, 12> left{};
+    std::array<int, 12> width{};
+    [[nodiscard]] int right() const { return left[11] + width[11]; }
+};
+[[nodiscard]] BoardColumns boardColumns(const std::function<int(const QString&)>& textWidth,
+                                        const QStringList& heads, const QStringList& names);
+
+// The window's place when it is neither maximised nor minimised: its design size, made smaller
+// where the work area is smaller (keeping room for the window manager's frame, so the title bar
+// never ends above the screen), never below the minimum, centred in the work area.
+inline constexpr int kFrameAllowance = 48; // pixels of title bar and borders
+[[nodiscard]] QRect normalPlacement(QSize design, const QRect& workArea, QSize minimum);

@@ -25,6 +25,7 @@
 #include "platform/colors.h"
 #include "platform/keys.h"
 #include "platform/screen.h"
+#include "platform/tray.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
 #include "state/configstate.h"
@@ -42,7 +43,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -50,6 +53,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -105,17 +109,43 @@ void setBackground(QWidget* w, platform::OleColor color) {
     w->setAutoFillBackground(true);
 }
 
+// Text colours go through the palette, never a style sheet: setting a second style sheet on a
+// label drops the font it inherited, and the board would show two fonts in one row.
+void setTextColour(QWidget* w, const QColor& colour) {
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    w->setPalette(pal);
+}
+
+// The grey of the board's heads and plain cells and of the right column's texts.
+const QColor kDesignGrey(0xc0, 0xc0, 0xc0);
+
+// A selector painted by CListBack: the box and its list take the colour, the text stays readable.
+void setSelectorBackground(QWidget* box, platform::OleColor color) {
+    QPalette pal = box->palette();
+    for (const QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        pal.setColor(role, platform::toQColor(color));
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        pal.setColor(role, kDesignGrey);
+    box->setPalette(pal);
+}
+
 } // namespace
 
 MainForm& Main() { return platform::form<MainForm>(); }
 
 MainForm::MainForm() {
     setWindowTitle(QString::fromUtf16(kProgramTitle));
+    QString ownIcon; // the program's own file: its icon
+    SetFormIcon(this, ownIcon, 0);
     setFont(songFont(12));
     // The design's minimum of 9600 x 7200 twips, as a window minimum.
     setMinimumSize(static_cast<int>(MainDesign::kMinWidth) / TwipsX,
                    static_cast<int>(MainDesign::kMinHeight) / TwipsY);
-    resize(1280, 800);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(normalPlacement(QSize(1280, 800), screen->availableGeometry(), minimumSize()));
+    else
+        resize(1280, 800);
     buildControls();
     buildMenus();
 }
@@ -137,6 +167,7 @@ void MainForm::buildMenus() {
     m21 = m2->addAction(QStringLiteral("用户登录"));
     m22 = m2->addAction(QStringLiteral("注销登录"));
     m22->setEnabled(false);
+    connect(m22, &QAction::triggered, this, [this] { LogoutUser(); });
     connect(m21, &QAction::triggered, this, [this] {
         if (!LoggedIn)
             loginForm().showForm(this);
@@ -150,8 +181,12 @@ void MainForm::buildControls() {
     connect(MainBar, &FlatToolbar::ButtonClick, this,
             [this](int, const QString& key, int, int, int, int, bool) {
                 // The toolbar's commands (tools, copy, settings) come with the command dispatch;
-                // signing in is the one this window answers itself.
-                if (key == u"login" && !LoggedIn)
+                // signing in and out is the one this window answers itself.
+                if (key != u"login")
+                    return;
+                if (LoggedIn)
+                    LogoutUser();
+                else
                     loginForm().showForm(this);
             });
 
@@ -164,17 +199,19 @@ void MainForm::buildControls() {
 
     // Tab 1: the quote board.
     MainView = new QWidget(this);
+    // The board's design font, whatever the tab strip that carries it uses.
+    MainView->setFont(songFont(12));
     setBackground(MainView, GetBack(0));
     MainView->installEventFilter(this);
     for (int i = 0; i < 12; ++i) {
         Mcaps[i] = new QLabel(QString::fromUtf16(kBoardHeads[i]), MainView);
-        Mcaps[i]->setStyleSheet(QStringLiteral("color: #c0c0c0;"));
-        Mcaps[i]->setGeometry(8 + i * 84, 6, 80, 16);
+        setTextColour(Mcaps[i], kDesignGrey);
     }
     OlemoveOle = new QWidget(MainView);
     OleMove = new QWidget(OlemoveOle);
     VScroll = new QScrollBar(Qt::Vertical, MainView);
     VScroll->hide();
+    placeBoardColumns();
     auto scrollBoard = [this](int value) { OleMove->move(OleMove->x(), boardTopForScroll(value) / TwipsY); };
     connect(VScroll, &QScrollBar::valueChanged, this, scrollBoard);
 
@@ -291,7 +328,7 @@ void MainForm::buildRightColumn() {
     FR = frame(this);
     // The right column shares the quote board's dark design colours.
     setBackground(FR, GetBack(0));
-    FR->setStyleSheet(QStringLiteral("QLabel, QCheckBox { color: #c0c0c0; }"));
+    setTextColour(FR, kDesignGrey);
     Loged = frame(FR);
     Loged->setGeometry(0, 0, static_cast<int>(MainDesign::kFrWidth) / TwipsX, 48);
     Loginca = new QLabel(QStringLiteral("您还未登录"), Loged);
@@ -371,10 +408,13 @@ void MainForm::formLoad() {
     SettingsUi ui;
     ui.listBack = [this](int16_t scheme) {
         const platform::OleColor color = GetBack(scheme);
-        for (QWidget* w : {MainView, static_cast<QWidget*>(Frames0), static_cast<QWidget*>(YYDO),
-                           static_cast<QWidget*>(Frame10), static_cast<QWidget*>(Loged), static_cast<QWidget*>(Frame1),
-                           static_cast<QWidget*>(Frame4), OlemoveOle, OleMove, Cole[8]})
-            setBackground(w, color);
+        m_boardBack = color;
+        for (QWidget* w : CListBackControls()) {
+            if (qobject_cast<QComboBox*>(w) != nullptr)
+                setSelectorBackground(w, color);
+            else
+                setBackground(w, color);
+        }
     };
     ui.transLevel = [](int16_t) { CalcAlpha(); };
     setSettingsUi(ui);
@@ -410,7 +450,45 @@ void MainForm::formLoad() {
         showMaximized();
 }
 
-void MainForm::trayAdd() { addProgramTrayIcon(this); }
+void MainForm::trayAdd() {
+    addProgramTrayIcon(this);
+    // The tray menu form owns the icon's mouse messages once it exists; until then this window
+    // takes the left press the same way, so a minimised (and hidden) window can come back.
+    platform::setTrayMouseHandler([](int message) {
+        if (MainStarted && message == platform::kTrayLeftButtonDown && platform::isLoaded<MainForm>())
+            Main().showFromTray();
+    });
+}
+
+void MainForm::showFromTray() {
+    setWindowState(property("Tag").toString() == u"2" ? Qt::WindowMaximized : Qt::WindowNoState);
+    show();
+    raise();
+    activateWindow();
+    // The mini window's translucency and top-most state are applied again here once it exists.
+}
+
+std::vector<QWidget*> MainForm::CListBackControls() const {
+    std::vector<QWidget*> controls{MainView};
+    for (const BoardRow& row : boardRows)
+        controls.push_back(row.Mvole);
+    const std::initializer_list<QWidget*> rest = {
+        Frames0,   YYDO,      Frame10,   Loged,     Check12,   Combos[0], Combos[1], Combos[2],
+        Combos[3], Combos[4], Combos[5], SetDrawtype, VIPChart2, VIPChart3, VIPChart4, Frame1,
+        Frame4,    OleMove,   OlemoveOle, Cole[8]};
+    // The K-line period buttons kOptions, the box KshowRmb and the chart Klines come with the
+    // K-line view, and join the list there.
+    for (QWidget* w : rest)
+        if (w != nullptr)
+            controls.push_back(w);
+    return controls;
+}
+
+void MainForm::TraySetTip(const QString& Tip) { ::TraySetTip(nullptr, Tip); }
+
+void MainForm::LogoutUser() {
+    // Log-out is built with the live link (it closes it); until then nothing happens.
+}
 
 void MainForm::GetCon() {
     if (MainStarted)
@@ -478,7 +556,7 @@ void MainForm::CheckLogin() {
     step([this] { MainBar->setBtnCaption(1, QStringLiteral("注销  ")); });
     const LoginCaption caption = loginCaption(IsVip, UserName);
     Loginca->setText(caption.text);
-    Loginca->setStyleSheet(QStringLiteral("color: %1;").arg(platform::toQColor(caption.color).name()));
+    setTextColour(Loginca, platform::toQColor(caption.color));
     if (IsVip && !Check12->isChecked() && ConfigLoaded) {
         Check12->setChecked(true);
         Check12_MouseUp(1, 0, 0, 0);
@@ -487,7 +565,8 @@ void MainForm::CheckLogin() {
     m_quotes->DoCaption();
     LoginTime = platform::timeText(platform::pcNow().time());
     m21->setEnabled(false);
-    m22->setEnabled(true);
+    // "注销登录" and the log-out button stay greyed until log-out is built (LogoutUser).
+    step([this] { MainBar->setBtnState(1, toolbar::StateDisabled); });
     const cTab selected = Maintab->SelectedTab();
     if (selected) {
         const int index = selected.Index();
@@ -593,7 +672,7 @@ void MainForm::Me_Resize(bool NoUpdateImg) {
     place(YYMZ, p.yymz);
     Web[7]->setGeometry(pixels(p.web7.left, p.web7.top, p.web7.width, p.web7.height));
     OlemoveOle->setGeometry(pixels(p.oleMoveOle.left, p.oleMoveOle.top, p.oleMoveOle.width, p.oleMoveOle.height));
-    OleMove->resize(OlemoveOle->width(), OleMove->height());
+    OleMove->resize(std::max(OlemoveOle->width(), boardWidth()), OleMove->height());
     VScroll->setGeometry(pixels(p.vscroll.left, p.vscroll.top, p.vscroll.width, p.vscroll.height));
     VScroll->setMaximum(p.vscrollMax);
     VScroll->setVisible(p.vscrollVisible);
@@ -682,8 +761,12 @@ void MainForm::resizeEvent(QResizeEvent* event) {
 
 void MainForm::changeEvent(QEvent* event) {
     platform::Form::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMinimized())
-        Me_Resize(false);
+    // Every change of the window state lays the window out again, as a resize does: the layout
+    // records the state a minimised window comes back in, and hides a minimised window. Qt
+    // reports the minimised state before showMinimized() has made the window visible, so the
+    // layout waits for the event loop, where that show cannot undo the hiding.
+    if (event->type() == QEvent::WindowStateChange)
+        QMetaObject::invokeMethod(this, [this] { Me_Resize(false); }, Qt::QueuedConnection);
 }
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
@@ -741,7 +824,7 @@ bool MainForm::boardMouse(QObject* watched, QEvent* event) {
         } else if (type == QEvent::MouseMove) {
             if (const auto left = m_board.mouseMove(button, x, OleMove->x() * TwipsX, OleMove->width() * TwipsX,
                                                     width() * TwipsX))
-                OleMove->move(*left / TwipsX, OleMove->y());
+                moveBoardSideways(*left / TwipsX);
         } else if (type == QEvent::MouseButtonRelease) {
             m_board.mouseUp();
         }
@@ -757,6 +840,9 @@ bool MainForm::boardMouse(QObject* watched, QEvent* event) {
             for (size_t r = 0; r < colours.size(); ++r)
                 setBackground(boardRows[r].Mvole, colours[r]);
         } else if (type == QEvent::MouseButtonDblClick) {
+            // "卖出" has no double-click of its own, and it must not reach the row under it either.
+            if (watched == row.TL[ColSell])
+                return true;
             boardAction(BoardInteraction::rowDoubleClick(i));
         }
         return false;
@@ -771,7 +857,7 @@ void MainForm::boardAction(const std::vector<BoardInteraction::Action>& actions)
         } else {
             CurProd = static_cast<int16_t>(a.index);
             selectInstrument(InstrumentSelector::Current, a.index);
-            m_quotes->DoCaption();
+            m_quotes->currentInstrumentChanged();
             UpdateImg();
         }
     }
@@ -813,6 +899,19 @@ void MainForm::Check12_MouseUp(int16_t Button, int16_t, float, float) {
     // For a member the box switches the live link, built with the user-server link.
 }
 
+bool MainForm::CustRing(const QString&) {
+    // The alert pop-up with its sound comes with the companion windows. Until it is plugged in
+    // here nothing is shown, and the caller neither fires nor stores off a met alert.
+    return false;
+}
+
+void MainForm::showWarning(const QString& text) {
+    // Not modal, and gone after a minute: the warning repeats while the quotes stay stale, and
+    // boxes must not pile up in front of a user who is away.
+    constexpr int kWarningCloseMs = 60000;
+    ShowMsg(text, QStringLiteral("提醒"), this, {}, false, kWarningCloseMs);
+}
+
 void MainForm::setStatus(const QString& text) { Nextupti->setText(text); }
 void MainForm::setQuoteTime(const QString& text) { Nowtimes->setText(text); }
 void MainForm::setServiceClock(const QString& text) { Systime->setText(text); }
@@ -827,30 +926,63 @@ void MainForm::setTimerEnabled(MarketTimer timer, bool enabled) {
 }
 
 namespace {
-// Board design sizes in twips: the first row and the rows under it, and the columns.
+// Board design sizes in twips: the first row and the rows under it.
 constexpr int kRow0Height = 300;
 constexpr int kRowHeight = 300;
-constexpr int kColumnWidth = 1260; // 84 px, the column heads' pitch
+// The column heads' row in the board's viewport, in pixels.
+constexpr int kHeadTop = 6;
+constexpr int kHeadHeight = 16;
 } // namespace
+
+void MainForm::placeBoardColumns() {
+    QStringList heads;
+    for (const char16_t* head : kBoardHeads)
+        heads << QString::fromUtf16(head);
+    QStringList names;
+    for (size_t i = 0; i < boardRows.size() && i < ProdName.size(); ++i)
+        names << ProdName[i];
+    // Every cell, head and row draws in the board's font.
+    const QFontMetrics metrics(MainView->font());
+    m_columns = boardColumns([&metrics](const QString& text) { return metrics.horizontalAdvance(text); }, heads,
+                             names);
+    for (const BoardRow& row : boardRows) {
+        row.Mvole->resize(boardWidth(), row.Mvole->height());
+        for (int c = 0; c < kBoardColumns; ++c)
+            row.TL[c]->setGeometry(m_columns.left[c], 0, m_columns.width[c], kRowHeight / TwipsY);
+    }
+    OleMove->resize(std::max(OlemoveOle->width(), boardWidth()), OleMove->height());
+    moveBoardSideways(OleMove->x());
+}
+
+int MainForm::boardWidth() const { return m_columns.right() + kBoardFirstLeft; }
+
+// The rows and their heads move sideways together, so every column stays under its head.
+void MainForm::moveBoardSideways(int left) {
+    OleMove->move(left, OleMove->y());
+    for (int c = 0; c < kBoardColumns; ++c)
+        Mcaps[c]->setGeometry(left + m_columns.left[c], kHeadTop, m_columns.width[c], kHeadHeight);
+}
 
 void MainForm::ensureBoardRows(int count) {
     while (static_cast<int>(boardRows.size()) < count) {
         const int w = static_cast<int>(boardRows.size());
         BoardRow row;
         row.Mvole = new QFrame(OleMove);
-        row.Mvole->setGeometry(0, (w == 0 ? 0 : boardRowTop(w, kRow0Height, kRowHeight)) / TwipsY,
-                               12 * kColumnWidth / TwipsX, kRowHeight / TwipsY);
+        row.Mvole->setGeometry(0, (w == 0 ? 0 : boardRowTop(w, kRow0Height, kRowHeight)) / TwipsY, boardWidth(),
+                               kRowHeight / TwipsY);
+        // A new row takes the rows' colour as CListBack last painted them.
+        setBackground(row.Mvole, m_boardBack);
         row.Mvole->installEventFilter(this);
-        for (int c = 0; c < 12; ++c) {
+        for (int c = 0; c < kBoardColumns; ++c) {
             row.TL[c] = new QLabel(row.Mvole);
             row.TL[c]->installEventFilter(this);
-            row.TL[c]->setGeometry(8 + c * kColumnWidth / TwipsX, 0, kColumnWidth / TwipsX - 4, kRowHeight / TwipsY);
-            row.TL[c]->setStyleSheet(QStringLiteral("color: #c0c0c0;"));
+            setTextColour(row.TL[c], kDesignGrey);
         }
         row.Mvole->show();
         boardRows.push_back(row);
     }
-    OleMove->resize(OlemoveOle->width(), boardHeight(static_cast<int>(boardRows.size()), kRow0Height, kRowHeight) / TwipsY);
+    OleMove->resize(OleMove->width(), boardHeight(static_cast<int>(boardRows.size()), kRow0Height, kRowHeight) / TwipsY);
+    placeBoardColumns();
     VScroll->raise();
 }
 
@@ -863,19 +995,23 @@ void MainForm::setBoardRow(int i, const BoardRowTexts& row) {
         l->setText(cell.text);
         l->setToolTip(cell.tip);
         if (cell.colour)
-            l->setStyleSheet(QStringLiteral("color: %1;").arg(platform::toQColor(*cell.colour).name()));
+            setTextColour(l, platform::toQColor(*cell.colour));
     }
+    // A name wider than its column (a market renamed or grown) widens the column.
+    if (QFontMetrics(MainView->font()).horizontalAdvance(row.cells[ColName].text) >
+        m_columns.width[ColName] - kBoardColumnGap)
+        placeBoardColumns();
 }
 
 void MainForm::setShortListRow(int i, const ShortListTexts& line) {
     if (i < 0 || i >= static_cast<int>(shortLines.size()))
         return;
-    const QString colour = QStringLiteral("color: %1;").arg(platform::toQColor(line.colour).name());
+    const QColor colour = platform::toQColor(line.colour);
     shortLines[i].BLabels->setText(line.name);
     shortLines[i].Money->setText(line.price);
-    shortLines[i].Money->setStyleSheet(colour);
+    setTextColour(shortLines[i].Money, colour);
     shortLines[i].RZD->setText(line.change);
-    shortLines[i].RZD->setStyleSheet(colour);
+    setTextColour(shortLines[i].RZD, colour);
 }
 
 void MainForm::addInstrument(int i, const QString& name) {
@@ -887,7 +1023,6 @@ void MainForm::addInstrument(int i, const QString& name) {
         ShortLine line;
         line.BLabels = new QLabel(Frames0);
         line.BLabels->setGeometry(4, top, kShortListPriceLeft / TwipsX - 4, kShortListLineStep / TwipsY);
-        line.BLabels->setStyleSheet(QStringLiteral("color: #c0c0c0;"));
         line.Money = new QLabel(Frames0);
         line.Money->setGeometry(kShortListPriceLeft / TwipsX, top, (kShortListChangeLeft - kShortListPriceLeft) / TwipsX,
                                 kShortListLineStep / TwipsY);
@@ -931,6 +1066,7 @@ bool MainForm::queryUnload() {
     step([] { SaveSet(); });
     hide();
     TrayRemove();
+    platform::setTrayMouseHandler(nullptr);
     step([] { SaveTx(); });
     // The live link is closed here once it exists.
     MainStarted = false;

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "mainwindow/layout.h"
 #include "market/marketview.h"
+#include "platform/colors.h"
 #include "platform/forms.h"
 #include "widgets/tabstrip/docktabcontrol.h"
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class Chart;
 class FlatToolbar;
@@ -76,6 +79,20 @@ public:
     void setLiveBoxEnabled(bool enabled) override;
     void setLiveBoxTicked(bool ticked) override;
     void Check12_MouseUp(int16_t Button, int16_t Shift, float X, float Y) override;
+    void TraySetTip(const QString& Tip) override;
+    // Log-out comes with the live link; until then it does nothing and the menu entry "注销登录"
+    // and the toolbar's log-out button are greyed.
+    void LogoutUser() override;
+
+    // The controls CListBack paints, in its order, as far as they exist.
+    [[nodiscard]] std::vector<QWidget*> CListBackControls() const;
+    // The tray icon's left press: the window comes back in the state it had before it was
+    // minimised (the form's Tag: "2" maximised, else normal).
+    void showFromTray();
+    // Where the board's columns stand, relative to the rows' left edge.
+    [[nodiscard]] const BoardColumns& boardColumnPlaces() const { return m_columns; }
+    bool CustRing(const QString& Label1) override;
+    void showWarning(const QString& text) override;
 
     // The board's rows: Mvole(i) with its labels TL1..TL12, and the short list's lines.
     struct BoardRow {
@@ -166,10 +183,15 @@ private:
 
     void boardAction(const std::vector<BoardInteraction::Action>& actions);
     bool boardMouse(QObject* watched, QEvent* event);
+    void placeBoardColumns();
+    void moveBoardSideways(int left);
+    [[nodiscard]] int boardWidth() const;
 
     std::unique_ptr<QuoteRun> m_quotes;
     std::unique_ptr<charts::ChartFeed> m_feed;
     BoardInteraction m_board;
+    BoardColumns m_columns;
+    platform::OleColor m_boardBack = 0; // the rows' colour, as CListBack last painted it
     std::unique_ptr<RefreshScheduler> m_scheduler;
     bool m_framesDragging = false;
     int m_framesDragY = 0;

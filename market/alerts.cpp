@@ -4,8 +4,8 @@
 #include "state/quotetables.h"
 #include "platform/vbtext.h"
 
-QStringList checkAlerts() {
-    QStringList fired;
+QList<MetAlert> metAlerts() {
+    QList<MetAlert> met;
     const int count = std::min<int>(TxCount, static_cast<int>(TxProd.size()) - 1);
     for (int k = 1; k <= count; ++k) {
         const int p = TxProd[k];
@@ -21,10 +21,9 @@ QStringList checkAlerts() {
         const bool atOrAbove = k >= TxCompare.size() || TxCompare[k] == 0;
         if (atOrAbove ? price < limit : price > limit)
             continue;
-        fired << QStringLiteral("您设置的 ") + ProdName[p] +
-                     (atOrAbove ? QStringLiteral(" 已经大于等于 ") : QStringLiteral(" 已经小于等于 ")) +
-                     limitText + QStringLiteral(" 元了，现价：") + platform::singleText(price);
-        TxProd[k] = -1;
+        met.append({k, QStringLiteral("您设置的 ") + ProdName[p] +
+                           (atOrAbove ? QStringLiteral(" 已经大于等于 ") : QStringLiteral(" 已经小于等于 ")) +
+                           limitText + QStringLiteral(" 元了，现价：") + platform::singleText(price)});
     }
-    return fired;
+    return met;
 }

@@ -1,9 +1,18 @@
 #pragma once
 
-#include <QStringList>
+#include <QList>
+#include <QString>
 
-// Tests the price alerts (TxCount, TxProd, TxCompare, TxPrice) against the current prices. A met
-// alert is switched off (its instrument set to -1) and its text returned, in alert order. An
-// alert whose instrument is outside 0..30 or not in the last snapshot, or whose price is still
-// 0, is skipped: neither fired nor switched off. Saving the switched-off alerts is the caller's.
-[[nodiscard]] QStringList checkAlerts();
+// A price alert met by the current prices: its number k (1..TxCount) and the text that tells the
+// user.
+struct MetAlert {
+    int k = 0;
+    QString text;
+    bool operator==(const MetAlert&) const = default;
+};
+
+// Tests the price alerts (TxCount, TxProd, TxCompare, TxPrice) against the current prices and
+// returns the met ones in alert order. Nothing is switched off here: an alert fires only once it
+// has been shown, which is the caller's to decide. An alert whose instrument is outside 0..30 or
+// not in the last snapshot, or whose price is still 0, is never met.
+[[nodiscard]] QList<MetAlert> metAlerts();

@@ -63,13 +63,19 @@ public:
     virtual void setLiveBoxTicked(bool ticked) = 0;
     virtual void Check12_MouseUp(int16_t Button, int16_t Shift, float X, float Y) = 0;
 
+    // A warning the user must see, shown without blocking, for when CustRing cannot carry it.
+    virtual void showWarning(const QString& text) = 0;
+
     // Subjects of later work. Until the main window overrides them they do nothing.
     virtual void UpdateImg() {}                   // chart dispatch
     virtual void ClearD() {}                      // Chart1's news markers
     virtual void SetCaption(const QString& /*TheCaption*/, int16_t /*Showt*/, const QString& /*Showsmt*/,
                             const QString& /*CwTipstr*/) {} // the mini window's captions
     virtual void TraySetTip(const QString& /*Tip*/) {}
-    virtual void CustRing(const QString& /*Label1*/) {} // alert pop-up with its sound
+    // The alert pop-up with its sound: Label1 shown, non-blocking. True when it was shown; until
+    // the pop-up is built the main window leaves this as it is, nothing is shown and a met price
+    // alert stays armed.
+    virtual bool CustRing(const QString& /*Label1*/) { return false; }
     [[nodiscard]] virtual bool linkConnected() const { return false; } // Usersock state 7
     virtual void LinkUser() {}
     virtual void UnLinkUser() {}

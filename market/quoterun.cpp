@@ -12,6 +12,7 @@
 #include "state/livelink.h"
 #include "state/quotetables.h"
 #include "platform/clock.h"
+#include "platform/eventwait.h"
 #include "platform/msgbox.h"
 #include "platform/process.h"
 #include "platform/vberror.h"
@@ -23,6 +24,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <array>
 #include <optional>
 
 namespace {
@@ -31,6 +33,7 @@ using platform::VbError;
 
 const QString kCharset = QStringLiteral("GB2312");
 const QString kUpdateFailed = QStringLiteral("更新失败.");
+constexpr int kResetDelaySecs = 4 * 60; // two 2-minute slots after the day's start
 
 QString withoutLineBreaks(QString text) {
     return text.remove(QStringLiteral("\r\n"));
@@ -83,6 +86,8 @@ void readRow(int i, QStringView text) {
 }
 
 // The three days of instrument i from one intraday answer; false when the answer is unusable.
+// The whole answer is read before anything is stored, so a refused one leaves the days it would
+// have replaced as they were.
 bool readThreeDays(int i, const QString& raw) {
     // Shorter answers are server error texts, never three days of prices.
     if (raw.size() <= 99)
@@ -91,23 +96,34 @@ bool readThreeDays(int i, const QString& raw) {
     const QStringList parts = AnswerText.split(u'|');
     if (parts.size() != 3)
         return false;
-    for (int p = 0; p < 3; ++p) {
-        const DaySeries day = readDay(parts[p]);
-        ProdSeries[i][p] = day.list;
-        ProdSeriesDate[i][p] = day.date;
-    }
-    if (ProdSeries[i][0].isEmpty())
+    std::array<DaySeries, 3> days;
+    for (int p = 0; p < 3; ++p)
+        days[p] = readDay(parts[p]);
+    if (days[0].list.isEmpty())
         return false;
     const QString today =
         ServerNow.isValid() ? platform::shortDateText(ServerNow.addSecs(-DayStartHour * 3600).date()) : QString();
     // Today's missing slots are filled only up to now: later slots are still to come.
-    if (platform::shortDateText(ProdSeriesDate[i][0].date()) == today)
-        ProdSeries[i][0] = FillZeros(ProdSeries[i][0], NowSlot720());
-    for (int p = 1; p < 3; ++p) {
-        ProdSeries[i][p] = FillZeros(ProdSeries[i][p], -1);
-        ProdPrice[i][p] = ListLastNonZero(ProdSeries[i][p]);
+    if (platform::shortDateText(days[0].date.date()) == today)
+        days[0].list = FillZeros(days[0].list, NowSlot720());
+    for (int p = 1; p < 3; ++p)
+        days[p].list = FillZeros(days[p].list, -1);
+    for (int p = 0; p < 3; ++p) {
+        ProdSeries[i][p] = days[p].list;
+        ProdSeriesDate[i][p] = days[p].date;
     }
+    for (int p = 1; p < 3; ++p)
+        ProdPrice[i][p] = ListLastNonZero(ProdSeries[i][p]);
     return true;
+}
+
+// A stored instrument beyond the market (chosen on a larger one, or a default the market does
+// not reach) is brought into it. It wraps round rather than sticking at the last instrument, so
+// two neighbouring choices, like the twin charts' defaults, stay two instruments.
+int16_t inMarket(int16_t index, int count) {
+    if (index < 0)
+        return 0;
+    return static_cast<int16_t>(index % count);
 }
 
 bool validProduct(int i) { return i >= 0 && i < kMaxProducts; }
@@ -239,9 +255,10 @@ void QuoteRun::fetchSnapshot() {
 void QuoteRun::newTradingDay() {
     if (!ServerNow.isValid())
         return;
-    // The day's reset waits for slot 2 (06:04), when the servers have rolled their series over;
-    // comparing days rather than slots also resets after a machine slept through that slot.
-    const QDate day = ServerNow.addSecs(-(DayStartHour * 3600 + 4 * 60)).date();
+    // The day's reset waits for slot 2 (06:04), when the servers have rolled their series over.
+    // Comparing trading dates rather than slots also resets after a machine slept through that
+    // slot, and lets the weekend, Monday's small hours included, pass without one.
+    const QDate day = tradingDate(ServerNow.addSecs(-kResetDelaySecs));
     if (!LastResetDay.isValid()) {
         LastResetDay = day;
         return;
@@ -279,7 +296,8 @@ void QuoteRun::readSnapshot() {
     view_.ensureBoardRows(ProdCount);
 
     StepMark = 10;
-    const bool fill = !listsFilled_;
+    // The lists are filled from the first snapshot that lists instruments.
+    const bool fill = !listsFilled_ && ProdCount > 0;
     for (int i = 0; i < ProdCount; ++i) {
         try {
             readRow(i, parts[i + 1]);
@@ -301,14 +319,16 @@ void QuoteRun::readSnapshot() {
 
 void QuoteRun::fillInstrumentLists(int rows) {
     view_.fitShortList();
-    const std::pair<InstrumentSelector, int16_t> stored[] = {
-        {InstrumentSelector::Current, CurProd},         {InstrumentSelector::Pane2, Pane2Prod},
-        {InstrumentSelector::Pane3, Pane3Prod},         {InstrumentSelector::Pane4, Pane4Prod},
-        {InstrumentSelector::Right1, RightChart1Prod}, {InstrumentSelector::Right2, RightChart2Prod},
+    const std::pair<InstrumentSelector, int16_t*> stored[] = {
+        {InstrumentSelector::Current, &CurProd},         {InstrumentSelector::Pane2, &Pane2Prod},
+        {InstrumentSelector::Pane3, &Pane3Prod},         {InstrumentSelector::Pane4, &Pane4Prod},
+        {InstrumentSelector::Right1, &RightChart1Prod}, {InstrumentSelector::Right2, &RightChart2Prod},
     };
-    for (const auto& [selector, index] : stored)
-        if (index >= 0 && index < rows)
-            view_.selectInstrument(selector, index);
+    // The choice in use and its selector agree from here on; the settings keep what is in use.
+    for (const auto& [selector, index] : stored) {
+        *index = inMarket(*index, rows);
+        view_.selectInstrument(selector, *index);
+    }
     view_.CheckMenu(CurProd);
     listsFilled_ = true;
 }
@@ -364,19 +384,18 @@ void QuoteRun::sampleTicks() {
 void QuoteRun::tail() {
     StepMark = 34;
     view_.UpdateImg();
-    StepMark = 35;
-    DoCaption();
-    StepMark = 36;
-    TrayTipText = GetList();
-    StepMark = 37;
-    if (TrayQuote)
-        view_.TraySetTip(TrayTipText);
+    refreshQuoteTexts();
     StepMark = 38;
     if (TxCount != 0) {
-        const QStringList fired = checkAlerts();
-        for (const QString& text : fired)
-            view_.CustRing(text);
-        if (!fired.isEmpty()) {
+        bool fired = false;
+        for (const MetAlert& alert : metAlerts()) {
+            // An alert has fired only once the user has been shown it.
+            if (!view_.CustRing(alert.text))
+                continue;
+            TxProd[alert.k] = -1;
+            fired = true;
+        }
+        if (fired) {
             SaveTx();
             LoadTx();
         }
@@ -399,6 +418,22 @@ void QuoteRun::tail() {
         }
     }
     view_.setTimerEnabled(MarketTimer::Timer1, true);
+}
+
+void QuoteRun::refreshQuoteTexts() {
+    StepMark = 35;
+    DoCaption();
+    StepMark = 36;
+    TrayTipText = GetList();
+    StepMark = 37;
+    if (TrayQuote)
+        view_.TraySetTip(TrayTipText);
+}
+
+void QuoteRun::currentInstrumentChanged() {
+    // The last price seen was another instrument's: no direction until this one moves.
+    texts_.MainViewTag.clear();
+    refreshQuoteTexts();
 }
 
 void QuoteRun::DoCaption() {
@@ -431,12 +466,14 @@ bool QuoteRun::ChangServer() {
 }
 
 void QuoteRun::LoadAllData(int16_t LaDefault) {
+    // Held through the fail-over and the question too: a nested run would ask a second time.
     if (LoadAllBusy)
         return;
-    // Held through the fail-over and the question too: a nested run would ask a second time.
+    const int16_t i = LaDefault == -1 ? CurProd : LaDefault;
+    if (!hasProductCode(i))
+        return;
     LoadAllBusy = true;
     view_.setTimerEnabled(MarketTimer::Timer1, false);
-    const int16_t i = LaDefault == -1 ? CurProd : LaDefault;
     for (;;) {
         setStatus(QStringLiteral("加载日数据.."));
         bool loaded = false;
@@ -454,6 +491,11 @@ void QuoteRun::LoadAllData(int16_t LaDefault) {
         }
         if (ChangServer())
             continue;
+        // A program that is ending asks nothing and opens no web page.
+        if (platform::programEnding()) {
+            LoadAllBusy = false;
+            return;
+        }
         const QString question =
             QStringLiteral("加载图表数据失败,点击[是]将进行重试连接,点击[否]将退出程序并打开进入网站浏览行情.\r\n"
                            "请确认是否已经正确连接网络,或者远程服务器暂时性故障,请过一段时间再试.\r\n"
@@ -476,7 +518,7 @@ void QuoteRun::Load10Day(int16_t& L10Dnum) {
     if (L10Dnum == -1)
         L10Dnum = CurProd;
     const int i = L10Dnum;
-    if (!validProduct(i))
+    if (!hasProductCode(i))
         return;
     Load10Busy = true;
     view_.setTimerEnabled(MarketTimer::Timer1, false);
@@ -510,7 +552,7 @@ void QuoteRun::LoadLine(int16_t& LLnums) {
     if (LLnums == -1)
         LLnums = CurProd;
     const int i = LLnums;
-    if (!validProduct(i) || !ProdDayCloses[i].isEmpty() || LoadLineBusy)
+    if (!hasProductCode(i) || !ProdDayCloses[i].isEmpty() || LoadLineBusy)
         return;
     LoadLineBusy = true;
     view_.setTimerEnabled(MarketTimer::Timer1, false);

@@ -40,6 +40,11 @@ public:
 
     // Position and price captions, to the position label and the mini window.
     void DoCaption();
+    // DoCaption, then the quote text block for the tray tip (shown there when TrayQuote is on).
+    void refreshQuoteTexts();
+    // After the user chose another current instrument: its captions and quote text at once, not
+    // only after the next load (which never comes while the market is closed).
+    void currentInstrumentChanged();
     [[nodiscard]] QString GetList(int16_t Ingold = 0) const;
     int16_t IsUD() { return texts_.IsUD(); }
 
@@ -55,8 +60,8 @@ public:
     bool LoadAllBusy = false;
     bool Load10Busy = false;
     bool LoadLineBusy = false;
-    // The trading day whose reset has been done: the service time less six hours, counted from
-    // slot 2 (06:04). Taken from the first run; the tables start empty anyway.
+    // The trading date whose reset has been done (tradingDate, counted from slot 2, 06:04).
+    // Taken from the first run; the tables start empty anyway.
     QDate LastResetDay;
     // Request time-out in seconds; 0 is the helper's 20 seconds.
     int16_t HttpTimeoutSec = 0;

@@ -13,7 +13,6 @@ constexpr int kLoadEveryTicks = 6;
 constexpr int kPushSilentSeconds = 20;  // a live push older than this counts as lost
 constexpr int kStaleSeconds = 180;      // quotes older than this are worth a warning
 constexpr int kStaleRepeatSeconds = 600;
-constexpr int kDaySeconds = 24 * 3600;
 
 } // namespace
 
@@ -30,16 +29,13 @@ bool IsJQ(const QDateTime& now) {
     }
 }
 
-std::optional<int> secondsBehind(const QString& quoteTime, const QDateTime& now) {
-    const QDateTime quote = platform::parseDate(quoteTime);
-    if (!quote.isValid() || !now.isValid())
+std::optional<qint64> secondsBehind(const QString& quoteDate, const QString& quoteTime, const QDateTime& now) {
+    if (quoteDate.trimmed().isEmpty() || quoteTime.trimmed().isEmpty() || !now.isValid())
         return std::nullopt;
-    int d = quote.time().secsTo(now.time());
-    if (d > kDaySeconds / 2)
-        d -= kDaySeconds;
-    else if (d <= -kDaySeconds / 2)
-        d += kDaySeconds;
-    return d;
+    const QDateTime quote = platform::parseDate(QString(quoteDate.trimmed() + u' ' + quoteTime.trimmed()));
+    if (!quote.isValid())
+        return std::nullopt;
+    return quote.secsTo(now);
 }
 
 void RefreshScheduler::Timer1_Timer() {
@@ -47,7 +43,7 @@ void RefreshScheduler::Timer1_Timer() {
         if (run_.Nextupti() != kLivePushText)
             run_.setStatus(kLivePushText);
         // Without a quote time the push cannot be shown to be alive: polling takes over.
-        const auto behind = secondsBehind(QuoteTime, ServerNow);
+        const auto behind = secondsBehind(QuoteDate, QuoteTime, ServerNow);
         if (behind && *behind <= kPushSilentSeconds)
             return;
         PushLost = true;
@@ -91,16 +87,18 @@ void RefreshScheduler::load() {
 void RefreshScheduler::warnIfStale() {
     if (!ConfigLoaded)
         return;
-    const auto behind = secondsBehind(QuoteTime, ServerNow);
+    const auto behind = secondsBehind(QuoteDate, QuoteTime, ServerNow);
     if (!behind || *behind <= kStaleSeconds)
         return;
     // Full date-times, so a warning just before midnight does not silence the next day.
     const QDateTime pcTime = platform::pcNow();
     if (StaleWarnTime.isValid() && StaleWarnTime.secsTo(pcTime) <= kStaleRepeatSeconds)
         return;
-    view_.CustRing(QStringLiteral("报价时间[") + QuoteTime + QStringLiteral("]与本地时间[") +
-                   platform::timeText(pcTime.time()) +
-                   QStringLiteral("]相差过大，请检查网络是否中断，或尝试重新启动程序。"));
+    const QString warning = QStringLiteral("报价时间[") + QuoteTime + QStringLiteral("]与本地时间[") +
+                            platform::timeText(pcTime.time()) +
+                            QStringLiteral("]相差过大，请检查网络是否中断，或尝试重新启动程序。");
+    if (!view_.CustRing(warning))
+        view_.showWarning(warning);
     StaleWarnTime = pcTime;
     run_.LoadAllData(-1);
     view_.UnLinkUser();

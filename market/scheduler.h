@@ -50,9 +50,10 @@ private:
 [[nodiscard]] bool IsJQ(const QDateTime& now);
 [[nodiscard]] inline bool IsJQ() { return IsJQ(ServerNow); }
 
-// Seconds from the quote time (the server's "H:mm:ss" text) to the time of day of `now`. The
-// quote's date is the server's own text, so only times of day are compared; a difference of
-// more than half a day is taken across midnight. None when either time is missing.
-[[nodiscard]] std::optional<int> secondsBehind(const QString& quoteTime, const QDateTime& now);
+// Seconds from the quote's date and time (the server's texts, "yyyy-M-d" and "H:mm:ss") to
+// `now`. Full date-times: a quote from yesterday is a day old, not a few seconds. None when
+// either is missing or spells no date-time.
+[[nodiscard]] std::optional<qint64> secondsBehind(const QString& quoteDate, const QString& quoteTime,
+                                                  const QDateTime& now);
 
 inline const QString kLivePushText = QStringLiteral("提示：正在使用VIP实时服务器.");

@@ -1,6 +1,8 @@
 #include "platform/browser.h"
 
 #include <QCoreApplication>
+#include <QOpenGLContext>
+#include <QOpenGLWidget>
 #include <QPointer>
 #include <QShowEvent>
 #include <QUrl>
@@ -98,6 +100,8 @@ protected:
     void load(const QString& url) override {
         if (m_view)
             m_view->setUrl(QUrl::fromUserInput(url));
+        else
+            makeViewWhenDue();
     }
 
     void applySilent(bool silent) override {
@@ -107,11 +111,15 @@ protected:
 
     void showEvent(QShowEvent* event) override {
         BrowserPane::showEvent(event);
-        if (!m_view && webEngineCanStart())
-            makeView();
+        makeViewWhenDue();
     }
 
 private:
+    void makeViewWhenDue() {
+        if (!m_view && isVisible() && isRealAddress(locationUrl()) && webEngineCanStart())
+            makeView();
+    }
+
     void makeView() {
         installEventSchemeRefusal(QWebEngineProfile::defaultProfile());
         m_view = new QWebEngineView(this);
@@ -142,6 +150,32 @@ private:
     QPointer<PanePage> m_page;
 };
 
+bool openGlAvailable() {
+    static const bool available = [] {
+        QOpenGLContext context;
+        return context.create();
+    }();
+    return available;
+}
+
+// A web view draws through OpenGL. When the first one joins a window whose native surface was made
+// for plain drawing, Qt destroys that window and makes it again, and the window manager forgets
+// what it knew of it: a maximised window comes back neither maximised nor in its place. So a
+// window that will hold web panes gets a surface fit for them before it is first made: a hidden
+// OpenGL child decides the surface type then. A window already made is left alone.
+void prepareWindowSurface(QWidget* parent) {
+    if (parent == nullptr || !webEngineCanStart() || !openGlAvailable())
+        return;
+    QWidget* window = parent->window();
+    const QString name = QStringLiteral("webSurface");
+    if (window->testAttribute(Qt::WA_WState_Created) ||
+        window->findChild<QOpenGLWidget*>(name, Qt::FindDirectChildrenOnly) != nullptr)
+        return;
+    auto* surface = new QOpenGLWidget(window);
+    surface->setObjectName(name);
+    surface->hide();
+}
+
 BrowserPaneFactory& paneFactory() {
     static BrowserPaneFactory factory;
     return factory;
@@ -169,6 +203,11 @@ bool webEngineCanStart() {
         told = true;
     }
     return false;
+}
+
+bool isRealAddress(QStringView address) {
+    const QStringView trimmed = address.trimmed();
+    return !trimmed.isEmpty() && trimmed.compare(QLatin1String("about:blank"), Qt::CaseInsensitive) != 0;
 }
 
 bool isEventAddress(QStringView address) {
@@ -226,6 +265,7 @@ void FakeBrowserPane::completeDocument() { emit documentComplete(locationUrl());
 BrowserPane* createBrowserPane(QWidget* parent) {
     if (const BrowserPaneFactory& factory = paneFactory())
         return factory(parent);
+    prepareWindowSurface(parent);
     return new WebEnginePane(parent);
 }
 

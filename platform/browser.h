@@ -33,9 +33,13 @@ bool registerBrowserSchemes();
 using EventAddressHandler = std::function<void(const QString& address)>;
 void setEventAddressHandler(EventAddressHandler handler);
 
-// A web pane. The real one is a web engine view made the first time the pane is shown (when the
-// engine can start), so a pane that stays hidden costs nothing; until then it only remembers where
-// it is to go.
+// Whether an address needs a page at all: an empty address and "about:blank" show nothing, so a
+// pane holding one needs no web view.
+[[nodiscard]] bool isRealAddress(QStringView address);
+
+// A web pane. The real one makes its web engine view only once it is visible and holds a real
+// address (and the engine can start), so a hidden pane, or one on "about:blank", costs nothing;
+// until then it only remembers where it is to go.
 class BrowserPane : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(BrowserPane)

@@ -6,11 +6,23 @@
 
 namespace platform {
 
+// The program's end: every event loop running now is left, and from then on every wait returns
+// at once and the main loop is not entered, so an end asked for before the main loop began (the
+// start window closes during its start-up) is not lost. It lasts until runMainLoop returns.
+void endEventLoops(int code = 0);
+[[nodiscard]] bool programEnding();
+
+// The application's main loop; the code the program ends with. Returns at once when the program
+// ended before the loop began.
+int runMainLoop();
+
 // Waits for `signal` of `sender` while the event loop keeps timers, sockets and input running;
-// true when the signal came before `timeoutMs` passed. Callers must tolerate being re-entered
-// from an event handled during the wait.
+// true when the signal came before `timeoutMs` passed. False at once, or as soon as the program
+// ends. Callers must tolerate being re-entered from an event handled during the wait.
 template <typename Sender, typename Signal>
 bool waitForSignal(const Sender* sender, Signal signal, int timeoutMs) {
+    if (programEnding())
+        return false;
     QEventLoop loop;
     bool fired = false;
     QObject::connect(sender, signal, &loop, [&] {
@@ -26,7 +38,7 @@ bool waitForSignal(const Sender* sender, Signal signal, int timeoutMs) {
     return fired;
 }
 
-// A pause that keeps the event loop running.
+// A pause that keeps the event loop running; cut short when the program ends.
 void pauseMs(int ms);
 
 } // namespace platform

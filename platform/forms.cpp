@@ -1,7 +1,8 @@
 #include "platform/forms.h"
 
+#include "platform/eventwait.h"
+
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QPointer>
@@ -24,9 +25,9 @@ Runtime& runtime() {
     return r;
 }
 
-// exit() rather than quit(): quit() would first ask every window to close, and an unloaded
-// form waiting for its deletion must not be asked again.
-void leaveEventLoop() { QCoreApplication::exit(0); }
+// Leaves the event loops rather than asking the windows to close (as quit() would): an unloaded
+// form waiting for its deletion must not be asked again. Works before the main loop has begun too.
+void leaveEventLoop() { endEventLoops(0); }
 
 // Takes a form off every list; the last one leaving ends the process.
 void forget(Form* form) {
@@ -105,7 +106,8 @@ void Form::closeEvent(QCloseEvent* event) {
 }
 
 void Form::showForm(QWidget* owner, bool modal) {
-    if (!isLoaded())
+    // A program that is ending opens no more windows.
+    if (!isLoaded() || programEnding())
         return;
     if (owner == this || (owner != nullptr && isAncestorOf(owner)))
         owner = nullptr;

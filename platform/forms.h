@@ -26,7 +26,7 @@ public:
     // Shows the form with `owner` as its owner window (it stays above the owner and unloads with
     // it); no owner makes it a free window. A modal show blocks input to the other windows and
     // returns once the form is hidden or unloaded; a nested event loop keeps timers, sockets and
-    // the other windows' painting running meanwhile.
+    // the other windows' painting running meanwhile. Nothing is shown once the program is ending.
     void showForm(QWidget* owner = nullptr, bool modal = false);
 
     // False when queryUnload refused; true when unloaded now or before. The forms it owns unload
@@ -91,8 +91,9 @@ bool unload() {
 // Unloads every loaded form, the most recently loaded first, except those `keep` holds on to.
 void unloadAll(const std::function<bool(Form*)>& keep = {});
 
-// What ends the process when the last form unloads; by default the application's event loop is
-// left with code 0. Tests install a fake; a null one restores the default.
+// What ends the process when the last form unloads; by default every event loop is left with
+// code 0 and none runs again (endEventLoops), also when the main loop has not begun yet. Tests
+// install a fake; a null one restores the default.
 void setQuitHandler(std::function<void()> quit);
 
 // The main window announces itself while it is loaded: the owner of program-wide notices and the

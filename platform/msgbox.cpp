@@ -1,45 +1,67 @@
 #include "platform/msgbox.h"
 
+#include "platform/eventwait.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace platform {
 namespace {
+
 BoxHandler& handler() {
     static BoxHandler h;
     return h;
 }
+
+// What a box closed without a button answers.
+BoxAnswer closedAnswer(BoxButtons buttons) {
+    return buttons == BoxButtons::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
+}
+
+QMessageBox::Icon boxIcon(BoxIcon icon) {
+    switch (icon) {
+    case BoxIcon::Critical:
+        return QMessageBox::Critical;
+    case BoxIcon::Question:
+        return QMessageBox::Question;
+    case BoxIcon::Exclamation:
+        return QMessageBox::Warning;
+    case BoxIcon::Information:
+        return QMessageBox::Information;
+    case BoxIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
 } // namespace
+
+QString boxCaption(const QString& title) {
+    if (!title.isEmpty())
+        return title;
+    if (QCoreApplication::instance() == nullptr)
+        return QStringLiteral("brelto");
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
 
 BoxAnswer messageBox(const QString& text, const QString& title, BoxButtons buttons, BoxIcon icon,
                      QWidget* owner) {
+    if (programEnding())
+        return closedAnswer(buttons);
     if (handler())
-        return handler()(text, title, buttons, icon);
+        return handler()(text, boxCaption(title), buttons, icon);
     QMessageBox box(owner);
-    box.setWindowTitle(title);
+    box.setWindowTitle(boxCaption(title));
     box.setText(text);
-    switch (icon) {
-    case BoxIcon::None:
-        break;
-    case BoxIcon::Critical:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    case BoxIcon::Question:
-        box.setIcon(QMessageBox::Question);
-        break;
-    case BoxIcon::Exclamation:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case BoxIcon::Information:
-        box.setIcon(QMessageBox::Information);
-        break;
-    }
+    box.setIcon(boxIcon(icon));
     if (buttons == BoxButtons::YesNo) {
-        box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
+        QAbstractButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
         QAbstractButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
         box.setEscapeButton(no);
         box.exec();
-        return box.clickedButton() == no ? BoxAnswer::No : BoxAnswer::Yes;
+        return box.clickedButton() == yes ? BoxAnswer::Yes : BoxAnswer::No;
     }
     box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
     box.exec();

@@ -53,6 +53,8 @@ bool InstanceChannel::listen() {
     return true;
 }
 
+void InstanceChannel::close() { m_server.reset(); }
+
 bool InstanceChannel::send(const QString& command, int timeoutMs) const {
     QLocalSocket socket;
     socket.connectToServer(m_name);

@@ -23,6 +23,8 @@ public:
     [[nodiscard]] bool previousInstanceRunning() const;
     // Starts listening, so later copies find this one. False when the channel cannot be had.
     bool listen();
+    // Stops listening and gives the channel up, so the next copy to start is the first again.
+    void close();
     // Sends one command to the running copy; true when it was delivered.
     [[nodiscard]] bool send(const QString& command, int timeoutMs = 1000) const;
 

@@ -75,7 +75,7 @@ void DoForm::openForCode(QWidget* owner) {
 
 void DoForm::Loadyzm() {
     if (!DownFile(SiteUrl + QStringLiteral("user/getcode.asp"), codePictureFile())) {
-        platform::messageBox(QStringLiteral("拉取验证码图片时出错,请尝试重新登录"), QString::fromUtf16(kProgramTitle),
+        platform::messageBox(QStringLiteral("拉取验证码图片时出错,请尝试重新登录"), QString(),
                              platform::BoxButtons::Ok, platform::BoxIcon::Information, this);
         m_failed = true;
         unload();

@@ -12,6 +12,7 @@
 #include "platform/eventwait.h"
 #include "platform/msgbox.h"
 #include "platform/process.h"
+#include "platform/programicon.h"
 #include "platform/shell.h"
 #include "platform/vberror.h"
 #include "shell/configapply.h"
@@ -82,6 +83,7 @@ QString productSitePage(const QString& path) {
 
 LoginForm::LoginForm() {
     setWindowTitle(QString::fromUtf16(kProgramTitle));
+    setWindowIcon(platform::programIcon());
     setFixedSize(360, 292);
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(12);
@@ -228,8 +230,7 @@ void LoginForm::GetCon() {
         platform::messageBox(text, title, platform::BoxButtons::Ok, platform::BoxIcon::Information, this);
     };
     ui.stepFailed = [this](const QString& text) {
-        platform::messageBox(text, QString::fromUtf16(kProgramTitle), platform::BoxButtons::Ok,
-                             platform::BoxIcon::None, this);
+        platform::messageBox(text, QString(), platform::BoxButtons::Ok, platform::BoxIcon::None, this);
     };
     ui.newVersionNotice = [this](const QString& text, const QString& title) {
         ShowMsg(text, title, this, QString(), false, 0);
@@ -293,7 +294,7 @@ void LoginForm::login() {
 
     QPointer<LoginForm> self(this);
     const QString raw = GetHttpText(loginRequestUrl(), loginRequestBody(User->text(), Userpass->text()));
-    if (!self)
+    if (!self || !isLoaded())
         return; // the window went away while the request waited
     if (raw.isEmpty()) {
         ShowMsg(QStringLiteral("远程服务器没有响应！可能是您的网络故障。如果确认您的网络畅通，可能是远程服务器正在维护，请联系客户咨询或稍候再试。"),

@@ -7,7 +7,12 @@ mkdir -p "$home/.fluxbox"
 # No toolbar clock or workspace names to fight over; the system tray stays in the toolbar.
 printf 'session.screen0.toolbar.tools: iconbar, systemtray\nsession.screen0.toolbar.visible: true\n' \
     > "$home/.fluxbox/init"
-HOME="$home" fluxbox -rc "$home/.fluxbox/init" >/dev/null 2>&1 &
+# No wallpaper: without a wallpaper setter installed, fluxbox's fbsetbg would open a message window
+# saying so, in every test's way.
+mkdir -p "$home/bin"
+printf '#!/bin/sh\nexit 0\n' > "$home/bin/fbsetbg"
+chmod +x "$home/bin/fbsetbg"
+HOME="$home" PATH="$home/bin:$PATH" fluxbox -rc "$home/.fluxbox/init" >/dev/null 2>&1 &
 wm=$!
 # Wait until the window manager has taken the root window.
 for _ in $(seq 1 50); do

@@ -162,6 +162,41 @@ TEST_F(BrowserOnDisplay, ViewIsMadeOnFirstShowAndLoadsTheAddressGivenWhileHidden
     EXPECT_FALSE(m_server.paths.contains("about:blank"));
 }
 
+TEST_F(BrowserOnDisplay, VisiblePaneMakesItsViewOnlyForARealAddress) {
+    BrowserPane* pane = platform::createBrowserPane(m_host.get());
+    pane->resize(m_host->size());
+    m_host->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_host.get()));
+    for (const char* nothing : {"about:blank", "  ABOUT:BLANK ", "EVENT:x"}) {
+        pane->navigate(QString::fromLatin1(nothing));
+        EXPECT_EQ(pane->findChild<QWebEngineView*>(), nullptr) << nothing;
+    }
+    QSignalSpy complete(pane, &BrowserPane::documentComplete);
+    pane->navigate(m_server.url("/other"));
+    EXPECT_NE(pane->findChild<QWebEngineView*>(), nullptr) << "a real address on a shown pane";
+    ASSERT_TRUE(complete.wait(kPatienceMs));
+    EXPECT_EQ(pane->locationUrl(), m_server.url("/other"));
+}
+
+TEST_F(BrowserOnDisplay, FirstViewLeavesAMaximisedWindowAsItWas) {
+    // Panes made while the window is not shown yet, as the main window makes its own.
+    auto window = std::make_unique<QWidget>();
+    BrowserPane* pane = platform::createBrowserPane(window.get());
+    pane->setGeometry(0, 0, 400, 300);
+    pane->navigate("about:blank");
+    window->showMaximized();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->isMaximized(); }, kPatienceMs));
+    const WId before = window->winId();
+
+    QSignalSpy complete(pane, &BrowserPane::documentComplete);
+    pane->navigate(m_server.url("/other"));
+    ASSERT_TRUE(complete.wait(kPatienceMs));
+    QTest::qWait(300); // the window manager's answer to a re-made window, were there one
+    EXPECT_EQ(window->winId(), before) << "the native window was made again";
+    EXPECT_TRUE(window->isMaximized());
+}
+
 TEST_F(BrowserOnDisplay, EventLinksReachTheHandlerAndThePageStays) {
     BrowserPane* pane = showPane("/book");
     ASSERT_NE(pageOf(pane), nullptr);

@@ -1,5 +1,6 @@
 #include "charts/chartfeed.h"
 
+#include "common/tradingday.h"
 #include "state/quotetables.h"
 #include "platform/vbtext.h"
 
@@ -88,6 +89,37 @@ TEST_F(FeedBuilders, RefreshminScaleRoundsToTwoDecimals) {
     EXPECT_EQ(plan->showTime, false);
     EXPECT_EQ(texts(*plan), (std::vector<QString>{QStringLiteral("伦敦金 即时行情走势图"),
                                                   QStringLiteral("北京时间 2026-12-10 9:05:07")}));
+}
+
+TEST_F(FeedBuilders, RefreshminScaleKeepsTheInstrumentsDecimals) {
+    struct Case {
+        const char* what;
+        std::vector<float> samples;
+        float maxValue;
+        float minValue;
+        int labelDecimals; // of the value labels, which XsJZ sets
+    };
+    const Case cases[] = {
+        // At two decimals both ends of a silver line would be 3.42.
+        {"silver in thousandths", {3.421f, 3.423f, 3.42f}, 3.424f, 3.419f, 3},
+        // Twice the maximum, 6.85, would show two decimals.
+        {"a maximum ending in 5", {3.425f, 3.419f, 3.42f}, 3.426f, 3.418f, 3},
+        {"a rate in ten-thousandths", {1.0852f, 1.0855f, 1.0853f}, 1.0857f, 1.085f, 4},
+        {"whole prices keep two", {4012.f, 4020.f}, 4020.8f, 4011.2f, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TickCount = static_cast<int16_t>(c.samples.size());
+        for (int k = 1; k <= TickCount; ++k)
+            ProdTick[3][k] = c.samples[k - 1];
+        const auto plan = buildRefreshmin(3, {});
+        ASSERT_TRUE(plan);
+        EXPECT_FLOAT_EQ(plan->maxValue, c.maxValue);
+        EXPECT_FLOAT_EQ(plan->minValue, c.minValue);
+        EXPECT_GT(plan->maxValue, plan->max);
+        EXPECT_LT(plan->minValue, plan->min);
+        EXPECT_EQ(DecimalCount(plan->xsjz), c.labelDecimals);
+    }
 }
 
 TEST_F(FeedBuilders, TickCaptionsSampleWithTiesToEven) {

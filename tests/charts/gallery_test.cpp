@@ -6,7 +6,11 @@
 //   twin.png       a twin-chart-sized three-day chart of 240 points
 //   crosshair.png  the one-day chart with the crosshair and its read-outs
 //   markers.png    the 72-hour chart with news markers and the balloon of one of them
+//   silverlive.png the live chart of a price quoted in thousandths, fed as the main window feeds it
 #include "charts/chart.h"
+
+#include "charts/chartfeed.h"
+#include "state/quotetables.h"
 
 #include "platform/clock.h"
 #include "platform/forms.h"
@@ -224,6 +228,27 @@ TEST_F(ChartGallery, TwinChartSize) {
         1);
     chart.Xie(100, 0, 255, QStringLiteral("宋体"), 10, QStringLiteral("白银"), true, 1);
     save(chart.frame(), QStringLiteral("twin.png"));
+}
+
+TEST_F(ChartGallery, LiveChartOfAThousandthsPrice) {
+    clearQuoteTables();
+    ProdName[1] = QStringLiteral("人民币账户白银");
+    QuoteDate = QStringLiteral("2024-3-5");
+    QuoteTime = QStringLiteral("10:31:20");
+    const float samples[] = {3.421f, 3.421f, 3.422f, 3.424f, 3.423f, 3.423f, 3.425f, 3.424f,
+                             3.422f, 3.42f,  3.419f, 3.42f,  3.421f, 3.423f, 3.423f, 3.422f};
+    TickCount = static_cast<int16_t>(std::size(samples));
+    for (int k = 1; k <= TickCount; ++k) {
+        ProdTick[1][k] = samples[k - 1];
+        TickTime[k] = QStringLiteral("2024-3-5 10:%1:%2").arg(29 + k * 6 / 60).arg(k * 6 % 60, 2, 10, QLatin1Char('0'));
+    }
+    const auto plan = charts::buildRefreshmin(1, {});
+    ASSERT_TRUE(plan);
+    Chart chart;
+    chart.resize(900, 500);
+    charts::applyFeedPlan(chart, *plan);
+    save(chart.frame(), QStringLiteral("silverlive.png"));
+    clearQuoteTables();
 }
 
 TEST_F(ChartGallery, Crosshair) {

@@ -33,6 +33,112 @@ TEST(GetHttpText, GetSendsNoBodyAndNoContentType) {
     EXPECT_TRUE(server.requestBody().isEmpty());
 }
 
+TEST(GetHttpText, TheAddressIsSentAsGiven) {
+    FakeServer server;
+    server.body = "ok";
+    struct Case {
+        const char16_t* target;
+        QByteArray requestLine;
+    };
+    const Case cases[] = {
+        {u"/a?ver=3.6&m=P-tdhj&rnd=0.7055475", "GET /a?ver=3.6&m=P-tdhj&rnd=0.7055475 HTTP/1.1"},
+        {u"/a?m=P-gh|P-ying&x={1}^`[2]", "GET /a?m=P-gh|P-ying&x={1}^`[2] HTTP/1.1"},
+        // Characters beyond ASCII go as their bytes in the wire's code page, not as UTF-8.
+        {u"/news.asp?k=黄金&u=中", "GET /news.asp?k=\xBB\xC6\xBD\xF0&u=\xD6\xD0 HTTP/1.1"},
+        // Escapes the caller made stay as made, an escaped letter too.
+        {u"/a?p=x%2By%26z%3D1&n=%D6%D0&l=%41", "GET /a?p=x%2By%26z%3D1&n=%D6%D0&l=%41 HTTP/1.1"},
+        {u"/cons/config.txt?v=3.6&m=ab:cd,ef;gh", "GET /cons/config.txt?v=3.6&m=ab:cd,ef;gh HTTP/1.1"},
+        {u"/x/../y/./z", "GET /x/../y/./z HTTP/1.1"},
+        // Only what a request line cannot hold is escaped; a fragment is not sent.
+        {u"/a b?q= 1", "GET /a%20b?q=%201 HTTP/1.1"},
+        {u"/page#part", "GET /page HTTP/1.1"},
+        {u"?x=1", "GET /?x=1 HTTP/1.1"},
+        {u"", "GET / HTTP/1.1"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(GetHttpText(server.url(QString::fromUtf16(c.target))), QStringLiteral("ok")) << c.requestLine.constData();
+        EXPECT_EQ(server.request.left(server.request.indexOf("\r\n")), c.requestLine);
+        EXPECT_TRUE(server.head().contains("\r\nHost: " + server.hostPort().toLatin1() + "\r\n"));
+    }
+}
+
+namespace {
+
+// A loopback peer that answers every connection with the given bytes and closes; `answers` are
+// used in turn, the last one again and again.
+class ScriptedServer : public QObject {
+public:
+    QList<QByteArray> answers;
+    QList<QByteArray> requests; // request lines, in order
+
+    ScriptedServer() {
+        m_server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* s = m_server.nextPendingConnection()) {
+                s->setParent(this);
+                QObject::connect(s, &QTcpSocket::readyRead, this, [this, s] {
+                    const QByteArray got = s->readAll();
+                    if (!got.contains("\r\n\r\n"))
+                        return;
+                    requests << got.left(got.indexOf("\r\n"));
+                    s->write(answers.value(requests.size() - 1, answers.last()));
+                    s->disconnectFromHost();
+                });
+            }
+        });
+    }
+    [[nodiscard]] QString url(const QString& path) const {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path);
+    }
+
+private:
+    QTcpServer m_server;
+};
+
+} // namespace
+
+TEST(GetHttpText, AnswerShapes) {
+    struct Case {
+        const char* what;
+        QByteArray answer;
+        QString body;
+    };
+    const Case cases[] = {
+        {"by length", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello and more", QStringLiteral("hello")},
+        {"chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nwiki\r\n6;x=1\r\npedia \r\n0\r\n\r\n",
+         QStringLiteral("wikipedia ")},
+        {"up to the close", "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nall of it", QStringLiteral("all of it")},
+        {"an error status keeps its body", "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 4\r\n\r\noops",
+         QStringLiteral("oops")},
+        {"cut short", "HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\nhalf", QString()},
+        {"no head", "HTTP/1.1 200 OK\r\nContent-Len", QString()},
+        {"not HTTP", "hello there\r\n\r\n", QString()},
+    };
+    for (const Case& c : cases) {
+        ScriptedServer server;
+        server.answers = {c.answer};
+        EXPECT_EQ(GetHttpText(server.url(QStringLiteral("/q")), {}, 3), c.body) << c.what;
+    }
+}
+
+TEST(GetHttpText, MovedAddressesAreFollowed) {
+    FakeServer target;
+    target.body = "moved here";
+    ScriptedServer server;
+    server.answers = {"HTTP/1.1 302 Found\r\nLocation: /second?a=|\r\nContent-Length: 0\r\n\r\n",
+                      "HTTP/1.1 301 Moved\r\nLocation: " + target.url(QStringLiteral("/third")).toLatin1() +
+                          "\r\nContent-Length: 0\r\n\r\n"};
+    EXPECT_EQ(GetHttpText(server.url(QStringLiteral("/first"))), QStringLiteral("moved here"));
+    EXPECT_EQ(server.requests, (QList<QByteArray>{"GET /first HTTP/1.1", "GET /second?a=| HTTP/1.1"}));
+    EXPECT_TRUE(target.request.startsWith("GET /third HTTP/1.1\r\n"));
+
+    // A round of moves ends; the last answer is what there is.
+    ScriptedServer loop;
+    loop.answers = {"HTTP/1.1 302 Found\r\nLocation: /again\r\nContent-Length: 4\r\n\r\nloop"};
+    EXPECT_EQ(GetHttpText(loop.url(QStringLiteral("/again"))), QStringLiteral("loop"));
+    EXPECT_EQ(loop.requests.size(), 6);
+}
+
 TEST(GetHttpText, OptionalHeadersComeInTheirOrder) {
     FakeServer server;
     server.body = "ok";

@@ -148,6 +148,47 @@ TEST_F(MessageBox, ClicksCloseTheBoxAndOnlyAcceptingALinkOpensIt) {
     }
 }
 
+// Only "是" and the text accept a link: a box closed any other way counts as "否".
+TEST_F(MessageBox, ALinkBoxClosedWithoutAcceptingOpensNothing) {
+    struct Case {
+        const char* how;
+        int autoCloseMs;
+        std::function<void(Msgform&)> close;
+    };
+    const Case cases[] = {
+        {"Escape", 0, [](Msgform& b) { QTest::keyClick(&b, Qt::Key_Escape); }},
+        {"the window's close button", 0, [](Msgform& b) { b.close(); }},
+        {"its timer", 30, [](Msgform&) {}},
+    };
+    for (const Case& c : cases) {
+        m_opened.clear();
+        ShowMsg(QStringLiteral("正文"), QStringLiteral("提示"), nullptr, QString::fromUtf16(kLink), false,
+                c.autoCloseMs);
+        Msgform* box = theBox();
+        ASSERT_NE(box, nullptr) << c.how;
+        c.close(*box);
+        EXPECT_TRUE(QTest::qWaitFor([] { return openBoxes().isEmpty(); }, 2000)) << c.how << " leaves the box open";
+        EXPECT_TRUE(m_opened.isEmpty()) << c.how << " opened the link";
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(MessageBox, AnEmptyTitleShowsTheExecutablesName) {
+    struct Case {
+        const char16_t* title;
+        const char16_t* shown;
+    };
+    // This test's own executable stands in for the program's.
+    const Case cases[] = {{u"", u"test_common"}, {u"提示", u"提示"}};
+    for (const Case& c : cases) {
+        ShowMsg(QStringLiteral("正文"), QString::fromUtf16(c.title));
+        Msgform* box = theBox();
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), QString::fromUtf16(c.shown));
+        box->unload();
+    }
+}
+
 TEST_F(MessageBox, ClosesItselfAfterAutoCloseMs) {
     ShowMsg(QStringLiteral("正文"), QStringLiteral("提示"), nullptr, {}, false, 60);
     QPointer<Msgform> box(theBox());

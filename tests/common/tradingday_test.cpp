@@ -40,6 +40,24 @@ TEST_F(ServerClock, SlotsCountFromTheDayStart) {
     EXPECT_EQ(NowSlot720(), 0);
 }
 
+TEST(TradingDay, TradingDateStartsAtSixAndSkipsTheWeekend) {
+    // 2026-12-11 is a Friday, 12-14 a Monday.
+    struct Case {
+        int day, h, m;
+        int tradingDay;
+    };
+    const Case cases[] = {
+        {10, 5, 59, 9},  {10, 6, 0, 10},  {10, 23, 59, 10}, {11, 0, 0, 10},  {11, 6, 0, 11},
+        {12, 5, 59, 11}, {12, 6, 0, 11},  {13, 12, 0, 11},  {14, 0, 0, 11},  {14, 5, 59, 11},
+        {14, 6, 0, 14},  {15, 5, 0, 14},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(tradingDate(platform::naiveDateTime(QDate(2026, 12, c.day), QTime(c.h, c.m))),
+                  QDate(2026, 12, c.tradingDay))
+            << c.day << " " << c.h << ":" << c.m;
+    EXPECT_FALSE(tradingDate(QDateTime()).isValid());
+}
+
 TEST(TradingDay, SlotTimeLabels) {
     struct Case {
         int idx, mode;
@@ -146,6 +164,10 @@ TEST(TradingDay, ProductCodesAndIndexes) {
             EXPECT_EQ(e.number, platform::kErrSubscript);
         }
     }
+    // Only an instrument with a code can be asked for its history.
+    const std::pair<int, bool> loadable[] = {{0, true}, {3, true}, {30, true}, {1, false}, {-1, false}, {31, false}};
+    for (const auto& [index, has] : loadable)
+        EXPECT_EQ(hasProductCode(index), has) << index;
     ProdCode.fill(QString());
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/forms.h"
 #include "platform/memory.h"
+#include "platform/programicon.h"
 #include "platform/screen.h"
 #include "platform/tray.h"
 #include "state/usersettings.h"
@@ -120,12 +121,40 @@ protected:
 
 TEST_F(FormIcon, FileNamingNoFileBecomesTheProgramsOwnAndItsIcon) {
     QDir(m_dir.path()).mkdir("folder");
+    const QImage programs = platform::programIcon().pixmap(16, 16).toImage();
     for (const QString& given : {QString(), file("missing.ico"), file("folder")}) {
         QWidget window;
         QString path = given;
         SetFormIcon(&window, path, 0);
         EXPECT_EQ(path, ownExecutable()) << given.toStdString();
-        EXPECT_EQ(iconColour(window.windowIcon(), 16), QColor(Qt::yellow)) << given.toStdString();
+        EXPECT_EQ(window.windowIcon().pixmap(16, 16).toImage(), programs) << given.toStdString();
+    }
+    QWidget window;
+    QString path;
+    SetFormIcon(&window, path, 1);
+    EXPECT_EQ(iconColour(window.windowIcon(), 16), QColor(Qt::yellow)) << "the program's file holds one icon";
+}
+
+TEST(ProgramIcon, EverySizeIsACoinWithItsLine) {
+    const QIcon icon = platform::programIcon();
+    const QList<QSize> sizes = icon.availableSizes();
+    for (const int side : {16, 24, 32, 48, 256}) {
+        ASSERT_TRUE(sizes.contains(QSize(side, side))) << side << " pixels drawn for their size";
+        const QImage image = icon.pixmap(side, side).toImage().convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(image.size(), QSize(side, side));
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << side << ": a round coin leaves the corners clear";
+        int gold = 0;
+        int red = 0;
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.alpha() < 250)
+                    continue;
+                gold += c.red() > 180 && c.green() > 120 && c.blue() < 110;
+                red += c.red() > 170 && c.green() < 70 && c.blue() < 70;
+            }
+        EXPECT_GT(gold, side * side / 4) << side;
+        EXPECT_GT(red, side) << side << ": the quote line";
     }
 }
 

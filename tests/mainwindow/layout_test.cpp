@@ -175,3 +175,65 @@ TEST(MainLayout, ScrollAndMinimum) {
     EXPECT_TRUE(belowMinimumSize(9599, 9000));
     EXPECT_TRUE(belowMinimumSize(12000, 7000));
 }
+
+TEST(BoardColumns, EveryColumnHoldsItsWidestTextAndTheLongestName) {
+    // A font where a Chinese character is 12 pixels wide and everything else 6.
+    const auto width = [](const QString& text) {
+        int w = 0;
+        for (const QChar ch : text)
+            w += ch.unicode() >= 0x2E80 ? 12 : 6;
+        return w;
+    };
+    const QStringList heads = {"市场名称", "现价", "涨跌", "涨幅%", "最高", "最低",
+                               "今开",     "昨收", "震幅", "其它",  "上次涨跌", "卖出"};
+    struct Case {
+        QStringList names;
+        int nameWidth; // the widest name, or the seven-character minimum
+    };
+    const Case cases[] = {
+        {{"美原油", "黄金T+D"}, 7 * 12},
+        {{"人民币账户黄金", "美元指数"}, 7 * 12},
+        {{"人民币账户钯金现货", "美原油"}, 9 * 12},
+        {{}, 7 * 12},
+    };
+    for (const Case& c : cases) {
+        const BoardColumns columns = boardColumns(width, heads, c.names);
+        EXPECT_EQ(columns.left[0], kBoardFirstLeft);
+        EXPECT_EQ(columns.width[0], c.nameWidth + kBoardColumnGap) << c.names.join(',').toStdString();
+        for (int k = 0; k < 12; ++k) {
+            EXPECT_GE(columns.width[k], width(heads[k]) + kBoardColumnGap) << k;
+            if (k > 0)
+                EXPECT_EQ(columns.left[k], columns.left[k - 1] + columns.width[k - 1]) << k;
+        }
+        EXPECT_EQ(columns.right(), columns.left[11] + columns.width[11]);
+    }
+    // The texts the cells show fit their columns with the gap to spare.
+    const BoardColumns columns = boardColumns(width, heads, {});
+    const std::pair<int, const char*> texts[] = {{1, "12306.123"}, {2, "-153.00"}, {2, "-0.0200"}, {3, "+12.34%"},
+                                                 {8, "0.0050"},    {9, "-19.00"},  {10, "↓0.0125"}, {11, "3931.61"}};
+    for (const auto& [column, text] : texts)
+        EXPECT_LE(width(QString::fromUtf8(text)) + kBoardColumnGap, columns.width[column]) << text;
+}
+
+TEST(NormalPlacement, TheDesignSizeWithinTheWorkAreaWithRoomForTheFrame) {
+    const QSize design(1280, 800);
+    const QSize minimum(640, 480);
+    struct Case {
+        QRect workArea;
+        QRect placed;
+    };
+    const Case cases[] = {
+        {{0, 0, 1920, 1080}, {320, 140, 1280, 800}},      // room to spare: centred
+        {{0, 0, 1280, 778}, {24, 24, 1232, 730}},         // a 1280 x 800 screen less a panel
+        {{0, 30, 1024, 738}, {24, 54, 976, 690}},         // a panel at the top
+        {{1920, 0, 1280, 1024}, {1920 + 24, 112, 1232, 800}}, // a second screen to the right
+        {{0, 0, 600, 400}, {0, 0, 640, 480}},             // smaller than the minimum
+    };
+    for (const Case& c : cases) {
+        const QRect placed = normalPlacement(design, c.workArea, minimum);
+        EXPECT_EQ(placed, c.placed) << c.workArea.width() << 'x' << c.workArea.height();
+        if (c.workArea.width() >= minimum.width() + kFrameAllowance) {
+            EXPECT_GE(placed.top() - c.workArea.top(), kFrameAllowance / 2) << "room for the title bar";
+        }
+    }
+}

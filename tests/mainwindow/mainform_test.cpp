@@ -5,14 +5,17 @@
 #include "common/settings.h"
 #include "common/storedlists.h"
 #include "mainwindow/startup.h"
+#include "market/scheduler.h"
 #include "state/quotetables.h"
 #include "platform/browser.h"
 #include "platform/clock.h"
 #include "platform/eventwait.h"
 #include "platform/process.h"
+#include "platform/programicon.h"
 #include "platform/tray.h"
 #include "shell/configapply.h"
 #include "state/configstate.h"
+#include "state/livelink.h"
 #include "shell/login.h"
 #include "shell/loginform.h"
 #include "state/session.h"
@@ -25,8 +28,12 @@
 #include <QAction>
 #include <QTest>
 #include <QComboBox>
+#include <QCheckBox>
 #include <QDir>
+#include <QFontInfo>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QRegularExpression>
 
 namespace {
 
@@ -113,7 +120,8 @@ TEST_F(MainWindow, StartUpBuildsTheViewsAndTheLoggedInDisplay) {
     EXPECT_EQ(m.MainBar->BtnCaption(1), QStringLiteral("注销  "));
     EXPECT_EQ(m.Loginca->text(), QStringLiteral("欢迎登录:test"));
     EXPECT_FALSE(m.m21->isEnabled());
-    EXPECT_TRUE(m.m22->isEnabled());
+    EXPECT_FALSE(m.m22->isEnabled()) << "log-out is not built: greyed, not live";
+    EXPECT_EQ(m.MainBar->btnState(1), toolbar::StateDisabled);
     EXPECT_EQ(m.VipUserSet->text(), QStringLiteral("升级VIP"));
     EXPECT_EQ(StartTime, pcNow);
     EXPECT_EQ(ClockOffset, 0);
@@ -294,4 +302,314 @@ TEST_F(MainWindow, Pictures) {
         EXPECT_EQ(shot.size(), QSize(1280, 800));
         ASSERT_TRUE(shot.save(gallery.filePath(QStringLiteral("mainwindow/main_tab%1.png").arg(tab))));
     }
+}
+
+TEST_F(MainWindow, StoredInstrumentsBeyondTheMarketAreShownAndSavedAsUsed) {
+    // Choices made on the largest market the tables hold.
+    const std::pair<const char*, int> stored[] = {{"Drawtype", 30}, {"MDT2", 29}, {"MDT3", 30},
+                                                  {"MDT4", 28}, {"rchart1", 29}, {"rchart2", 30}};
+    for (const auto& [key, value] : stored)
+        SetIni(QString::fromLatin1(key), QString::number(value));
+    configure();
+    MainForm& m = Main();
+    ASSERT_GT(ProdCount, 0);
+    struct Selector {
+        const char* key;
+        QComboBox* box;
+        const int16_t* prod;
+    };
+    const Selector selectors[] = {{"Drawtype", m.SetDrawtype, &CurProd}, {"MDT2", m.Combos[0], &Pane2Prod},
+                                  {"MDT3", m.Combos[1], &Pane3Prod},    {"MDT4", m.Combos[2], &Pane4Prod},
+                                  {"rchart1", m.Combos[4], &RightChart1Prod}, {"rchart2", m.Combos[5], &RightChart2Prod}};
+    for (const Selector& s : selectors) {
+        EXPECT_LT(*s.prod, ProdCount) << s.key;
+        EXPECT_EQ(s.box->currentIndex(), *s.prod) << s.key << ": the selector shows what is in use";
+    }
+    EXPECT_TRUE(AllDataLoaded);
+    EXPECT_TRUE(boxTexts().isEmpty()) << boxTexts().join(u'\n').toStdString();
+    for (const QString& request : service->requestLog())
+        EXPECT_FALSE(request.contains(QRegularExpression(QStringLiteral("m=P(10|365)?-(&|$)")))) << request.toStdString();
+
+    QList<int16_t> inUse;
+    for (const Selector& s : selectors)
+        inUse << *s.prod;
+    m.unload();
+    platform::pauseMs(0);
+    for (qsizetype k = 0; k < inUse.size(); ++k)
+        EXPECT_EQ(GetIni(QString::fromLatin1(selectors[k].key)), QString::number(inUse[k])) << selectors[k].key;
+}
+
+TEST_F(MainWindow, AnotherInstrumentIsNamedAtOnce) {
+    configure();
+    HoldUnits = {}; // no positions: the line names the instrument
+    HoldPrice = {};
+    MainForm& m = Main();
+    ASSERT_GE(ProdCount, 3);
+    ASSERT_TRUE(m.Web5info->text().contains(ProdName[CurProd])) << m.Web5info->text().toStdString() << " / " << CurProd;
+    const int other = CurProd == 2 ? 1 : 2;
+    m.SetDrawtype->setCurrentIndex(other);
+    emit m.SetDrawtype->activated(other);
+    EXPECT_EQ(CurProd, other);
+    EXPECT_EQ(m.Web5info->text(), QStringLiteral("当前您的 ") + ProdName[other] + QStringLiteral(" 账号空仓 "));
+    EXPECT_TRUE(TrayTipText.startsWith(QStringLiteral("*** ") + ProdName[other] + QStringLiteral(" ***")));
+}
+
+TEST_F(MainWindow, AlertsWaitForTheirPopUpAndStaleQuotesAreShown) {
+    configure();
+    IsVip = true;
+    TxCount = 1;
+    TxProd = {0, 0};
+    TxCompare = {0, 0};
+    TxPrice = {0.0f, 0.01f}; // met by any price
+    MainForm& m = Main();
+    ASSERT_GT(ProdPrice[0][0], 0.0f);
+    EXPECT_EQ(TxCount, 1);
+    EXPECT_EQ(TxProd[1], 0) << "not fired while nothing can show it";
+    for (const QString& box : boxTexts())
+        EXPECT_FALSE(box.contains(QStringLiteral("您设置的"))) << box.toStdString();
+
+    // Ten minutes on, the service still quotes the time it had: the quotes are stale.
+    pcNow = pcNow.addSecs(600);
+    m.scheduler().Timer2_Timer();
+    RefreshCountdown = 0;
+    for (int k = 0; k < 6; ++k)
+        m.scheduler().Timer1_Timer();
+    const QStringList boxes = boxTexts();
+    ASSERT_EQ(boxes.size(), 1) << boxes.join(u'\n').toStdString();
+    EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("提醒|报价时间[")));
+    EXPECT_TRUE(boxes[0].endsWith(QStringLiteral("]相差过大，请检查网络是否中断，或尝试重新启动程序。")));
+    EXPECT_EQ(TxProd[1], 0);
+    TxCount = 0;
+    IsVip = false;
+}
+
+namespace {
+
+// A left-button drag as the board's labels receive it: press, one move with the button held, release.
+void drag(QWidget* label, int fromX, int toX) {
+    const QPointF start(fromX, 5);
+    const QPointF end(toX, 5);
+    QMouseEvent press(QEvent::MouseButtonPress, start, label->mapToGlobal(start), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(label, &press);
+    QMouseEvent move(QEvent::MouseMove, end, label->mapToGlobal(end), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(label, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, end, label->mapToGlobal(end), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(label, &release);
+}
+
+// A double click as the desktop delivers it: press, release, double click, release.
+void doubleClick(QWidget* w) {
+    const QPointF at(w->width() / 2.0, w->height() / 2.0);
+    const std::pair<QEvent::Type, Qt::MouseButtons> sequence[] = {{QEvent::MouseButtonPress, Qt::LeftButton},
+                                                                  {QEvent::MouseButtonRelease, Qt::NoButton},
+                                                                  {QEvent::MouseButtonDblClick, Qt::LeftButton},
+                                                                  {QEvent::MouseButtonRelease, Qt::NoButton}};
+    for (const auto& [type, buttons] : sequence) {
+        QMouseEvent event(type, at, w->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &event);
+    }
+}
+
+// Where a board cell or head starts, in the board viewport's coordinates.
+int leftInView(const MainForm& m, const QWidget* w) { return w->mapTo(m.MainView, QPoint(0, 0)).x(); }
+
+} // namespace
+
+TEST_F(MainWindow, BoardColumnsHoldTheirTextsAndStayUnderTheirHeads) {
+    configure();
+    MainForm& m = Main();
+    m.showNormal();
+    for (const int windowWidth : {1280, 1024, 640}) {
+        m.resize(windowWidth, windowWidth > 640 ? 768 : 480);
+        platform::pauseMs(0);
+        ASSERT_GE(m.boardRows.size(), 10u);
+        for (size_t i = 0; i < m.boardRows.size(); ++i) {
+            const auto& row = m.boardRows[i];
+            EXPECT_LE(row.TL[0]->sizeHint().width(), row.TL[0]->width())
+                << windowWidth << ": the name of row " << i << " (" << row.TL[0]->text().toStdString() << ") is cut";
+            for (int c = 0; c < 12; ++c) {
+                // The text ends a gap before the next column begins.
+                EXPECT_LE(row.TL[c]->fontMetrics().horizontalAdvance(row.TL[c]->text()) + kBoardColumnGap,
+                          row.TL[c]->width())
+                    << "row " << i << " column " << c << ": " << row.TL[c]->text().toStdString();
+                if (c < 11) {
+                    EXPECT_LT(row.TL[c]->geometry().right(), row.TL[c + 1]->x()) << "row " << i << " column " << c;
+                }
+                EXPECT_EQ(leftInView(m, row.TL[c]), leftInView(m, m.Mcaps[c])) << "column " << c << " under its head";
+            }
+        }
+    }
+    // In the narrowest window the last columns lie beyond the viewport; dragging the price list
+    // to the left brings them into view with their heads.
+    QLabel* sell = m.boardRows[0].TL[11];
+    const int hidden = leftInView(m, sell) + sell->width() - m.MainView->width();
+    ASSERT_GT(hidden, 0) << "nothing hidden to bring into view";
+    const int before = m.OleMove->x();
+    drag(m.shortLines[0].Money, 40, 40 - hidden);
+    EXPECT_EQ(m.OleMove->x(), before - hidden);
+    EXPECT_LE(leftInView(m, sell) + sell->width(), m.MainView->width()) << "卖出 came into view";
+    for (int c = 0; c < 12; ++c)
+        EXPECT_EQ(leftInView(m, m.boardRows[3].TL[c]), leftInView(m, m.Mcaps[c])) << "column " << c << " after the drag";
+}
+
+TEST_F(MainWindow, ColouredAndPlainCellsOfARowShareOneFont) {
+    configure();
+    MainForm& m = Main();
+    ASSERT_FALSE(m.boardRows.empty());
+    BoardRowTexts texts;
+    for (int c = 0; c < 12; ++c)
+        texts.cells[c].text = QStringLiteral("12.345");
+    // Rises and falls in turn: a cell changes its colour again and again.
+    for (const uint32_t colour : {kRiseColour, kFallColour, kRiseColour}) {
+        texts.cells[ColPrice].colour = colour;
+        m.setBoardRow(0, texts);
+    }
+    const auto& row = m.boardRows[0].TL;
+    EXPECT_EQ(row[ColPrice]->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    const QFont design = m.MainView->font();
+    EXPECT_EQ(design.family(), QStringLiteral("宋体"));
+    EXPECT_EQ(design.pixelSize(), 12);
+    for (int c = 0; c < 12; ++c) {
+        EXPECT_EQ(row[c]->font().family(), design.family()) << "column " << c;
+        EXPECT_EQ(row[c]->font().pixelSize(), design.pixelSize()) << "column " << c;
+        EXPECT_EQ(QFontInfo(row[c]->font()).family(), QFontInfo(design).family()) << "column " << c;
+    }
+}
+
+TEST_F(MainWindow, DoubleClicksOpenTheChartExceptOnTheSellingPrice) {
+    configure();
+    MainForm& m = Main();
+    m.resize(1280, 800);
+    ASSERT_GE(m.boardRows.size(), 5u);
+    const int16_t tabBefore = CurTab;
+    const int16_t before = CurProd;
+    doubleClick(m.boardRows[4].TL[11]);
+    EXPECT_EQ(CurTab, tabBefore) << "卖出 has no double-click";
+    EXPECT_EQ(CurProd, before);
+    EXPECT_EQ(m.boardRows[4].Mvole->palette().color(QPalette::Window), QColor(0x40, 0x40, 0x40))
+        << "its click still highlights the row";
+
+    doubleClick(m.boardRows[4].TL[10]);
+    EXPECT_EQ(CurTab, 2);
+    EXPECT_EQ(CurProd, 4);
+    CurProd = 0;
+}
+
+TEST_F(MainWindow, BoardColourPaintsEveryListedControl) {
+    struct Case {
+        const char* colorid;
+        QColor expected; // of every painted control; invalid: none painted
+    };
+    for (const Case c : {Case{"8", QColor(64, 0, 64)}, Case{"3", QColor(128, 64, 64)}, Case{"0", QColor()}}) {
+        SetIni(QStringLiteral("colorid"), QString::fromLatin1(c.colorid));
+        configure();
+        MainForm& m = Main();
+        const std::vector<QWidget*> painted = m.CListBackControls();
+        ASSERT_FALSE(m.boardRows.empty());
+        const std::vector<QWidget*> expectedMembers = {m.MainView, m.Frames0,   m.YYDO,      m.Frame10,   m.Loged,
+                                                       m.Check12,  m.Combos[0], m.Combos[3], m.Combos[5], m.SetDrawtype,
+                                                       m.VIPChart2, m.VIPChart3, m.VIPChart4, m.Frame1,  m.Frame4,
+                                                       m.OleMove,  m.OlemoveOle, m.Cole[8]};
+        for (QWidget* w : expectedMembers)
+            EXPECT_NE(std::find(painted.begin(), painted.end(), w), painted.end()) << w->metaObject()->className();
+        for (const auto& row : m.boardRows)
+            EXPECT_NE(std::find(painted.begin(), painted.end(), row.Mvole), painted.end()) << "every row frame";
+        EXPECT_EQ(painted.size(), m.boardRows.size() + 21);
+        if (c.expected.isValid()) {
+            for (QWidget* w : painted) {
+                const QPalette::ColorRole role =
+                    qobject_cast<QComboBox*>(w) != nullptr ? QPalette::Button : QPalette::Window;
+                EXPECT_EQ(w->palette().color(role), c.expected) << c.colorid << ' ' << w->metaObject()->className();
+            }
+        } else {
+            EXPECT_NE(m.SetDrawtype->palette().color(QPalette::Button), QColor(0, 0, 0)) << "scheme 0 keeps the design colours";
+        }
+        m.unload();
+        platform::pauseMs(0);
+        resetGlobals();
+    }
+}
+
+TEST_F(MainWindow, LogOutIsGreyedUntilItIsBuiltAndLoggingInStaysLive) {
+    configure(false);
+    MainForm& m = Main();
+    EXPECT_NE(m.MainBar->btnState(1), toolbar::StateDisabled) << "not logged in: the button logs in";
+    EXPECT_TRUE(m.m21->isEnabled());
+    EXPECT_FALSE(m.m22->isEnabled());
+    m.unload();
+    platform::pauseMs(0);
+    resetGlobals();
+
+    configure(true);
+    MainForm& again = Main();
+    EXPECT_EQ(again.MainBar->btnState(1), toolbar::StateDisabled);
+    EXPECT_FALSE(again.m22->isEnabled());
+    again.LogoutUser();
+    EXPECT_TRUE(LoggedIn) << "nothing happens until log-out is built";
+    EXPECT_TRUE(again.isLoaded());
+}
+
+TEST_F(MainWindow, TrayTipFollowsTheQuotesWhenAskedFor) {
+    for (const bool tp : {false, true}) {
+        TrayQuote = false; // as every flag is when the program starts
+        configure();
+        SetIniMany({{QStringLiteral("setup"), QStringLiteral("1")}, {QStringLiteral("ma"), ClientId},
+                    {QStringLiteral("tp"), tp ? "1" : "0"}});
+        MainForm& m = Main();
+        ASSERT_TRUE(tray.isShown());
+        EXPECT_EQ(tray.shownTip, m.windowTitle()) << "added with the caption";
+        QString none;
+        m.LoadData(none); // the next refresh
+        const QString quote = QStringLiteral("*** ") + ProdName[CurProd] + QStringLiteral(" ***");
+        if (tp) {
+            EXPECT_TRUE(tray.shownTip.startsWith(quote)) << tray.shownTip.toStdString();
+            EXPECT_EQ(tray.shownTip, TrayTipText);
+        } else {
+            EXPECT_EQ(tray.shownTip, m.windowTitle());
+        }
+        m.unload();
+        platform::pauseMs(0);
+        resetGlobals();
+    }
+}
+
+TEST_F(MainWindow, ProgramIconOnTheWindowAndTheTray) {
+    configure();
+    MainForm& m = Main();
+    const QImage icon = platform::programIcon().pixmap(16, 16).toImage();
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(m.windowIcon().pixmap(16, 16).toImage(), icon);
+    EXPECT_EQ(tray.shownIcon.pixmap(16, 16).toImage(), icon);
+    EXPECT_EQ(loginForm().windowIcon().pixmap(16, 16).toImage(), icon);
+}
+
+TEST_F(MainWindow, LeftPressOnTheTrayBringsAMinimisedWindowBackAsItWas) {
+    configure();
+    MainForm& m = Main();
+    platform::sendTrayMouse(platform::kTrayRightButtonUp);
+    struct Case {
+        Qt::WindowState before;
+        bool maximised;
+    };
+    for (const Case c : {Case{Qt::WindowMaximized, true}, Case{Qt::WindowNoState, false}}) {
+        m.setWindowState(c.before);
+        m.show();
+        platform::pauseMs(0);
+        m.showMinimized();
+        platform::pauseMs(0);
+        EXPECT_FALSE(m.isVisible()) << "minimising hides the window";
+        platform::sendTrayMouse(platform::kTrayRightButtonUp);
+        EXPECT_FALSE(m.isVisible()) << "only the left button brings it back";
+        platform::sendTrayMouse(platform::kTrayLeftButtonDown);
+        EXPECT_TRUE(m.isVisible());
+        EXPECT_FALSE(m.isMinimized());
+        EXPECT_EQ(m.isMaximized(), c.maximised);
+        platform::pauseMs(0); // the desktop's answer to the restore, before the next case
+    }
+    m.unload();
+    platform::pauseMs(0);
+    platform::sendTrayMouse(platform::kTrayLeftButtonDown);
+    EXPECT_FALSE(platform::isLoaded<MainForm>()) << "after the shut-down the icon brings nothing back";
 }

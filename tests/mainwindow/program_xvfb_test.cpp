@@ -1,10 +1,14 @@
-// The program as a user meets it, on a real display (run under xvfb-run): the login window, the
-// demo login, the main window with its quotes, charts and web panes.
+// The program as a user meets it, on a real display with a window manager (run under xvfb-run and
+// tools/withwm.sh): in this process, the demo login, the main window with its quotes, charts and
+// web panes; as a child process, the real program on the desktop.
+#include "charts/chart.h"
 #include "common/config.h"
 #include "common/settings.h"
+#include "common/textcodec.h"
 #include "companions/tray.h"
 #include "mainwindow/mainform.h"
 #include "platform/eventwait.h"
+#include "platform/fonts.h"
 #include "platform/forms.h"
 #include "state/configstate.h"
 #include "shell/instance.h"
@@ -13,6 +17,7 @@
 #include "state/session.h"
 #include "state/usersettings.h"
 #include "simservice/simservice.h"
+#include "tests/support/childprogram.h"
 #include "tests/support/forms.h"
 #include "tests/support/programfolder.h"
 
@@ -21,6 +26,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QScreen>
+#include <QSet>
 #include <QUrl>
 
 namespace {
@@ -43,6 +50,8 @@ protected:
         if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
             GTEST_SKIP() << "needs a display: run under xvfb-run";
         ProgramFolderTest::SetUp();
+        // The fonts as the program has them.
+        platform::registerFontSubstitutions();
         setInstanceTopic(QStringLiteral("TEST-%1").arg(QCoreApplication::applicationPid()));
         ConfigLoaded = LoggedIn = IsVip = MainStarted = false;
         UserName.clear();
@@ -77,10 +86,10 @@ protected:
         return main;
     }
 
-    void picture(MainForm& main, const QString& name) {
+    void picture(QWidget& widget, const QString& name) {
         QDir gallery(QStringLiteral(BRELTO_GALLERY_DIR));
         ASSERT_TRUE(gallery.mkpath(QStringLiteral("program")));
-        ASSERT_TRUE(main.grab().toImage().save(gallery.filePath(QStringLiteral("program/") + name)));
+        ASSERT_TRUE(widget.grab().toImage().save(gallery.filePath(QStringLiteral("program/") + name)));
     }
 
     std::unique_ptr<SimService> service;
@@ -89,13 +98,26 @@ protected:
 } // namespace
 
 TEST_F(ProgramOnDisplay, DemoLoginLandsInTheMainWindow) {
-    // The twin charts on instruments this market quotes (the stored defaults lie beyond it).
-    SetIniMany({{QStringLiteral("rchart1"), QStringLiteral("0")}, {QStringLiteral("rchart2"), QStringLiteral("2")}});
+    // A first run: set.ini is empty, the twin charts take their default instruments.
     MainForm& main = loginToMain();
     EXPECT_TRUE(LoggedIn);
     EXPECT_FALSE(platform::isLoaded<LoginForm>());
     platform::pauseMs(500);
     const long afterStart = residentKiB();
+    for (const Chart* twin : {main.YYChart, main.MZChart})
+        EXPECT_GT(twin->MaxValue(), twin->MinValue()) << twin->objectName().toStdString() << " drew no scale";
+    picture(*main.Frame1, QStringLiteral("twin_charts_first_run.png"));
+
+    // The board at two widths: every name whole, the wider columns out of view at 1024.
+    for (const int width : {1280, 1024}) {
+        main.setGeometry(0, 0, width, width == 1280 ? 800 : 768);
+        platform::pauseMs(300);
+        for (const MainForm::BoardRow& row : main.boardRows)
+            EXPECT_LE(row.TL[0]->sizeHint().width(), row.TL[0]->width())
+                << width << ": " << row.TL[0]->text().toStdString() << " is cut";
+        picture(main, QStringLiteral("board_%1.png").arg(width));
+    }
+    main.setGeometry(0, 0, 1280, 800);
 
     for (int tab : {1, 2}) {
         main.Maintab->Tabs().Item(tab).setSelected(true);
@@ -151,4 +173,149 @@ TEST_F(ProgramOnDisplay, BoardFollowsTheMarketAndSurvivesAFailingDataServer) {
     EXPECT_GE(changesAfterFailure, 2) << "after " << failedServer.toStdString();
     EXPECT_NE(QUrl(DataServer).path(), failedServer);
     picture(main, QStringLiteral("board.png"));
+}
+
+namespace {
+
+constexpr int kPatienceMs = 30000; // a guard against hanging, not a measure
+
+// The real program as a child process against a service in this test, logging in with the demo
+// account it remembers in set.ini, on the desktop of the display.
+class ProgramOnTheDesktop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr ||
+            QGuiApplication::platformName() != u"xcb")
+            GTEST_SKIP() << "needs an X display with a window manager: run under xvfb-run and tools/withwm.sh";
+        ASSERT_TRUE(program.ready());
+        SimService::Options options;
+        options.httpPort = 0;
+        service = std::make_unique<SimService>(options);
+        ASSERT_TRUE(service->start());
+    }
+
+    // Starts the program with the demo login remembered and `settings` besides; its main window.
+    QString startLoggedIn(QList<std::pair<QString, QString>> settings = {}) {
+        settings.append({{QStringLiteral("autologin"), QStringLiteral("1")},
+                         {QStringLiteral("username"), QStringLiteral("test")},
+                         {QStringLiteral("userpass"), EncodeText(QStringLiteral("quarmelo"))}});
+        EXPECT_TRUE(program.writeSettings(settings));
+        const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
+        program.start({host, host, host});
+        QString main;
+        (void)QTest::qWaitFor(
+            [&] {
+                for (const QString& w : desktop::windowsOf(program.pid()))
+                    if (desktop::windowName(w).startsWith(QStringLiteral("Quillor V")))
+                        main = w;
+                return !main.isEmpty() || !program.running();
+            },
+            kPatienceMs);
+        return main;
+    }
+
+    // The program's icon in the notification area: its small shown window.
+    [[nodiscard]] QRect trayIcon() const {
+        for (const QString& w : desktop::windowsOf(program.pid())) {
+            const desktop::Placement p = desktop::placement(w);
+            if (p.viewable && p.client.width() <= 32 && p.client.height() <= 32)
+                return p.client;
+        }
+        return {};
+    }
+
+    // The top of the window's frame (its title bar) on the screen.
+    static int frameTop(const QString& window) {
+        return desktop::placement(window).client.y() - desktop::frameExtents(window).top;
+    }
+
+    static void savePicture(const QImage& image, const QString& name) {
+        QDir gallery(QStringLiteral(BRELTO_GALLERY_DIR));
+        ASSERT_TRUE(gallery.mkpath(QStringLiteral("program")));
+        ASSERT_TRUE(image.save(gallery.filePath(QStringLiteral("program/") + name)));
+    }
+
+    ChildProgram program{QStringLiteral(BRELTO_APP_PATH)};
+    std::unique_ptr<SimService> service;
+};
+
+} // namespace
+
+// The first web page of a run (the data tab, remembered as the last tab) is made while the window
+// is shown maximised: the window stays the same native window, maximised, its title bar on screen.
+TEST_F(ProgramOnTheDesktop, OpensMaximisedAndStaysSoWhileItsFirstWebPageComesUp) {
+    const QString main = startLoggedIn({{QStringLiteral("tab"), QStringLiteral("6")}});
+    ASSERT_FALSE(main.isEmpty()) << "no main window: " << program.output();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return desktop::isMaximised(main); }, kPatienceMs))
+        << desktop::netWmState(main).join(u' ').toStdString();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !service->requestLog().filter(QStringLiteral("/web/data.asp")).isEmpty(); }, kPatienceMs))
+        << "the data tab's page never loaded";
+    QTest::qWait(1000); // the window manager's answer to a re-made window, were there one
+    EXPECT_EQ(desktop::windowName(main), QStringLiteral("Quillor V") + QStringLiteral(BRELTO_VERSION_TEXT))
+        << "the main window was made again";
+    EXPECT_TRUE(desktop::isMaximised(main)) << desktop::netWmState(main).join(u' ').toStdString();
+    EXPECT_TRUE(desktop::placement(main).viewable);
+    EXPECT_GE(frameTop(main), 0) << "the title bar is above the screen";
+}
+
+// After the login: maximised with the title bar on screen, the program's icon in the tray; the
+// minimised window goes out of sight and a left click on the icon brings it back maximised.
+TEST_F(ProgramOnTheDesktop, MainWindowOnTheDesktopWithItsIconInTheTray) {
+    const QString main = startLoggedIn();
+    ASSERT_FALSE(main.isEmpty()) << "no main window: " << program.output();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return desktop::isMaximised(main); }, kPatienceMs))
+        << desktop::netWmState(main).join(u' ').toStdString();
+    // The board fills from the first snapshot; give it and the charts a moment to paint.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !service->requestLog().filter(QStringLiteral("m=now-price")).isEmpty(); }, kPatienceMs));
+    QTest::qWait(2000);
+    EXPECT_GE(frameTop(main), 0) << "the title bar is above the screen";
+
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    savePicture(screen, QStringLiteral("main-window.png"));
+    const QRect main_ = desktop::placement(main).client;
+    const QRect titleBar(main_.x(), frameTop(main), main_.width(), desktop::frameExtents(main).top);
+    ASSERT_TRUE(screen.rect().contains(titleBar)) << "title bar off the screen";
+
+    const QString windowIcons =
+        desktop::tool(QStringLiteral("xprop"), {QStringLiteral("-id"), main, QStringLiteral("_NET_WM_ICON")});
+    EXPECT_TRUE(windowIcons.contains(QStringLiteral("Icon (16 x 16)"))) << "the main window has no icon";
+
+    const QRect icon = trayIcon();
+    ASSERT_FALSE(icon.isEmpty()) << "no icon in the tray";
+    QSet<QRgb> colours;
+    int gold = 0;
+    for (int y = icon.top(); y <= icon.bottom(); ++y)
+        for (int x = icon.left(); x <= icon.right(); ++x) {
+            const QColor c = screen.pixelColor(x, y);
+            colours.insert(c.rgb());
+            gold += c.red() > 180 && c.green() > 120 && c.blue() < 110;
+        }
+    savePicture(screen.copy(icon), QStringLiteral("tray_icon.png"));
+    EXPECT_GT(colours.size(), 8) << "the tray icon is a plain square";
+    EXPECT_GT(gold, icon.width() * icon.height() / 6) << "the coin is not there";
+
+    desktop::tool(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), main});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !desktop::placement(main).viewable; }, kPatienceMs))
+        << "a minimised main window stays in sight";
+    desktop::clickAt(icon.center());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return desktop::placement(main).viewable && desktop::isMaximised(main); },
+                                kPatienceMs))
+        << "the tray icon's left click does not bring the window back maximised: "
+        << desktop::netWmState(main).join(u' ').toStdString();
+    EXPECT_GE(frameTop(main), 0);
+}
+
+// Asked to start minimised, the program shows only its tray icon; the icon brings the window up.
+TEST_F(ProgramOnTheDesktop, StartsInTheTrayWhenAskedToStartMinimised) {
+    const QString main = startLoggedIn({{QStringLiteral("armin"), QStringLiteral("1")}});
+    ASSERT_FALSE(main.isEmpty()) << "no main window: " << program.output();
+    QRect icon;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(icon = trayIcon()).isEmpty(); }, kPatienceMs)) << "no tray icon";
+    QTest::qWait(1000);
+    EXPECT_FALSE(desktop::placement(main).viewable) << "the window is in sight";
+    desktop::clickAt(icon.center());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return desktop::placement(main).viewable; }, kPatienceMs));
+    EXPECT_GE(frameTop(main), 0);
 }

@@ -33,13 +33,13 @@ protected:
     }
 };
 
-TEST_F(AlertsTest, EachKindFiresOrStays) {
+TEST_F(AlertsTest, EachKindIsMetOrNot) {
     struct Case {
         const char* what;
         int16_t prod;
         int16_t compare;
         float limit;
-        QString text; // empty: does not fire
+        QString text; // empty: not met
     };
     const Case cases[] = {
         {"at or above, equal", 0, 0, 268.53f, QStringLiteral("您设置的 p0 已经大于等于 268.53 元了，现价：268.53")},
@@ -50,14 +50,17 @@ TEST_F(AlertsTest, EachKindFiresOrStays) {
         {"switched off", -1, 0, 1.0f, QString()},
         {"outside 0..30", 31, 0, 1.0f, QString()},
         {"not in the snapshot", 5, 0, 0.0f, QString()},
-        {"no price yet", 2, 1, 10.0f, QString()}, // would fire at or below on a price of 0
+        {"no price yet", 2, 1, 10.0f, QString()}, // would be met at or below on a price of 0
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        setAlerts({{c.prod, c.compare, c.limit}});
-        const QStringList fired = checkAlerts();
-        EXPECT_EQ(fired, c.text.isEmpty() ? QStringList() : QStringList{c.text});
-        EXPECT_EQ(TxProd[1], c.text.isEmpty() ? c.prod : -1);
+        setAlerts({{0, 0, 9999.0f}, {c.prod, c.compare, c.limit}});
+        const QList<MetAlert> met = metAlerts();
+        const QList<MetAlert> expected = c.text.isEmpty() ? QList<MetAlert>() : QList<MetAlert>{MetAlert{2, c.text}};
+        EXPECT_EQ(met.size(), expected.size());
+        EXPECT_TRUE(met == expected) << (met.isEmpty() ? std::string() : met[0].text.toStdString());
+        // Testing switches nothing off: that waits until the user has been shown the alert.
+        EXPECT_EQ(TxProd[2], c.prod);
     }
 }
 
@@ -75,6 +78,31 @@ TEST_F(AlertsTest, TwoAlertsFireInOneRunAndAreStoredOff) {
     EXPECT_EQ(TxProd, (QList<int16_t>{0, 2, 1}));
     EXPECT_EQ(GetIni(QStringLiteral("tx")), QStringLiteral("2"));
     EXPECT_EQ(GetIni(QStringLiteral("tx1")), QStringLiteral("2,1,10"));
+}
+
+TEST_F(AlertsTest, WithoutThePopUpAMetAlertStaysArmedAndUnsaved) {
+    IsVip = true;
+    setAlerts({{0, 0, 268.0f}, {1, 1, 6.0f}});
+    SaveTx();
+    const QByteArray saved = read(QStringLiteral("set.ini"));
+    view.popUpShows = false;
+    const QString snapshot = snapshotText({row(QStringLiteral("p0"), QStringLiteral("268.53"), QStringLiteral("0")),
+                                           row(QStringLiteral("p1"), QStringLiteral("5.012"), QStringLiteral("0"))});
+    run.LoadData(snapshot);
+    EXPECT_EQ(view.count(QStringLiteral("CustRing")), 2); // both were met and offered to the pop-up
+    EXPECT_TRUE(view.alerts.isEmpty());
+    EXPECT_EQ(TxCount, 2);
+    EXPECT_EQ(TxProd, (QList<int16_t>{0, 0, 1}));
+    EXPECT_EQ(read(QStringLiteral("set.ini")), saved);
+
+    // Once the pop-up shows them they fire, once.
+    view.popUpShows = true;
+    run.LoadData(snapshot);
+    EXPECT_EQ(view.alerts.size(), 2);
+    EXPECT_EQ(TxCount, 0);
+    EXPECT_EQ(GetIni(QStringLiteral("tx")), QStringLiteral("0"));
+    run.LoadData(snapshot);
+    EXPECT_EQ(view.alerts.size(), 2);
 }
 
 TEST_F(AlertsTest, FailedUpdateStillChecksAgainstTheOldPrices) {

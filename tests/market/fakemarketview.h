@@ -26,7 +26,9 @@ public:
     std::map<InstrumentSelector, int> selected;
     bool liveBoxEnabled = false;
     bool liveBoxTicked = false;
-    QStringList alerts;
+    QStringList alerts;     // texts the alert pop-up showed
+    bool popUpShows = true; // false: the pop-up is not there, as in the main window until it is built
+    QStringList warnings;
     QStringList trayTips;
     struct MiniCaption {
         QString caption;
@@ -82,9 +84,15 @@ public:
         miniCaptions << MiniCaption{caption, direction, change, money};
     }
     void TraySetTip(const QString& tip) override { trayTips << tip; }
-    void CustRing(const QString& text) override {
-        alerts << text;
+    bool CustRing(const QString& text) override {
         calls << QStringLiteral("CustRing");
+        if (popUpShows)
+            alerts << text;
+        return popUpShows;
+    }
+    void showWarning(const QString& text) override {
+        warnings << text;
+        calls << QStringLiteral("showWarning");
     }
     bool linkConnected() const override { return connected; }
     void LinkUser() override { calls << QStringLiteral("LinkUser"); }

@@ -15,9 +15,9 @@ using Fault = SimService::Fault;
 TEST_F(SimMarketTest, SnapshotComesFromTheCurrentServer) {
     AllDataLoaded = true;
     run.LoadData();
-    EXPECT_EQ(ProdCount, 10);
-    EXPECT_EQ(ProdCode[0], QStringLiteral("gh"));
-    EXPECT_EQ(ProdName[4], QStringLiteral("黄金T+D"));
+    EXPECT_EQ(ProdCount, marketSize());
+    EXPECT_EQ(ProdCode[0], marketCode(0));
+    EXPECT_EQ(ProdName[4], marketName(4));
     EXPECT_GT(ProdPrice[0][0], 0.0f);
     EXPECT_EQ(QuoteTime, QStringLiteral("10:00:00"));
     EXPECT_EQ(requests(), QStringList{QStringLiteral("/data1/get.shtml") + snapshotQuery()});
@@ -40,7 +40,7 @@ TEST_F(SimMarketTest, SnapshotFailsOverToTheNextServer) {
 
         run.LoadData();
 
-        EXPECT_EQ(ProdCount, 10);
+        EXPECT_EQ(ProdCount, marketSize());
         EXPECT_EQ(DataServer, urls[1]);
         EXPECT_EQ(logLines(), (QStringList{QStringLiteral("加载失败:") + urls[0].chopped(6) +
                                                QStringLiteral("get.shtml") + snapshotQuery() + QStringLiteral("&rnd=R"),
@@ -58,7 +58,7 @@ TEST_F(SimMarketTest, RefusedServerFailsOverToo) {
     ServerList = {dead, urls[1], QString()};
     DataServer = dead;
     run.LoadData();
-    EXPECT_EQ(ProdCount, 10);
+    EXPECT_EQ(ProdCount, marketSize());
     EXPECT_EQ(logLines(), (QStringList{QStringLiteral("加载失败:") + dead + snapshotQuery() + QStringLiteral("&rnd=R"),
                                        QStringLiteral("Change Server to:") + urls[1]}));
 }
@@ -91,7 +91,7 @@ TEST_F(SimMarketTest, FailuresAreLoggedOnlyByTheFirstCopy) {
     sim->setFault(QStringLiteral("/data1"), Endpoint::Snapshot, Fault::Empty);
     run.LoadData();
     EXPECT_EQ(logTexts(), QStringList{QStringLiteral("Change Server to:") + urls[1]});
-    EXPECT_EQ(ProdCount, 10);
+    EXPECT_EQ(ProdCount, marketSize());
 }
 
 TEST_F(SimMarketTest, PushIsUsedOnlyWhileFresh) {
@@ -108,7 +108,7 @@ TEST_F(SimMarketTest, PushIsUsedOnlyWhileFresh) {
         PushTime = ServerNow.addSecs(-c.age);
         run.LoadData();
         EXPECT_TRUE(PushData.isEmpty()); // taken once, used or not
-        EXPECT_EQ(ProdName[0], c.used ? QStringLiteral("pushed") : QStringLiteral("人民币账户黄金"));
+        EXPECT_EQ(ProdName[0], c.used ? QStringLiteral("pushed") : marketName(0));
         EXPECT_EQ(sim->requestLog().size(), c.used ? 0 : 1);
     }
 }
@@ -129,7 +129,7 @@ TEST_F(SimMarketTest, PushArrivingDuringAPollIsAppliedAfterIt) {
     run.LoadData();
     EXPECT_EQ(refusedCalls, 1);
     EXPECT_EQ(ProdName[0], QStringLiteral("pushed"));
-    EXPECT_EQ(ProdName[1], QStringLiteral("人民币账户白银")); // the poll's rows stay where the push has none
+    EXPECT_EQ(ProdName[1], marketName(1)); // the poll's rows stay where the push has none
     EXPECT_TRUE(PushData.isEmpty());
     EXPECT_EQ(view.count(QStringLiteral("UpdateImg")), 2);
     EXPECT_EQ(sim->requestLog().size(), 1);
@@ -144,8 +144,8 @@ TEST_F(SimMarketTest, BrokenSnapshotsFromTheService) {
     };
     const Case cases[] = {
         {SimMarket::SnapshotShape::ExtraRow, {QStringLiteral("9:下标越界>LoadData>>10")}, 31},
-        {SimMarket::SnapshotShape::SlotPastList, {QStringLiteral("9:下标越界>LoadData>>12")}, 10},
-        {SimMarket::SnapshotShape::NoGoldPartner, {QStringLiteral("13:类型不匹配>LoadData>>12")}, 9},
+        {SimMarket::SnapshotShape::SlotPastList, {QStringLiteral("9:下标越界>LoadData>>12")}, marketSize()},
+        {SimMarket::SnapshotShape::NoGoldPartner, {QStringLiteral("13:类型不匹配>LoadData>>12")}, marketSize() - 1},
     };
     for (const Case& c : cases) {
         clearQuoteTables();
@@ -168,7 +168,7 @@ TEST_F(SimMarketTest, FirstCompleteLoadStartsTheMembersLiveLinkAndTimer1) {
     IsVip = true;
     run.LoadData();
     EXPECT_TRUE(AllDataLoaded);
-    EXPECT_EQ(ExtShow.size(), 10);
+    EXPECT_EQ(ExtShow.size(), marketSize());
     EXPECT_TRUE(view.liveBoxEnabled);
     EXPECT_TRUE(view.liveBoxTicked);
     EXPECT_EQ(view.count(QStringLiteral("Check12_MouseUp 1")), 1);
@@ -188,6 +188,51 @@ TEST_F(SimMarketTest, FirstCompleteLoadLeavesTheBoxUntickedForOthers) {
     EXPECT_FALSE(view.liveBoxTicked);
     EXPECT_EQ(view.count(QStringLiteral("Check12_MouseUp 1")), 0);
     EXPECT_TRUE(view.timer1());
+}
+
+TEST_F(SimMarketTest, StoredInstrumentsBeyondTheMarketAreBroughtIntoIt) {
+    // A market of three instruments, pushed, with the service's codes for their histories.
+    const QString snapshot = snapshotText({row(QStringLiteral("a"), QStringLiteral("600"), QStringLiteral("1"), QStringLiteral("gh")),
+                                           row(QStringLiteral("b"), QStringLiteral("5"), QStringLiteral("0"), QStringLiteral("ying")),
+                                           row(QStringLiteral("c"), QStringLiteral("2300"), QStringLiteral("2"), QStringLiteral("mgold"))});
+    struct Case {
+        InstrumentSelector selector;
+        int16_t* prod;
+        int16_t stored;
+        int16_t inUse;
+    };
+    const Case cases[] = {
+        {InstrumentSelector::Current, &CurProd, 5, 2},
+        {InstrumentSelector::Pane2, &Pane2Prod, 3, 0},
+        {InstrumentSelector::Pane3, &Pane3Prod, 30, 0},
+        {InstrumentSelector::Pane4, &Pane4Prod, 2, 2}, // in the market: kept
+        {InstrumentSelector::Right1, &RightChart1Prod, 10, 1},
+        {InstrumentSelector::Right2, &RightChart2Prod, 11, 2},
+    };
+    for (const Case& c : cases)
+        *c.prod = c.stored;
+    run.LoadData(snapshot);
+    for (const Case& c : cases) {
+        EXPECT_EQ(*c.prod, c.inUse) << c.stored;
+        EXPECT_EQ(view.selected.at(c.selector), c.inUse) << c.stored;
+    }
+    EXPECT_TRUE(AllDataLoaded);
+    EXPECT_EQ(requests(), QStringList{QStringLiteral("/data1/get.shtml?ver=3.6&m=P-mgold")});
+    EXPECT_TRUE(questions.isEmpty());
+    EXPECT_EQ(view.count(QStringLiteral("CheckMenu 2")), 1);
+}
+
+TEST_F(SimMarketTest, SelectorsWaitForASnapshotWithInstruments) {
+    CurProd = 1;
+    run.LoadData(snapshotText({}));
+    EXPECT_EQ(view.count(QStringLiteral("fitShortList")), 0);
+    EXPECT_TRUE(view.selected.empty());
+    EXPECT_EQ(CurProd, 1);
+    run.LoadData(snapshotText({row(QStringLiteral("a"), QStringLiteral("600"), QStringLiteral("1"), QStringLiteral("gh")),
+                               row(QStringLiteral("b"), QStringLiteral("5"), QStringLiteral("0"), QStringLiteral("ying"))}));
+    EXPECT_EQ(view.instruments, (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    EXPECT_EQ(view.selected.at(InstrumentSelector::Current), 1);
+    EXPECT_TRUE(AllDataLoaded);
 }
 
 class ThreeDayTest : public SimMarketTest {
@@ -275,6 +320,45 @@ TEST_F(ThreeDayTest, UnusableAnswersFailOver) {
     EXPECT_TRUE(ProdSeries[2][0].startsWith(QStringLiteral("1,2")));
 }
 
+TEST_F(ThreeDayTest, RefusedAnswersLeaveTheStoredDays) {
+    const QString good0 = QStringLiteral("5,6,7"), good1 = QStringLiteral("4,4,4"), good2 = QStringLiteral("3,3,3");
+    struct Case {
+        const char* what;
+        QString answer;
+    };
+    const Case cases[] = {
+        {"empty day 0", QStringLiteral("2024-5-15_|2024-5-14_2|2024-5-13_3").leftJustified(120, u'3')},
+        {"day 2's date does not convert", QStringLiteral("2024-5-15_1|2024-5-14_2|soon_3").leftJustified(120, u'3')},
+        {"four days", QStringLiteral("2024-5-15_1|2024-5-14_2|2024-5-13_3|2024-5-10_4").leftJustified(120, u'4')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProdSeries[2][0] = good0;
+        ProdSeries[2][1] = good1;
+        ProdSeries[2][2] = good2;
+        const QDateTime wednesday = at(2024, 5, 15, 0, 0);
+        for (int d = 0; d < 3; ++d)
+            ProdSeriesDate[2][d] = wednesday.addDays(-d);
+        ProdPrice[2][1] = 4.0f;
+        ProdPrice[2][2] = 3.0f;
+        sim->setAnswer(QStringLiteral("*"), Endpoint::Intraday, c.answer);
+        answers = {platform::BoxAnswer::No};
+        run.LoadAllData(-1);
+        EXPECT_EQ(questions.size(), 1); // every server refused
+        questions.clear();
+        EXPECT_EQ(ProdSeries[2][0], good0);
+        EXPECT_EQ(ProdSeries[2][1], good1);
+        EXPECT_EQ(ProdSeries[2][2], good2);
+        for (int d = 0; d < 3; ++d)
+            EXPECT_EQ(ProdSeriesDate[2][d], wednesday.addDays(-d)) << d;
+        EXPECT_EQ(ProdPrice[2][1], 4.0f);
+        EXPECT_EQ(ProdPrice[2][2], 3.0f);
+        sim->clearAnswers();
+        DataServerIndex = 0;
+        DataServer = urls[0];
+    }
+}
+
 TEST_F(ThreeDayTest, AllServersFailingAsksThenOpensTheWebQuotes) {
     sim->setFault(QStringLiteral("*"), Endpoint::Intraday, Fault::Empty);
     answers = {platform::BoxAnswer::Yes}; // retry once, then No
@@ -295,6 +379,36 @@ TEST_F(ThreeDayTest, AllServersFailingAsksThenOpensTheWebQuotes) {
     EXPECT_EQ(ended, 1);
     EXPECT_FALSE(view.timer1()); // the program ends instead
     EXPECT_FALSE(AllDataLoaded);
+}
+
+TEST_F(ThreeDayTest, NoHistoryIsAskedWithoutAnInstrumentCode) {
+    ProdCode[4].clear();
+    struct Case {
+        const char* what;
+        int16_t prod;
+        int16_t current;
+    };
+    const Case cases[] = {
+        {"an instrument the snapshot did not carry", 4, 2},
+        {"beyond the tables", 31, 2},
+        {"below them", -2, 2},
+        {"the current instrument without a code", -1, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CurProd = c.current;
+        view.calls.clear();
+        sim->clearRequestLog();
+        run.LoadAllData(c.prod);
+        int16_t tenDay = c.prod;
+        run.Load10Day(tenDay);
+        int16_t year = c.prod;
+        run.LoadLine(year);
+        EXPECT_TRUE(sim->requestLog().isEmpty());
+        EXPECT_TRUE(questions.isEmpty());
+        EXPECT_TRUE(view.calls.isEmpty()) << view.calls.join(u';').toStdString(); // Timer1 untouched
+        EXPECT_FALSE(run.LoadAllBusy || run.Load10Busy || run.LoadLineBusy);
+    }
 }
 
 TEST_F(ThreeDayTest, RefusedWhileBusy) {
@@ -506,6 +620,26 @@ TEST_F(NewDayTest, ResetsOnceAtSlotTwo) {
     EXPECT_FALSE(runAt(at(2024, 5, 15, 23, 59)));
     EXPECT_FALSE(runAt(at(2024, 5, 16, 0, 1)));  // midnight is no trading-day boundary
     EXPECT_TRUE(runAt(at(2024, 5, 16, 6, 4)));
+}
+
+TEST_F(NewDayTest, ResetsOncePerTradingDayOverTheWeekend) {
+    // Friday 2024-5-17, Saturday 18, Sunday 19, Monday 20.
+    struct Step {
+        QDateTime when;
+        bool reset;
+    };
+    const Step steps[] = {
+        {at(2024, 5, 17, 12, 0), false},   // first run
+        {at(2024, 5, 18, 5, 59), false},   // Saturday's small hours still trade Friday's day
+        {at(2024, 5, 20, 0, 0), false},    // Monday 00:00: the market opens, no new trading day yet
+        {at(2024, 5, 20, 3, 0), false},
+        {at(2024, 5, 20, 6, 4), true},     // Monday's trading day
+        {at(2024, 5, 20, 6, 10), false},
+        {at(2024, 5, 21, 0, 0), false},
+        {at(2024, 5, 21, 6, 4), true},
+    };
+    for (const Step& s : steps)
+        EXPECT_EQ(runAt(s.when), s.reset) << s.when.toString().toStdString();
 }
 
 TEST_F(NewDayTest, ResetsAfterSleepingThroughSlotTwo) {

@@ -151,3 +151,29 @@ TEST_F(QuoteTextsTest, QuoteListLines) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(QuoteTextsTest, ChoosingAnotherInstrumentRefreshesItsTextsAtOnce) {
+    ProdName[1] = QStringLiteral("人民币账户白银");
+    ProdPrice[1][0] = 3.421f;
+    ProdPrev[1] = 0.012f;
+    TrayQuote = true;
+    ShowMini = true;
+    ShowBuyPrice = true;
+    run.DoCaption(); // the gold price as last seen
+    view.miniCaptions.clear();
+
+    CurProd = 1;
+    run.currentInstrumentChanged();
+    EXPECT_EQ(view.positionCaption, QStringLiteral("当前您的 人民币账户白银 账号空仓 "));
+    EXPECT_TRUE(TrayTipText.startsWith(QStringLiteral("*** 人民币账户白银 ***\r\n当前：3.421 ")));
+    EXPECT_EQ(view.trayTips, QStringList{TrayTipText});
+    ASSERT_EQ(view.miniCaptions.size(), 1);
+    EXPECT_EQ(view.miniCaptions[0].caption, QStringLiteral(" 人民币账户白银 买入：3.42"));
+    // Silver below gold's last price is no fall: the mini window shows no direction yet.
+    EXPECT_EQ(view.miniCaptions[0].direction, 0);
+    EXPECT_EQ(view.miniCaptions[0].change, QStringLiteral("+0.01"));
+}
+
+} // namespace

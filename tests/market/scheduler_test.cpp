@@ -16,10 +16,12 @@ protected:
         for (int k = 0; k < n; ++k)
             sched.Timer1_Timer();
     }
-    // A pushed snapshot of the given quote time that arrived `age` seconds ago.
-    static void push(int age, const QString& quoteTime = QStringLiteral("10:00:00")) {
+    // A pushed snapshot of the given quote time and date that arrived `age` seconds ago.
+    static void push(int age, const QString& quoteTime = QStringLiteral("10:00:00"),
+                     const QString& quoteDate = QStringLiteral("2024-5-15")) {
         PushData = snapshotText({row(QStringLiteral("pushed"), QStringLiteral("2"), QStringLiteral("0"), QStringLiteral("gh"))},
-                                125, 312, quoteTime);
+                                125, 312, quoteTime)
+                       .replace(QStringLiteral("2024-5-15"), quoteDate);
         PushTime = ServerNow.addSecs(-age);
     }
 
@@ -33,7 +35,7 @@ TEST_F(SchedulerTest, CountsDownAndLoadsOnTheSixthTick) {
                                           QStringLiteral("计时: 1 秒"), QStringLiteral("计时: 0 秒"),
                                           QStringLiteral("正在更新..."), QStringLiteral("更新完成.")}));
     EXPECT_EQ(sched.PolledLoads, 1);
-    EXPECT_EQ(ProdCount, 10);
+    EXPECT_EQ(ProdCount, marketSize());
     EXPECT_EQ(RefreshCountdown, 0);
     EXPECT_TRUE(view.timer1());
     ticks(5);
@@ -63,7 +65,7 @@ TEST_F(SchedulerTest, FreshPushReplacesThePollForPushModeOne) {
     };
     const Case cases[] = {
         {1, 14, 1, 0, 0, QStringLiteral("pushed")},
-        {1, 15, 0, 1, 1, QStringLiteral("人民币账户黄金")},
+        {1, 15, 0, 1, 1, marketName(0)},
         // Polling only: the poll still takes a fresh push instead of asking.
         {0, 14, 0, 1, 0, QStringLiteral("pushed")},
     };
@@ -97,22 +99,26 @@ TEST_F(SchedulerTest, LivePushHoldsTheSchedulerWhileFresh) {
     UseRealtime = true;
     struct Case {
         const char* what;
+        QString quoteDate;
         QString quoteTime;
         QDateTime now;
         bool lost;
     };
+    const QString wed = QStringLiteral("2024-5-15");
     const Case cases[] = {
-        {"20 s behind", QStringLiteral("10:00:00"), at(2024, 5, 15, 10, 0, 20), false},
-        {"21 s behind", QStringLiteral("10:00:00"), at(2024, 5, 15, 10, 0, 21), true},
-        {"ahead of the clock", QStringLiteral("10:00:05"), at(2024, 5, 15, 10, 0, 0), false},
-        {"15 s across midnight", QStringLiteral("23:59:50"), at(2024, 5, 16, 0, 0, 5), false},
-        {"35 s across midnight", QStringLiteral("23:59:30"), at(2024, 5, 16, 0, 0, 5), true},
-        {"no quote yet", QString(), at(2024, 5, 15, 10, 0), true},
+        {"20 s behind", wed, QStringLiteral("10:00:00"), at(2024, 5, 15, 10, 0, 20), false},
+        {"21 s behind", wed, QStringLiteral("10:00:00"), at(2024, 5, 15, 10, 0, 21), true},
+        {"ahead of the clock", wed, QStringLiteral("10:00:05"), at(2024, 5, 15, 10, 0, 0), false},
+        {"15 s across midnight", wed, QStringLiteral("23:59:50"), at(2024, 5, 16, 0, 0, 5), false},
+        {"35 s across midnight", wed, QStringLiteral("23:59:30"), at(2024, 5, 16, 0, 0, 5), true},
+        {"a day old at the same time", wed, QStringLiteral("10:00:00"), at(2024, 5, 16, 10, 0, 5), true},
+        {"no quote yet", QString(), QString(), at(2024, 5, 15, 10, 0), true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         PushLost = false;
         RefreshCountdown = 0;
+        QuoteDate = c.quoteDate;
         QuoteTime = c.quoteTime;
         ServerNow = c.now;
         ticks(1);
@@ -159,6 +165,8 @@ TEST_F(SchedulerTest, StaleQuotesWarnAtMostEveryTenMinutes) {
         QDateTime pc;
         QString quoteTime;
         bool warns;
+        QString quoteDate = QStringLiteral("2024-5-15");
+        bool newDay = false; // the first run of a trading day reloads the three days first
     };
     // The PC and the service clock agree; each load takes a push of the given quote time.
     const Step steps[] = {
@@ -169,7 +177,11 @@ TEST_F(SchedulerTest, StaleQuotesWarnAtMostEveryTenMinutes) {
         {at(2024, 5, 15, 10, 20, 30), QStringLiteral("10:20:29"), false}, // fresh again
         {at(2024, 5, 15, 10, 20, 30), QStringLiteral("10:10:00"), true},
         {at(2024, 5, 15, 23, 55), QStringLiteral("23:50:00"), true},
-        {at(2024, 5, 16, 0, 6), QStringLiteral("0:01:00"), true}, // 11 minutes later, across midnight
+        {at(2024, 5, 16, 0, 6), QStringLiteral("0:01:00"), true, QStringLiteral("2024-5-16")}, // 11 minutes later
+        {at(2024, 5, 16, 0, 30), QStringLiteral("0:29:00"), false, QStringLiteral("2024-5-16")},
+        // Yesterday's quote at nearly the same time of day is 24 hours old, not 30 seconds.
+        {at(2024, 5, 16, 10, 0, 30), QStringLiteral("10:00:00"), true, QStringLiteral("2024-5-15"), true},
+        {at(2024, 5, 16, 22, 0), QStringLiteral("10:00:00"), true},
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(s.pc.toString().toStdString());
@@ -177,12 +189,12 @@ TEST_F(SchedulerTest, StaleQuotesWarnAtMostEveryTenMinutes) {
         ServerNow = s.pc;
         view.calls.clear();
         sim->clearRequestLog();
-        push(0, s.quoteTime);
+        push(0, s.quoteTime, s.quoteDate);
         ticks(6);
         EXPECT_EQ(view.count(QStringLiteral("CustRing")), s.warns ? 1 : 0);
         if (s.warns) {
             // Then the current instrument's three days and the live link are reloaded.
-            EXPECT_EQ(requests(), QStringList{QStringLiteral("/data1/get.shtml?ver=3.6&m=P-gh")});
+            EXPECT_EQ(requests(), QStringList(s.newDay ? 2 : 1, QStringLiteral("/data1/get.shtml?ver=3.6&m=P-gh")));
             const qsizetype ring = view.calls.indexOf(QStringLiteral("CustRing"));
             EXPECT_EQ(view.calls.indexOf(QStringLiteral("UnLinkUser")), view.calls.size() - 2);
             EXPECT_EQ(view.calls.last(), QStringLiteral("LinkUser"));
@@ -191,6 +203,22 @@ TEST_F(SchedulerTest, StaleQuotesWarnAtMostEveryTenMinutes) {
     }
     EXPECT_EQ(view.alerts.first(), QStringLiteral("报价时间[9:56:59]与本地时间[10:00:00]相差过大，"
                                                   "请检查网络是否中断，或尝试重新启动程序。"));
+    EXPECT_TRUE(view.warnings.isEmpty()) << "the pop-up carried every warning";
+}
+
+TEST_F(SchedulerTest, StaleWarningReachesTheUserWithoutThePopUp) {
+    PushMode = 1;
+    view.popUpShows = false;
+    pcTime = ServerNow = at(2024, 5, 15, 10, 0);
+    push(0, QStringLiteral("9:50:00"));
+    ticks(6);
+    EXPECT_EQ(view.warnings, QStringList{QStringLiteral("报价时间[9:50:00]与本地时间[10:00:00]相差过大，"
+                                                         "请检查网络是否中断，或尝试重新启动程序。")});
+    EXPECT_TRUE(view.alerts.isEmpty());
+    // The repeat rule holds for this road too.
+    push(0, QStringLiteral("9:50:00"));
+    ticks(6);
+    EXPECT_EQ(view.warnings.size(), 1);
 }
 
 TEST_F(SchedulerTest, ServiceClockFollowsThePcClockAndOffset) {
@@ -230,12 +258,28 @@ TEST_F(SchedulerTest, DelayedLogOutRunsOnce) {
     EXPECT_EQ(view.count(QStringLiteral("LogoutUser")), 1);
 }
 
-TEST(SecondsBehindTest, TimesOfDayAcrossMidnight) {
-    EXPECT_EQ(secondsBehind(QStringLiteral("10:00:00"), at(2024, 5, 15, 10, 3, 1)), std::optional<int>(181));
-    EXPECT_EQ(secondsBehind(QStringLiteral("23:59:30"), at(2024, 5, 16, 0, 0, 10)), std::optional<int>(40));
-    EXPECT_EQ(secondsBehind(QStringLiteral("0:00:10"), at(2024, 5, 15, 23, 59, 50)), std::optional<int>(-20));
-    EXPECT_EQ(secondsBehind(QStringLiteral("later"), at(2024, 5, 15, 10, 0)), std::nullopt);
-    EXPECT_EQ(secondsBehind(QStringLiteral("10:00:00"), QDateTime()), std::nullopt);
+TEST(SecondsBehindTest, FullDateTimes) {
+    struct Case {
+        const char* date;
+        const char* time;
+        QDateTime now;
+        std::optional<qint64> behind;
+    };
+    const Case cases[] = {
+        {"2024-5-15", "10:00:00", at(2024, 5, 15, 10, 3, 1), 181},
+        {"2024-5-15", "23:59:30", at(2024, 5, 16, 0, 0, 10), 40},
+        {"2024-5-16", "0:00:10", at(2024, 5, 15, 23, 59, 50), -20},
+        {"2024-5-15", "10:00:00", at(2024, 5, 16, 10, 0, 30), 24 * 3600 + 30},
+        {"2024-5-15", "10:00:00", at(2024, 5, 15, 22, 0, 1), 12 * 3600 + 1},
+        {"2024/5/15", "10:00:00", at(2024, 5, 15, 10, 0, 5), 5},
+        {"2024-5-15", "later", at(2024, 5, 15, 10, 0), std::nullopt},
+        {"", "10:00:00", at(2024, 5, 15, 10, 0), std::nullopt},
+        {"soon", "10:00:00", at(2024, 5, 15, 10, 0), std::nullopt},
+        {"2024-5-15", "10:00:00", QDateTime(), std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(secondsBehind(QString::fromLatin1(c.date), QString::fromLatin1(c.time), c.now), c.behind)
+            << c.date << " " << c.time;
 }
 
 } // namespace

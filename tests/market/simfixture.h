@@ -57,6 +57,10 @@ protected:
         return out;
     }
     [[nodiscard]] static QString snapshotQuery() { return QStringLiteral("?ver=3.6&m=now-price"); }
+    // The service's market, whatever its size: instrument k's name and code, and the count.
+    [[nodiscard]] static int marketSize() { return static_cast<int>(SimMarket::instruments().size()); }
+    [[nodiscard]] static QString marketName(int k) { return SimMarket::instruments()[static_cast<size_t>(k)].name; }
+    [[nodiscard]] static QString marketCode(int k) { return SimMarket::instruments()[static_cast<size_t>(k)].code; }
 
     std::unique_ptr<SimService> sim;
     QStringList urls; // data1/do.asp, data2/get.shtml, data3/do.asp

@@ -180,16 +180,21 @@ TEST_F(SnapshotRunTest, The361stSampleDropsTheOldest) {
 
 TEST_F(SnapshotRunTest, FirstSnapshotFillsTheListsOnce) {
     Pane2Prod = 2;  // the last instrument: listed, so selected
-    Pane3Prod = 3;  // not listed
+    Pane3Prod = 3;  // beyond the list: brought into it, and selected as such
     CurProd = 1;
     const QString text = snapshotText({row(QStringLiteral("a"), QStringLiteral("1"), QStringLiteral("0")),
                                        row(QStringLiteral("b"), QStringLiteral("2"), QStringLiteral("0")),
                                        row(QStringLiteral("c"), QStringLiteral("3"), QStringLiteral("0"))});
     run.LoadData(text);
     EXPECT_EQ(view.instruments, (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    // The twin charts' defaults 10 and 11 lie beyond this market too.
     const std::map<InstrumentSelector, int> expected{
-        {InstrumentSelector::Current, 1}, {InstrumentSelector::Pane2, 2}, {InstrumentSelector::Pane4, 0}};
+        {InstrumentSelector::Current, 1}, {InstrumentSelector::Pane2, 2}, {InstrumentSelector::Pane3, 0},
+        {InstrumentSelector::Pane4, 0},   {InstrumentSelector::Right1, 1}, {InstrumentSelector::Right2, 2}};
     EXPECT_EQ(view.selected, expected);
+    EXPECT_EQ(Pane3Prod, 0);
+    EXPECT_EQ(RightChart1Prod, 1);
+    EXPECT_EQ(RightChart2Prod, 2);
     const qsizetype fit = view.calls.indexOf(QStringLiteral("fitShortList"));
     EXPECT_EQ(view.calls.indexOf(QStringLiteral("addInstrument 2")), fit - 1);
     EXPECT_EQ(view.calls.indexOf(QStringLiteral("CheckMenu 1")), fit + 1);

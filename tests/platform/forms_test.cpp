@@ -1,8 +1,15 @@
 #include "platform/forms.h"
 
+#include "platform/eventwait.h"
+#include "platform/msgbox.h"
+
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -223,9 +230,90 @@ TEST_F(Forms, TheRealQuitLeavesTheEventLoopWhenTheLastFormUnloads) {
     QObject::connect(&safety, &QTimer::timeout, [] { QCoreApplication::exit(7); });
     safety.start(5000);
 
-    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_EQ(runMainLoop(), 0);
     EXPECT_TRUE(loadedForms().isEmpty()) << "the loop ended before the last form unloaded";
     EXPECT_TRUE(watchSecond.isNull()) << "leaving the loop deletes what was unloaded";
+    EXPECT_FALSE(programEnding()) << "the end is over once the main loop has returned";
+}
+
+// The last form unloads while a handler waits in a nested loop (an HTTP request, a pause): the
+// wait returns, no wait runs again, and the main loop ends instead of running on.
+TEST_F(Forms, TheEndLeavesNestedWaitsAndStartsNoNewOnes) {
+    setQuitHandler(nullptr);
+    auto* last = new PlainForm;
+    last->show();
+    QTimer never;
+    struct Wait {
+        const char* what;
+        std::function<void()> wait;
+    };
+    const Wait waits[] = {
+        {"a pause", [] { pauseMs(10000); }},
+        {"a wait for a signal", [&never] { (void)waitForSignal(&never, &QTimer::timeout, 10000); }},
+    };
+    qint64 waitedThroughTheEnd = -1;
+    std::vector<qint64> waitedAfter;
+    bool endingSeen = false;
+    QTimer::singleShot(0, [&] {
+        QElapsedTimer clock;
+        clock.start();
+        QTimer::singleShot(20, last, [last] { last->unload(); });
+        pauseMs(10000);
+        waitedThroughTheEnd = clock.elapsed();
+        endingSeen = programEnding();
+        for (const Wait& w : waits) {
+            clock.restart();
+            w.wait();
+            waitedAfter.push_back(clock.elapsed());
+        }
+    });
+    QTimer safety;
+    safety.setSingleShot(true);
+    QObject::connect(&safety, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+    safety.start(8000);
+
+    EXPECT_EQ(runMainLoop(), 0);
+    EXPECT_TRUE(endingSeen);
+    EXPECT_GE(waitedThroughTheEnd, 0);
+    EXPECT_LT(waitedThroughTheEnd, 2000) << "the pause under way ran on after the end";
+    ASSERT_EQ(waitedAfter.size(), std::size(waits));
+    for (std::size_t i = 0; i < std::size(waits); ++i)
+        EXPECT_LT(waitedAfter[i], 100) << waits[i].what << " ran after the end";
+    EXPECT_FALSE(programEnding());
+}
+
+namespace {
+
+// In a process of its own (the end cannot be undone): the start window's load closes the last
+// form before the main loop has begun, as a refused start-up question does. Exits 0 when the
+// program then behaves as ended; any other code names the first thing that went wrong.
+[[noreturn]] void endBeforeTheMainLoop() {
+    setQuitHandler(nullptr);
+    auto* start = new PlainForm;
+    start->show();
+    start->unload();
+    QElapsedTimer clock;
+    clock.start();
+    pauseMs(5000);
+    if (clock.elapsed() > 1000)
+        std::_Exit(2); // the pause ran its course
+    if (messageBox(QStringLiteral("重试?"), QString(), BoxButtons::YesNo, BoxIcon::Question) != BoxAnswer::No)
+        std::_Exit(3); // a question asked while ending must not answer Yes
+    auto* late = new PlainForm;
+    late->showForm();
+    if (late->isVisible())
+        std::_Exit(4); // a window opened while ending
+    // Were the loop entered, only this would end it.
+    QTimer::singleShot(3000, [] { std::_Exit(5); });
+    std::fflush(nullptr);
+    std::_Exit(runMainLoop() == 0 ? 0 : 6);
+}
+
+} // namespace
+
+TEST(FormsDeathTest, AnEndBeforeTheMainLoopIsNotLost) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(endBeforeTheMainLoop(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(Forms, ModalShowReturnsOnceTheFormIsGoneWhileTimersKeepRunning) {

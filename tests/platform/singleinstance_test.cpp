@@ -34,3 +34,14 @@ TEST(SingleInstance, NobodyListeningMeansNoDelivery) {
     EXPECT_FALSE(lone.previousInstanceRunning());
     EXPECT_FALSE(lone.send(QStringLiteral("HI"), 200));
 }
+
+TEST(SingleInstance, AClosedChannelLetsTheNextCopyBeTheFirst) {
+    const QString topic = QStringLiteral("TEST") + QUuid::createUuid().toString(QUuid::Id128);
+    platform::InstanceChannel first(QStringLiteral("Quillor"), topic);
+    ASSERT_TRUE(first.listen());
+    first.close();
+    platform::InstanceChannel next(QStringLiteral("Quillor"), topic);
+    EXPECT_FALSE(next.previousInstanceRunning());
+    EXPECT_FALSE(next.send(QStringLiteral("HI"), 200)) << "a closed channel still took a command";
+    EXPECT_TRUE(next.listen());
+}

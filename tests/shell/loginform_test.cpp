@@ -257,7 +257,8 @@ TEST_F(Login, FailedCodePictureGoesBackToIdle) {
     LoginForm& f = open();
     type(f, QStringLiteral("yz"), QStringLiteral("yz888"));
     f.Command1_Click();
-    EXPECT_EQ(boxes, QStringList{QStringLiteral("Quillor|拉取验证码图片时出错,请尝试重新登录")});
+    // A box without a title of its own shows the executable's name (this test's, here).
+    EXPECT_EQ(boxes, QStringList{QStringLiteral("test_loginform|拉取验证码图片时出错,请尝试重新登录")});
     EXPECT_EQ(f.Labelinfo->text(), QStringLiteral("...欢迎登录..."));
     EXPECT_TRUE(f.Command1->isEnabled());
     EXPECT_FALSE(LoggedIn);
@@ -293,6 +294,42 @@ TEST_F(Login, WindowPicture) {
     const QImage shot = f.grab().toImage();
     ASSERT_TRUE(shot.save(gallery.filePath(QStringLiteral("login/loginform.png"))));
     EXPECT_EQ(shot.size(), f.size());
+}
+
+TEST_F(Login, UnreachableConfigurationAsksUntilTheAnswerIsNo) {
+    service->setFault(QStringLiteral("*"), SimService::Endpoint::Config, SimService::Fault::NotFound);
+    struct Case {
+        std::vector<platform::BoxAnswer> answers;
+        int rounds;
+    };
+    const Case cases[] = {
+        {{platform::BoxAnswer::No}, 1},
+        {{platform::BoxAnswer::Yes, platform::BoxAnswer::Yes, platform::BoxAnswer::No}, 3},
+    };
+    const QString question = QStringLiteral(
+        "test_loginform|初始化连接服务器失败,点击[是]将进行重试连接,点击[否]将退出程序.\r\n"
+        "请确认是否已经正确连接网络,或者远程服务器暂时性故障,请过一段时间再试.\r\n"
+        "如果是第一次启动程序看到此提示，请尝试关闭安全软件及网络防火墙再试一次.");
+    for (const Case& c : cases) {
+        quits = 0;
+        std::size_t asked = 0;
+        QStringList questions;
+        platform::setMessageBoxHandler([&](const QString& text, const QString& title, platform::BoxButtons buttons,
+                                           platform::BoxIcon) {
+            EXPECT_EQ(buttons, platform::BoxButtons::YesNo);
+            questions << title + u'|' + text;
+            return asked < c.answers.size() ? c.answers[asked++] : platform::BoxAnswer::No;
+        });
+        const int before = service->requestLog().filter(QStringLiteral("/cons/config.txt")).size();
+        (void)loginForm();
+        EXPECT_EQ(questions, QStringList(c.rounds, question));
+        // Each round tries the three hosts.
+        EXPECT_EQ(service->requestLog().filter(QStringLiteral("/cons/config.txt")).size() - before, 3 * c.rounds);
+        EXPECT_FALSE(ConfigLoaded);
+        EXPECT_FALSE(platform::isLoaded<LoginForm>()) << "否 unloads the login window";
+        EXPECT_EQ(quits, 1) << "and that ends the program";
+        platform::pauseMs(0);
+    }
 }
 
 TEST_F(Login, SecondCopyHandsOverAndEnds) {

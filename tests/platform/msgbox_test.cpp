@@ -1,0 +1,123 @@
+#include "platform/msgbox.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QKeyEvent>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace platform;
+
+namespace {
+
+// The button of the open box whose caption starts with `caption`.
+QAbstractButton* buttonOf(QMessageBox& box, const QString& caption) {
+    for (QAbstractButton* b : box.buttons())
+        if (b->text().startsWith(caption))
+            return b;
+    return nullptr;
+}
+
+void pressKey(QWidget& w, Qt::Key key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &release);
+}
+
+// Shows a real box and, once it is up, lets `act` close it; records the caption it showed.
+struct Shown {
+    BoxAnswer answer;
+    QString caption;
+    bool seen = false;
+};
+
+Shown showAndAct(BoxButtons buttons, const QString& title, const std::function<void(QMessageBox&)>& act) {
+    Shown shown{};
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible() || shown.seen)
+            return;
+        shown.seen = true;
+        shown.caption = box->windowTitle();
+        act(*box);
+    });
+    poll.start();
+    shown.answer = messageBox(QStringLiteral("初始化连接服务器失败,点击[是]将进行重试连接,点击[否]将退出程序."),
+                              title, buttons, BoxIcon::Question);
+    return shown;
+}
+
+} // namespace
+
+TEST(QuestionBox, OnlyTheYesButtonAnswersYes) {
+    struct Case {
+        const char* how;
+        std::function<void(QMessageBox&)> close;
+        BoxAnswer answer;
+    };
+    const Case cases[] = {
+        {"the 是 button", [](QMessageBox& b) { buttonOf(b, QStringLiteral("是"))->click(); }, BoxAnswer::Yes},
+        {"the 否 button", [](QMessageBox& b) { buttonOf(b, QStringLiteral("否"))->click(); }, BoxAnswer::No},
+        {"the Y key", [](QMessageBox& b) { pressKey(b, Qt::Key_Y); }, BoxAnswer::Yes},
+        {"Escape", [](QMessageBox& b) { pressKey(b, Qt::Key_Escape); }, BoxAnswer::No},
+        {"the window's close button", [](QMessageBox& b) { b.close(); }, BoxAnswer::No},
+        {"dismissed by the program", [](QMessageBox& b) { b.reject(); }, BoxAnswer::No},
+        {"hidden", [](QMessageBox& b) { b.hide(); }, BoxAnswer::No},
+    };
+    for (const Case& c : cases) {
+        const Shown shown = showAndAct(BoxButtons::YesNo, QStringLiteral("提示"), c.close);
+        EXPECT_TRUE(shown.seen) << c.how;
+        EXPECT_EQ(shown.answer, c.answer) << c.how;
+    }
+}
+
+TEST(QuestionBox, NoticeAnswersOkHoweverItCloses) {
+    for (const auto& close : {std::function<void(QMessageBox&)>([](QMessageBox& b) { b.close(); }),
+                              std::function<void(QMessageBox&)>(
+                                  [](QMessageBox& b) { pressKey(b, Qt::Key_Escape); })}) {
+        const Shown shown = showAndAct(BoxButtons::Ok, QStringLiteral("删除出错"), close);
+        EXPECT_TRUE(shown.seen);
+        EXPECT_EQ(shown.answer, BoxAnswer::Ok);
+    }
+}
+
+TEST(QuestionBox, AnEmptyTitleShowsTheExecutablesName) {
+    // This test's own executable stands in for the program's.
+    const QString executable = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    ASSERT_EQ(executable, QStringLiteral("test_platform"));
+    struct Case {
+        const char16_t* title;
+        const char16_t* shown;
+    };
+    const Case cases[] = {
+        {u"", u"test_platform"},
+        {u"删除出错", u"删除出错"},
+        {u"Quillor", u"Quillor"},
+    };
+    for (const Case& c : cases) {
+        const QString title = QString::fromUtf16(c.title);
+        EXPECT_EQ(boxCaption(title), QString::fromUtf16(c.shown)) << title.toStdString();
+        const Shown shown = showAndAct(BoxButtons::Ok, title, [](QMessageBox& b) { b.close(); });
+        EXPECT_EQ(shown.caption, QString::fromUtf16(c.shown)) << title.toStdString();
+    }
+}
+
+TEST(QuestionBox, AHandlerSeesTheShownCaptionAndGivesTheAnswer) {
+    QStringList asked;
+    setMessageBoxHandler([&](const QString& text, const QString& title, BoxButtons, BoxIcon) {
+        asked << title + u'|' + text;
+        return BoxAnswer::No;
+    });
+    EXPECT_EQ(messageBox(QStringLiteral("正文"), QString(), BoxButtons::YesNo, BoxIcon::Question), BoxAnswer::No);
+    setMessageBoxHandler(nullptr);
+    EXPECT_EQ(asked, QStringList{QStringLiteral("test_platform|正文")});
+}
