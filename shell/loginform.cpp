@@ -28,11 +28,13 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QScreen>
 #include <QPointer>
 #include <QTimer>
 
@@ -85,6 +87,11 @@ LoginForm::LoginForm() {
     setWindowTitle(QString::fromUtf16(kProgramTitle));
     setWindowIcon(platform::programIcon());
     setFixedSize(360, 292);
+    // A start window opens in the middle of the screen, where the user looks for it.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(12);
     setFont(font);

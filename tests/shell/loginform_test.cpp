@@ -21,9 +21,11 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -195,6 +197,13 @@ TEST_F(Login, CaptionShowsTheVersionWithoutAutomaticLogin) {
     LoginForm& f = open();
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Quillor V") + QStringLiteral(BRELTO_VERSION_TEXT));
     EXPECT_EQ(f.Labelinfo->text(), QStringLiteral("...欢迎登录..."));
+}
+
+TEST_F(Login, OpensInTheMiddleOfTheScreen) {
+    LoginForm& f = open();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((f.frameGeometry().center() - screen.center()).manhattanLength(), 4)
+        << "window at " << f.frameGeometry().x() << "," << f.frameGeometry().y();
 }
 
 TEST_F(Login, UnloadForgetsAnAccountThatIsNotLoggedIn) {
