@@ -4,6 +4,7 @@
 #include "platform/vbtext.h"
 #include "shell/usersettings.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -27,6 +28,13 @@ QString changeText(float change, float price, const QString& twoDecimals) {
         return FormatChange(static_cast<float>(Round(change, 4)), true);
     const auto rounded = static_cast<float>(Round(change, 2));
     return rounded == change ? twoDecimals : FormatChange(rounded, false);
+}
+
+// The bank's selling price: the single-precision sum lands beside the decimal one (64.52 + 0.06
+// gives 64.57999), so it is rounded to the decimals its two terms are quoted with.
+QString sellText(float price, float spread) {
+    const int decimals = std::max(DecimalCount(price), DecimalCount(spread));
+    return singleText(static_cast<float>(Round(static_cast<double>(price + spread), decimals)));
 }
 
 // Single-precision amounts stay single when rounded and printed.
@@ -110,7 +118,7 @@ QuoteBoard::Refresh QuoteBoard::refreshRow(int i) {
         c[ColRange].text = fixedByLevel(now.high - now.low, now.high, 10);
 
     if (spread != 0 && (spreadMoved || priceMoved))
-        c[ColSell].text = singleText(price + spread);
+        c[ColSell].text = sellText(price, spread);
     if (spreadMoved || moved(&Inputs::premium)) {
         if (spread != 0) {
             c[ColOther].text = formatFixed(spread, 2);

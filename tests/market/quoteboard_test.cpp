@@ -96,6 +96,27 @@ TEST_F(QuoteBoardTest, ZeroPriceAndZeroSpreadLeaveTheirCells) {
     EXPECT_EQ(c[ColPrice].text, QStringLiteral("0"));
 }
 
+// The selling price is shown at the decimals of its two terms, not as the single-precision sum.
+TEST_F(QuoteBoardTest, SellingPriceKeepsTheQuotedDecimals) {
+    struct Case {
+        float price, spread;
+        const char* sell;
+    } cases[] = {
+        {64.52f, 0.06f, "64.58"},   // the plain sum prints 64.57999
+        {892.16f, 0.8f, "892.96"},
+        {12.178f, 0.04f, "12.218"},
+        {7.0821f, 0.0005f, "7.0826"},
+        {12211.0f, 3.0f, "12214"},
+        {10.0f, 0.2f, "10.2"},
+    };
+    for (const Case& t : cases) {
+        clearQuoteTables();
+        QuoteBoard fresh;
+        setProduct(0, QStringLiteral("x"), t.price, 0.1f, t.spread);
+        EXPECT_EQ(fresh.refreshRow(0).row.cells[ColSell].text, QString::fromLatin1(t.sell)) << t.price << "+" << t.spread;
+    }
+}
+
 // The board formats a cell again only when what it shows has moved: after any one input moves,
 // every cell reads as a board seeing the row for the first time would show it.
 TEST_F(QuoteBoardTest, EachInputMovesItsOwnCells) {
