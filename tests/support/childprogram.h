@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPoint>
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
@@ -16,6 +17,7 @@
 
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace desktop {
 
@@ -38,6 +40,30 @@ inline QStringList windowsOf(qint64 pid) {
     return tool(QStringLiteral("xdotool"),
                 {QStringLiteral("search"), QStringLiteral("--pid"), QString::number(pid)})
         .split(u'\n', Qt::SkipEmptyParts);
+}
+
+// The shown windows of a process whose title matches the regular expression `title`.
+inline QStringList shownWindows(qint64 pid, const QString& title) {
+    return tool(QStringLiteral("xdotool"),
+                {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                 QStringLiteral("--pid"), QString::number(pid), QStringLiteral("--name"), title})
+        .split(u'\n', Qt::SkipEmptyParts);
+}
+
+// The first shown window of the process with a matching title, other than `except`; empty when
+// none comes up in time or the process ends first.
+inline QString waitForWindow(const QProcess& p, const QString& title, const QString& except = {},
+                             int ms = 15000) {
+    QString found;
+    (void)QTest::qWaitFor(
+        [&] {
+            for (const QString& w : shownWindows(p.processId(), title))
+                if (w != except)
+                    found = w;
+            return !found.isEmpty() || p.state() == QProcess::NotRunning;
+        },
+        ms);
+    return found;
 }
 
 inline QString windowName(const QString& window) {
@@ -99,10 +125,30 @@ inline void clickAt(QPoint at) {
                                      QStringLiteral("click"), QStringLiteral("1")});
 }
 
+// Brings the window to the front and types `keys` into it ("alt+F4"), as a user at the keyboard.
+inline void press(const QString& window, const QString& keys) {
+    tool(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+    tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), keys});
+}
+
+// A left click at a point of the window, in its own coordinates, the window brought to the front.
+inline void clickIn(const QString& window, QPoint at) {
+    tool(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+    tool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), window,
+                                     QString::number(at.x()), QString::number(at.y()),
+                                     QStringLiteral("click"), QStringLiteral("1")});
+}
+
 } // namespace desktop
 
+// Whether the process has ended within `ms`, the event loop serving meanwhile.
+inline bool endsWithin(const QProcess& p, int ms) {
+    return QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, ms);
+}
+
 // A copy of the program in a fresh program folder, with its own temporary and runtime folders so
-// its single-instance channel meets no other copy.
+// its single-instance channel meets no other copy. It may be started again in the same folder (a
+// user's next start); every run still going ends with stop() or with the folder.
 class ChildProgram {
 public:
     explicit ChildProgram(const QString& executable) {
@@ -128,9 +174,10 @@ public:
         return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
     }
 
-    // Starts the program against the configuration hosts given; its output goes to output.txt.
+    // Starts a run of the program against the configuration hosts given; what every run writes
+    // goes to output.txt. The process stays valid as long as this object.
     QProcess& start(const QStringList& hosts) {
-        m_process = std::make_unique<QProcess>();
+        auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("TMPDIR"), path(QStringLiteral("tmp")));
@@ -138,33 +185,45 @@ public:
         env.insert(QStringLiteral("BRELTO_CONFIG_HOSTS"), hosts.join(u';'));
         // The web engine refuses its sandbox to root, which tests run as.
         env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
-        m_process->setProcessEnvironment(env);
-        m_process->setWorkingDirectory(m_folder.path());
-        m_process->setProcessChannelMode(QProcess::MergedChannels);
-        m_process->setStandardOutputFile(path(QStringLiteral("output.txt")));
-        m_process->start(path(QStringLiteral("brelto")), {});
-        EXPECT_TRUE(m_process->waitForStarted(5000));
-        return *m_process;
+        process->setProcessEnvironment(env);
+        process->setWorkingDirectory(m_folder.path());
+        process->setProcessChannelMode(QProcess::MergedChannels);
+        process->setStandardOutputFile(path(QStringLiteral("output.txt")), QIODevice::Append);
+        process->start(path(QStringLiteral("brelto")), {});
+        EXPECT_TRUE(process->waitForStarted(5000));
+        m_runs.push_back(std::move(process));
+        return *m_runs.back();
     }
 
+    // Ends every run still going.
     void stop() {
-        if (m_process && m_process->state() != QProcess::NotRunning) {
-            m_process->kill();
-            m_process->waitForFinished(3000);
-        }
+        for (const auto& p : m_runs)
+            if (p->state() != QProcess::NotRunning) {
+                p->kill();
+                p->waitForFinished(3000);
+            }
     }
 
-    [[nodiscard]] bool running() const { return m_process && m_process->state() == QProcess::Running; }
-    [[nodiscard]] qint64 pid() const { return m_process ? m_process->processId() : 0; }
+    // Of the latest run.
+    [[nodiscard]] bool running() const { return !m_runs.empty() && m_runs.back()->state() == QProcess::Running; }
+    [[nodiscard]] qint64 pid() const { return m_runs.empty() ? 0 : m_runs.back()->processId(); }
 
-    // What the program wrote, for a failure's message.
+    // What the runs wrote, the end of it, for a failure's message.
     [[nodiscard]] std::string output() const {
         QFile f(path(QStringLiteral("output.txt")));
         return f.open(QIODevice::ReadOnly) ? f.readAll().right(2000).toStdString() : std::string();
     }
 
+    // The program's log.txt, line by line.
+    [[nodiscard]] QStringList logLines() const {
+        QFile log(path(QStringLiteral("log.txt")));
+        if (!log.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromLatin1(log.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    }
+
 private:
     QTemporaryDir m_folder;
     bool m_ready = false;
-    std::unique_ptr<QProcess> m_process;
+    std::vector<std::unique_ptr<QProcess>> m_runs;
 };
