@@ -23,6 +23,18 @@ bool readPort(const QString& text, quint16& port) {
     return true;
 }
 
+// "Q1,Q2,..."; an empty text is an empty list.
+bool readPorts(const QString& text, QList<quint16>& ports) {
+    ports.clear();
+    if (text.isEmpty()) return true;
+    for (const QString& item : text.split(u',')) {
+        quint16 port = 0;
+        if (!readPort(item.trimmed(), port)) return false;
+        ports << port;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -30,18 +42,28 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("brelto-simservice"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("The simulated quote service: configuration, data servers, login, web pages "
-                       "and fault control on 127.0.0.1.\n"
-                       "While it runs, /sim/fault, /sim/scenario, /sim/login?force=STATUS and "
-                       "/sim/config?logintype=N change its behaviour."));
+    parser.setApplicationDescription(QStringLiteral(
+        "The simulated quote service on 127.0.0.1: configuration, data servers, "
+        "login, keep-alive with notices, log-out, web pages, the user servers of the "
+        "members' live link (TCP) and fault control.\n"
+        "While it runs, /sim/fault, /sim/scenario, /sim/login?force=STATUS, "
+        "/sim/config?logintype=N, /sim/user (user-server modes: none, split, "
+        "twoframes, silent, drop, down, refusea, refuseb) and /sim/notice (notices "
+        "and the \"LO\" answer) change its behaviour."));
     parser.addHelpOption();
     const QCommandLineOption httpPortOption(QStringLiteral("http-port"),
                                             QStringLiteral("HTTP port (0 picks a free one)."),
                                             QStringLiteral("port"), QStringLiteral("18631"));
-    const QCommandLineOption userPortOption(QStringLiteral("user-port"),
-                                            QStringLiteral("Port of the TCP user server."),
-                                            QStringLiteral("port"), QStringLiteral("18632"));
+    const QCommandLineOption userPortOption(
+        QStringLiteral("user-port"),
+        QStringLiteral("Port of the TCP user server the configuration names as userserver and "
+                       "userport (0 picks a free one)."),
+        QStringLiteral("port"), QStringLiteral("18632"));
+    const QCommandLineOption userPortsOption(
+        QStringLiteral("user-ports"),
+        QStringLiteral("Ports of the user servers of the configuration's user list, separated by "
+                       "commas; without it the list names the --user-port server alone."),
+        QStringLiteral("ports"));
     const QCommandLineOption seedOption(QStringLiteral("seed"),
                                         QStringLiteral("Seed of the simulated market."),
                                         QStringLiteral("seed"), QStringLiteral("1"));
@@ -54,7 +76,8 @@ int main(int argc, char* argv[]) {
         QStringLiteral("Logintype of the configuration: 0 lets anyone see the quotes, any other "
                        "number makes the main window's views need a login."),
         QStringLiteral("n"), QStringLiteral("0"));
-    parser.addOptions({httpPortOption, userPortOption, seedOption, delayOption, loginTypeOption});
+    parser.addOptions({httpPortOption, userPortOption, userPortsOption, seedOption, delayOption,
+                       loginTypeOption});
     parser.process(app);
 
     QTextStream err(stderr);
@@ -66,7 +89,8 @@ int main(int argc, char* argv[]) {
     options.faultDelayMs = parser.value(delayOption).toInt(&delayOk);
     options.loginType = parser.value(loginTypeOption).toInt(&loginTypeOk);
     if (!readPort(parser.value(httpPortOption), options.httpPort) ||
-        !readPort(parser.value(userPortOption), options.userPort) || !seedOk || !delayOk ||
+        !readPort(parser.value(userPortOption), options.userPort) ||
+        !readPorts(parser.value(userPortsOption), options.userPorts) || !seedOk || !delayOk ||
         !loginTypeOk || options.faultDelayMs < 0) {
         err << "brelto-simservice: ports are 0..65535, the seed, the delay and the login type "
                "whole numbers\n";
@@ -75,7 +99,8 @@ int main(int argc, char* argv[]) {
 
     SimService service(options);
     if (!service.start()) {
-        err << "brelto-simservice: cannot listen on 127.0.0.1:" << options.httpPort << '\n';
+        err << "brelto-simservice: cannot listen on 127.0.0.1:" << options.httpPort
+            << " (HTTP) or on a user-server port\n";
         return 1;
     }
 
@@ -93,7 +118,15 @@ int main(int argc, char* argv[]) {
     out << "scenario: " << service.baseUrl()
         << "sim/scenario?snapshot=rows32&gaps=1&clock=2024-5-17%2005:58:00 (back to normal: "
            "snapshot=normal&gaps=0&clock=pc)\n";
-    out << "user server: 127.0.0.1:" << service.userPort() << " is not served yet\n";
+    for (const quint16 port : service.userPorts())
+        out << "user server: 127.0.0.1:" << port << '\n';
+    out << "user server (userserver, userport): 127.0.0.1:" << service.userPort() << '\n';
+    out << "user-server control: " << service.baseUrl()
+        << "sim/user?mode=split (modes: none, split, twoframes, silent, drop, down, refusea, "
+           "refuseb; &port=P for one server; &accept=dash|ok; &drop=1)\n";
+    out << "notices: " << service.baseUrl()
+        << "sim/notice?kind=0&text=1... (reset=1 empties the board; lo=1 makes the next "
+           "keep-alive answer LO)\n";
     out.flush();
 
     // The handler only raises a flag; the event loop notices it and shuts down in order.

@@ -17,19 +17,24 @@ struct Account {
     int userId;
     bool member;
     const char16_t* records; // bookkeeping records, "/" between them
+    char linkRefusal;        // what the user servers answer its login record: 'A', 'B' or 0
 };
 
-// "test" with "quarmelo" is the program's demo account.
+// "test" with "quarmelo" is the program's demo account, which many people use at once.
 const Account kAccounts[] = {
-    {"vip", "vip888", "OK", 1001, true, u"gh,10,612.5,0,0,0,0,8/mgold,2,2630,1,2655,0,0/ying,100,7.52,0,0,0,0/"},
-    {"user", "user888", "OK", 1002, false, u"gh,5,598,0,0,0,0/"},
-    {"test", "quarmelo", "OK", 1000, false, u""},
-    {"lo", "lo888", "LO", 0, false, u""},
-    {"st", "st888", "ST", 0, false, u""},
-    {"te", "te888", "TE", 0, false, u""},
-    {"in", "in888", "IN", 0, false, u""},
-    {"yz", "yz888", "YZ", 1003, false, u"gh,1,600,0,0,0,0/"},
+    {"vip", "vip888", "OK", 1001, true,
+     u"gh,10,612.5,0,0,0,0,8/mgold,2,2630,1,2655,0,0/ying,100,7.52,0,0,0,0/", 0},
+    {"user", "user888", "OK", 1002, false, u"gh,5,598,0,0,0,0/", 0},
+    {"test", "quarmelo", "OK", 1000, false, u"", 0},
+    {"lo", "lo888", "LO", 0, false, u"", 0},
+    {"st", "st888", "ST", 0, false, u"", 0},
+    {"te", "te888", "TE", 0, false, u"", 0},
+    {"in", "in888", "IN", 0, false, u"", 0},
+    {"yz", "yz888", "YZ", 1003, false, u"gh,1,600,0,0,0,0/", 0},
+    {"vipa", "vipa888", "OK", 1004, true, u"", 'A'},
+    {"vipb", "vipb888", "OK", 1005, true, u"", 'B'},
 };
+constexpr int kDemoUserId = 1000;
 
 constexpr size_t kSessionLimit = 1000;
 
@@ -46,11 +51,24 @@ QString SimAccounts::formValue(const QByteArray& body, const QString& key) {
     return {};
 }
 
-QString SimAccounts::okAnswer(const Member& m) {
+QString SimAccounts::okAnswer(const Member& m, const QString& clientId) {
     const QString session = QString::number(m_random(), 16) + QString::number(m_random(), 16);
+    // A login from another machine ends the account's sessions there; their next keep-alive
+    // hears so. The demo account is shared by everyone and never pushes anyone out.
+    if (m.userId != kDemoUserId) {
+        for (auto it = m_sessions.begin(); it != m_sessions.end();) {
+            if (it->second.member.userId == m.userId && it->second.clientId != clientId) {
+                m_displaced[it->first] = m.userId;
+                it = m_sessions.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
     // A long-running service forgets the odd session rather than grow without end.
     if (m_sessions.size() >= kSessionLimit) m_sessions.erase(m_sessions.begin());
-    m_sessions[session] = m;
+    if (m_displaced.size() >= kSessionLimit) m_displaced.erase(m_displaced.begin());
+    m_sessions[session] = Session{m, clientId};
     return QStringLiteral("OK|%1|-|%2|%3|%4")
         .arg(m.userId)
         .arg(session)
@@ -59,21 +77,46 @@ QString SimAccounts::okAnswer(const Member& m) {
 }
 
 bool SimAccounts::logout(const QByteArray& body) {
-    if (formValue(body, QStringLiteral("do")) != u"softout") return false;
+    if (formValue(body, QStringLiteral("v")) != u"1" ||
+        formValue(body, QStringLiteral("do")) != u"softout")
+        return false;
     const auto it = m_sessions.find(formValue(body, QStringLiteral("session")));
-    // The client sends the numeric user id under "username".
+    // The client sends the numeric user id under "username", and the machine it logged in from.
     if (it == m_sessions.end() ||
-        QString::number(it->second.userId) != formValue(body, QStringLiteral("username")))
+        QString::number(it->second.member.userId) != formValue(body, QStringLiteral("username")) ||
+        it->second.clientId != formValue(body, QStringLiteral("mac")))
         return false;
     m_sessions.erase(it);
     return true;
 }
 
+bool SimAccounts::hasSession(const QString& session) const {
+    return m_sessions.count(session) > 0;
+}
+
+bool SimAccounts::loggedInElsewhere(const QString& session, const QString& userId) const {
+    const auto it = m_displaced.find(session);
+    return it != m_displaced.end() && QString::number(it->second) == userId;
+}
+
+bool SimAccounts::takeForcedElsewhere() {
+    if (m_forcedElsewhere == 0) return false;
+    if (m_forcedElsewhere > 0) --m_forcedElsewhere;
+    return true;
+}
+
+std::optional<char> SimAccounts::linkRefusal(int userId) {
+    for (const Account& a : kAccounts)
+        if (a.userId == userId && a.userId != 0 && a.linkRefusal != 0) return a.linkRefusal;
+    return std::nullopt;
+}
+
 std::optional<SimAccounts::Member> SimAccounts::member(const QString& session,
                                                        const QString& userId) const {
     const auto it = m_sessions.find(session);
-    if (it == m_sessions.end() || QString::number(it->second.userId) != userId) return std::nullopt;
-    return it->second;
+    if (it == m_sessions.end() || QString::number(it->second.member.userId) != userId)
+        return std::nullopt;
+    return it->second.member;
 }
 
 QString SimAccounts::loginAnswer(const QByteArray& body) {
@@ -91,7 +134,8 @@ QString SimAccounts::loginAnswer(const QByteArray& body) {
             status = QStringLiteral("OK");
         if (status == u"OK")
             return okAnswer(Member{QString::fromLatin1(a.name), a.userId, a.member,
-                                   QString::fromUtf16(a.records)});
+                                   QString::fromUtf16(a.records)},
+                            formValue(body, QStringLiteral("mac")));
         if (status == u"IN")
             return QStringLiteral("IN:") + kNotice;
         return status;

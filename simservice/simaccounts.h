@@ -24,8 +24,20 @@ public:
 
     // The answer to a "do=softin" form body (as the client's form encoding sends it).
     [[nodiscard]] QString loginAnswer(const QByteArray& body);
-    // A "do=softout" form body ends the session it names; true when one was open.
+    // A log-out form body ("v=1&do=softout&username=<user id>&mac=<client id>&session=<session>")
+    // ends the session it names when the user id and the machine match; true when it did.
     bool logout(const QByteArray& body);
+    [[nodiscard]] bool hasSession(const QString& session) const;
+    // The session was ended by a login of the same account from another machine.
+    [[nodiscard]] bool loggedInElsewhere(const QString& session, const QString& userId) const;
+    // The next `times` keep-alives hear that the account is logged in elsewhere, whoever sends
+    // them; -1 every one, 0 none.
+    void forceLoggedInElsewhere(int times) { m_forcedElsewhere = times; }
+    [[nodiscard]] int forcedElsewhere() const { return m_forcedElsewhere; }
+    // Spends one forced answer; true when there was one.
+    bool takeForcedElsewhere();
+    // What the user servers answer an account's login record instead of a challenge: 'A' or 'B'.
+    [[nodiscard]] static std::optional<char> linkRefusal(int userId);
     // The account whose login opened `session`, when the user id matches it.
     [[nodiscard]] std::optional<Member> member(const QString& session, const QString& userId) const;
     // A new four-character code as a GIF picture; the next login must repeat it.
@@ -40,10 +52,17 @@ public:
     [[nodiscard]] static QString formValue(const QByteArray& body, const QString& key);
 
 private:
-    QString okAnswer(const Member& m);
+    // An open session: who, and the machine ("mac") the login came from.
+    struct Session {
+        Member member;
+        QString clientId;
+    };
+    QString okAnswer(const Member& m, const QString& clientId);
 
     std::mt19937 m_random;
     QString m_forced;
     QString m_code;
-    std::map<QString, Member> m_sessions;
+    std::map<QString, Session> m_sessions;
+    std::map<QString, int> m_displaced; // session -> user id
+    int m_forcedElsewhere = 0;
 };

@@ -31,6 +31,14 @@ QString headRow(const QStringList& heads) {
     return row + QStringLiteral("</tr>");
 }
 
+QString row(const QString& cells) {
+    return QStringLiteral("<tr>") + cells + QStringLiteral("</tr>");
+}
+
+QString table(const QStringList& heads, const QString& rows) {
+    return QStringLiteral("<table>") + headRow(heads) + rows + QStringLiteral("</table>");
+}
+
 QString paragraph(const QString& text) {
     return QStringLiteral("<p>") + escaped(text) + QStringLiteral("</p>");
 }
@@ -43,7 +51,24 @@ QString quoteTime(const QDateTime& now) {
     return platform::shortDateText(now.date()) + u' ' + platform::timeText(now.time());
 }
 
-const QString kSignInFirst = QStringLiteral("请先在软件中登录，登录后即可使用本功能。");
+// A row for each instrument the market quotes at `now`, its cells made of the instrument and quote.
+template <typename MakeCells>
+QString quoteRows(const SimMarket& market, const QDateTime& now, MakeCells makeCells) {
+    QString rows;
+    const auto& list = SimMarket::instruments();
+    for (size_t n = 0; n < list.size(); ++n)
+        if (const auto q = market.quote(static_cast<int>(n), now))
+            rows += row(makeCells(list[n], *q));
+    return rows;
+}
+
+// A page for the signed-in member only: its body made for the member, else a request to sign in.
+template <typename MakeBody>
+Page memberPage(const QString& title, const std::optional<SimAccounts::Member>& member,
+                MakeBody makeBody) {
+    return {title, member ? makeBody(*member)
+                          : paragraph(QStringLiteral("请先在软件中登录，登录后即可使用本功能。"))};
+}
 
 } // namespace
 
@@ -71,49 +96,38 @@ QByteArray render(const Page& page) {
 }
 
 Page dataPage(const SimMarket& market, const QDateTime& now) {
-    QString rows;
-    const auto& list = SimMarket::instruments();
-    for (size_t n = 0; n < list.size(); ++n) {
-        const auto q = market.quote(static_cast<int>(n), now);
-        if (!q) continue;
-        const SimMarket::Instrument& ins = list[n];
-        const double prevClose = q->price - q->change;
-        rows +=
-            QStringLiteral("<tr>") + cell(ins.name) + cell(fixed(q->price, ins.decimals)) +
-            signedCell(q->change, ins.decimals) +
-            signedCell(prevClose != 0 ? q->change / prevClose * 100 : 0, 2, QStringLiteral("%")) +
-            cell(fixed(q->high, ins.decimals)) + cell(fixed(q->low, ins.decimals)) +
-            cell(ins.unit) + QStringLiteral("</tr>");
-    }
-    Page p{QStringLiteral("行情数据"), {}};
-    p.body = paragraph(QStringLiteral("更新时间：") + quoteTime(now)) + QStringLiteral("<table>") +
-             headRow({QStringLiteral("品种"), QStringLiteral("现价"), QStringLiteral("涨跌"),
-                      QStringLiteral("涨幅"), QStringLiteral("最高"), QStringLiteral("最低"),
-                      QStringLiteral("单位")}) +
-             rows + QStringLiteral("</table>") +
-             paragraph(QStringLiteral("行情数据仅供参考，交易请以银行报价为准。"));
-    return p;
+    const QString rows =
+        quoteRows(market, now, [](const SimMarket::Instrument& ins, const SimMarket::Quote& q) {
+            const double prevClose = q.price - q.change;
+            return cell(ins.name) + cell(fixed(q.price, ins.decimals)) +
+                   signedCell(q.change, ins.decimals) +
+                   signedCell(prevClose != 0 ? q.change / prevClose * 100 : 0, 2,
+                              QStringLiteral("%")) +
+                   cell(fixed(q.high, ins.decimals)) + cell(fixed(q.low, ins.decimals)) +
+                   cell(ins.unit);
+        });
+    return {QStringLiteral("行情数据"),
+            paragraph(QStringLiteral("更新时间：") + quoteTime(now)) +
+                table({QStringLiteral("品种"), QStringLiteral("现价"), QStringLiteral("涨跌"),
+                       QStringLiteral("涨幅"), QStringLiteral("最高"), QStringLiteral("最低"),
+                       QStringLiteral("单位")},
+                      rows) +
+                paragraph(QStringLiteral("行情数据仅供参考，交易请以银行报价为准。"))};
 }
 
 Page quotePage(const SimMarket& market, const QDateTime& now) {
-    QString rows;
-    const auto& list = SimMarket::instruments();
-    for (size_t n = 0; n < list.size(); ++n) {
-        const auto q = market.quote(static_cast<int>(n), now);
-        if (!q) continue;
-        const SimMarket::Instrument& ins = list[n];
-        rows += QStringLiteral("<tr>") + cell(ins.name) + cell(fixed(q->price, ins.decimals)) +
-                cell(ins.spread != 0 ? fixed(q->price + ins.spread, ins.decimals)
-                                     : QStringLiteral("-")) +
-                signedCell(q->change, ins.decimals) + QStringLiteral("</tr>");
-    }
-    Page p{QStringLiteral("网页行情"), {}};
-    p.body = paragraph(QStringLiteral("银行买入价与卖出价，") + quoteTime(now)) +
-             QStringLiteral("<table>") +
-             headRow({QStringLiteral("品种"), QStringLiteral("买入价"), QStringLiteral("卖出价"),
-                      QStringLiteral("涨跌")}) +
-             rows + QStringLiteral("</table>");
-    return p;
+    const QString rows =
+        quoteRows(market, now, [](const SimMarket::Instrument& ins, const SimMarket::Quote& q) {
+            return cell(ins.name) + cell(fixed(q.price, ins.decimals)) +
+                   cell(ins.spread != 0 ? fixed(q.price + ins.spread, ins.decimals)
+                                        : QStringLiteral("-")) +
+                   signedCell(q.change, ins.decimals);
+        });
+    return {QStringLiteral("网页行情"),
+            paragraph(QStringLiteral("银行买入价与卖出价，") + quoteTime(now)) +
+                table({QStringLiteral("品种"), QStringLiteral("买入价"), QStringLiteral("卖出价"),
+                       QStringLiteral("涨跌")},
+                      rows)};
 }
 
 // Holdings drift in slow waves whose phase depends on the seed, so each service has its own
@@ -132,18 +146,16 @@ Page etfPage(uint32_t seed, bool silver, const QDate& lastDay) {
     for (int n = 0; n < 10 && d.isValid(); ++n) {
         const QDate before = SimMarket::previousTradingDate(d);
         const double held = etfHoldings(seed, silver, d);
-        rows += QStringLiteral("<tr>") + cell(platform::shortDateText(d)) + cell(fixed(held, 2)) +
-                signedCell(held - etfHoldings(seed, silver, before), 2) + QStringLiteral("</tr>");
+        rows += row(cell(platform::shortDateText(d)) + cell(fixed(held, 2)) +
+                    signedCell(held - etfHoldings(seed, silver, before), 2));
         d = before;
     }
-    Page p{silver ? QStringLiteral("白银ETF持仓") : QStringLiteral("黄金ETF持仓"), {}};
-    p.body = paragraph(silver ? QStringLiteral("全球最大白银ETF近十个交易日的持仓变化。")
-                              : QStringLiteral("全球最大黄金ETF近十个交易日的持仓变化。")) +
-             QStringLiteral("<table>") +
-             headRow({QStringLiteral("日期"), QStringLiteral("持仓量(吨)"),
-                      QStringLiteral("增减(吨)")}) +
-             rows + QStringLiteral("</table>");
-    return p;
+    return {silver ? QStringLiteral("白银ETF持仓") : QStringLiteral("黄金ETF持仓"),
+            paragraph(silver ? QStringLiteral("全球最大白银ETF近十个交易日的持仓变化。")
+                             : QStringLiteral("全球最大黄金ETF近十个交易日的持仓变化。")) +
+                table({QStringLiteral("日期"), QStringLiteral("持仓量(吨)"),
+                       QStringLiteral("增减(吨)")},
+                      rows)};
 }
 
 Page forumPage() {
@@ -157,84 +169,65 @@ Page forumPage() {
     }};
     QString rows;
     for (const auto& t : kThreads)
-        rows += QStringLiteral("<tr>") + cell(QString::fromUtf16(t[0])) +
-                cell(QString::fromUtf16(t[1])) + cell(QString::fromUtf16(t[2])) +
-                QStringLiteral("</tr>");
-    Page p{QStringLiteral("贵金属论坛"), {}};
-    p.body = paragraph(QStringLiteral("交流行情心得，理性投资。")) + QStringLiteral("<table>") +
-             headRow({QStringLiteral("主题"), QStringLiteral("作者"), QStringLiteral("回复")}) +
-             rows + QStringLiteral("</table>");
-    return p;
+        rows += row(cell(QString::fromUtf16(t[0])) + cell(QString::fromUtf16(t[1])) +
+                    cell(QString::fromUtf16(t[2])));
+    return {
+        QStringLiteral("贵金属论坛"),
+        paragraph(QStringLiteral("交流行情心得，理性投资。")) +
+            table({QStringLiteral("主题"), QStringLiteral("作者"), QStringLiteral("回复")}, rows)};
 }
 
 Page bookkeepingPage(const std::optional<SimAccounts::Member>& member) {
-    Page p{QStringLiteral("记账"), {}};
-    if (!member) {
-        p.body = paragraph(kSignInFirst);
-        return p;
-    }
-    QString rows;
-    QString handOver;
-    for (const QString& record : member->records.split(u'/', Qt::SkipEmptyParts)) {
-        const QStringList f = record.split(u',');
-        if (f.size() < 5) continue;
-        const int i = SimMarket::indexOf(f[0]);
-        rows += QStringLiteral("<tr>") +
-                cell(i >= 0 ? SimMarket::instruments()[static_cast<size_t>(i)].name : f[0]) +
-                cell(f[1]) + cell(f[2]) + cell(f[3]) + cell(f[4]) + QStringLiteral("</tr>");
-        handOver += record + u'|';
-    }
-    p.body = paragraph(member->name + QStringLiteral("，您好！以下是您保存在本站的记账记录。"));
-    if (rows.isEmpty()) {
-        p.body += paragraph(QStringLiteral("暂无记账记录。"));
-        return p;
-    }
-    p.body +=
-        QStringLiteral("<table>") +
-        headRow({QStringLiteral("品种"), QStringLiteral("多单数量"), QStringLiteral("多单均价"),
-                 QStringLiteral("空单数量"), QStringLiteral("空单均价")}) +
-        rows + QStringLiteral("</table><p><a href=\"EVENT:") + escaped(handOver) +
-        QStringLiteral("\">同步到软件</a></p>");
-    return p;
+    return memberPage(QStringLiteral("记账"), member, [](const SimAccounts::Member& m) -> QString {
+        QString rows;
+        QString handOver;
+        for (const QString& record : m.records.split(u'/', Qt::SkipEmptyParts)) {
+            const QStringList f = record.split(u',');
+            if (f.size() < 5) continue;
+            const int i = SimMarket::indexOf(f[0]);
+            rows +=
+                row(cell(i >= 0 ? SimMarket::instruments()[static_cast<size_t>(i)].name : f[0]) +
+                    cell(f[1]) + cell(f[2]) + cell(f[3]) + cell(f[4]));
+            handOver += record + u'|';
+        }
+        const QString greeting =
+            paragraph(m.name + QStringLiteral("，您好！以下是您保存在本站的记账记录。"));
+        if (rows.isEmpty()) return greeting + paragraph(QStringLiteral("暂无记账记录。"));
+        return greeting +
+               table({QStringLiteral("品种"), QStringLiteral("多单数量"),
+                      QStringLiteral("多单均价"), QStringLiteral("空单数量"),
+                      QStringLiteral("空单均价")},
+                     rows) +
+               QStringLiteral("<p><a href=\"EVENT:") + escaped(handOver) +
+               QStringLiteral("\">同步到软件</a></p>");
+    });
 }
 
 Page smsPage(const std::optional<SimAccounts::Member>& member) {
-    Page p{QStringLiteral("短信提醒"), {}};
-    if (!member) {
-        p.body = paragraph(kSignInFirst);
-        return p;
-    }
-    const QString vipOnly = member->vip ? QStringLiteral("已开通") : QStringLiteral("VIP会员专享");
-    p.body = paragraph(member->name + QStringLiteral("，您好！绑定手机后可以收到价格提醒短信。")) +
-             QStringLiteral("<table>") +
-             headRow({QStringLiteral("短信服务"), QStringLiteral("状态")}) +
-             QStringLiteral("<tr>") + cell(QStringLiteral("到价提醒")) +
-             cell(QStringLiteral("未绑定手机")) + QStringLiteral("</tr><tr>") +
-             cell(QStringLiteral("每日早评")) + cell(vipOnly) + QStringLiteral("</tr><tr>") +
-             cell(QStringLiteral("重要数据提示")) + cell(vipOnly) + QStringLiteral("</tr></table>");
-    return p;
+    return memberPage(QStringLiteral("短信提醒"), member, [](const SimAccounts::Member& m) {
+        const QString vipOnly = m.vip ? QStringLiteral("已开通") : QStringLiteral("VIP会员专享");
+        return paragraph(m.name + QStringLiteral("，您好！绑定手机后可以收到价格提醒短信。")) +
+               table({QStringLiteral("短信服务"), QStringLiteral("状态")},
+                     row(cell(QStringLiteral("到价提醒")) + cell(QStringLiteral("未绑定手机"))) +
+                         row(cell(QStringLiteral("每日早评")) + cell(vipOnly)) +
+                         row(cell(QStringLiteral("重要数据提示")) + cell(vipOnly)));
+    });
 }
 
 Page memberHomePage(const std::optional<SimAccounts::Member>& member) {
-    Page p{QStringLiteral("会员中心"), {}};
-    if (!member) {
-        p.body = paragraph(kSignInFirst);
-        return p;
-    }
-    p.body = QStringLiteral("<table>") + headRow({QStringLiteral("项目"), QStringLiteral("内容")}) +
-             QStringLiteral("<tr>") + cell(QStringLiteral("用户名")) + cell(member->name) +
-             QStringLiteral("</tr><tr>") + cell(QStringLiteral("会员类型")) +
-             cell(member->vip ? QStringLiteral("VIP会员") : QStringLiteral("普通会员")) +
-             QStringLiteral("</tr></table>");
-    return p;
+    return memberPage(QStringLiteral("会员中心"), member, [](const SimAccounts::Member& m) {
+        return table({QStringLiteral("项目"), QStringLiteral("内容")},
+                     row(cell(QStringLiteral("用户名")) + cell(m.name)) +
+                         row(cell(QStringLiteral("会员类型")) +
+                             cell(m.vip ? QStringLiteral("VIP会员") : QStringLiteral("普通会员"))));
+    });
 }
 
 Page profilePage(const std::optional<SimAccounts::Member>& member) {
-    Page p{QStringLiteral("修改资料"), {}};
-    p.body = member ? paragraph(QStringLiteral("用户名：") + member->name) +
-                          paragraph(QStringLiteral("如需修改密码或绑定的手机号码，请联系客服。"))
-                    : paragraph(kSignInFirst);
-    return p;
+    return memberPage(QStringLiteral("修改资料"), member, [](const SimAccounts::Member& m) {
+        return paragraph(QStringLiteral("用户名：") + m.name) +
+               paragraph(QStringLiteral("如需修改密码或绑定的手机号码，请联系客服。"));
+    });
 }
 
 Page loginPage() {
@@ -243,21 +236,17 @@ Page loginPage() {
 }
 
 Page vipPage() {
-    Page p{QStringLiteral("VIP会员"), {}};
-    const QString yes = QStringLiteral("有");
-    const QString no = QStringLiteral("无");
-    auto row = [&](const QString& what, const QString& plain, const QString& vip) {
-        return QStringLiteral("<tr>") + cell(what) + cell(plain) + cell(vip) +
-               QStringLiteral("</tr>");
+    // Each a thing only members have.
+    const auto vipOnly = [](const QString& what) {
+        return row(cell(what) + cell(QStringLiteral("无")) + cell(QStringLiteral("有")));
     };
-    p.body =
+    return {
+        QStringLiteral("VIP会员"),
         paragraph(QStringLiteral("升级VIP会员，行情实时推送，不错过每一次波动。")) +
-        QStringLiteral("<table>") +
-        headRow({QStringLiteral("功能"), QStringLiteral("普通会员"), QStringLiteral("VIP会员")}) +
-        row(QStringLiteral("实时推送行情"), no, yes) +
-        row(QStringLiteral("三日走势叠加"), no, yes) +
-        row(QStringLiteral("价格提醒保存"), no, yes) + QStringLiteral("</table>");
-    return p;
+            table({QStringLiteral("功能"), QStringLiteral("普通会员"), QStringLiteral("VIP会员")},
+                  vipOnly(QStringLiteral("实时推送行情")) +
+                      vipOnly(QStringLiteral("三日走势叠加")) +
+                      vipOnly(QStringLiteral("价格提醒保存")))};
 }
 
 Page bottomAdPage(const QString& vipUrl) {

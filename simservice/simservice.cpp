@@ -24,12 +24,16 @@ const QString kAdminPath = QStringLiteral("/sim/fault");
 const QString kLoginAdminPath = QStringLiteral("/sim/login");
 const QString kScenarioPath = QStringLiteral("/sim/scenario");
 const QString kConfigAdminPath = QStringLiteral("/sim/config");
-// Login (a form post) and the signed-in redirect ("do=webin", a plain get).
+const QString kUserAdminPath = QStringLiteral("/sim/user");
+const QString kNoticeAdminPath = QStringLiteral("/sim/notice");
+// Login and keep-alive (form posts, "do=softin" and "do=stat") and the signed-in redirect
+// ("do=webin", a plain get).
 const QString kLoginPath = QStringLiteral("/soft/doing.asp");
 const QString kCaptchaPath = QStringLiteral("/user/getcode.asp");
 // Log-out (a form post), the single sign-on redirect ("do=webin") and the web site's login page.
 const QString kUserLoginPath = QStringLiteral("/user/login.asp");
 const QString kMisreadUserLoginPath = QStringLiteral("/login.asp");
+const QString kMisreadLoginPath = QStringLiteral("/doing.asp"); // the keep-alive's "//soft/doing.asp"
 
 // The web pages the configuration names.
 const QString kDataPage = QStringLiteral("/web/data.asp");
@@ -61,6 +65,7 @@ const std::array<QString, 3> kDataPaths = {QStringLiteral("/data1/do.asp"),
                                            QStringLiteral("/data3/do.asp")};
 
 constexpr qsizetype kRequestLogLimit = 10000;
+constexpr qsizetype kPostLogLimit = 1000;
 // The service breaks its encoded answers into lines, as its mail-style encoder always did; the
 // client removes the breaks before decoding.
 constexpr qsizetype kLineLength = 76;
@@ -91,7 +96,7 @@ QByteArray reasonPhrase(int status) {
     }
 }
 
-const std::array<std::pair<SimService::Endpoint, const char*>, 11> kEndpointNames = {{
+const std::array<std::pair<SimService::Endpoint, const char*>, 12> kEndpointNames = {{
     {SimService::Endpoint::Any, "any"},
     {SimService::Endpoint::Config, "config"},
     {SimService::Endpoint::Clock, "clock"},
@@ -103,6 +108,7 @@ const std::array<std::pair<SimService::Endpoint, const char*>, 11> kEndpointName
     {SimService::Endpoint::Captcha, "captcha"},
     {SimService::Endpoint::Page, "page"},
     {SimService::Endpoint::Logout, "logout"},
+    {SimService::Endpoint::Hello, "hello"},
 }};
 
 const std::array<std::pair<SimService::Fault, const char*>, 6> kFaultNames = {{
@@ -125,12 +131,92 @@ QString normalisedKey(const QString& path) {
 } // namespace
 
 SimService::SimService(Options options, QObject* parent)
-    : QAbstractHttpServer(parent), options_(std::move(options)), market_(options_.seed), accounts_(options_.seed),
-      codecRandom_(options_.seed) {}
+    : QAbstractHttpServer(parent), options_(std::move(options)), market_(options_.seed),
+      accounts_(options_.seed), notices_(now()), codecRandom_(options_.seed) {
+    SimUserServer::Hooks hooks;
+    hooks.snapshot = [this](int secondsAgo) {
+        return market_.snapshotText(now().addSecs(-secondsAgo), snapshotShape_);
+    };
+    hooks.encode = [this](const QString& text) { return code(text); };
+    hooks.refusal = &SimAccounts::linkRefusal;
+    SimUserServer::Timing timing;
+    timing.pushMinMs = options_.pushMinMs;
+    timing.pushMaxMs = options_.pushMaxMs;
+    timing.byteMs = options_.splitByteMs;
+    auto serverFor = [&](quint16 port) {
+        // A port named twice is one server; free ports (0) are each a server of their own.
+        for (size_t i = 0; i < userServers_.size() && port != 0; ++i)
+            if (userServers_[i]->port() == port) return i;
+        userServers_.push_back(std::make_unique<SimUserServer>(
+            port, hooks, timing, options_.seed * 7919u + static_cast<uint32_t>(userServers_.size()),
+            options_.maxLinksPerAddress));
+        return userServers_.size() - 1;
+    };
+    for (const quint16 port :
+         options_.userPorts.isEmpty() ? QList<quint16>{options_.userPort} : options_.userPorts)
+        userList_.push_back(serverFor(port));
+    fallbackServer_ =
+        options_.userPorts.isEmpty() ? userList_.front() : serverFor(options_.userPort);
+}
 
 bool SimService::start() {
     port_ = listen(QHostAddress(QHostAddress::LocalHost), options_.httpPort);
-    return port_ != 0;
+    if (port_ == 0) return false;
+    for (const auto& server : userServers_)
+        if (!server->start()) return false;
+    return true;
+}
+
+quint16 SimService::userPort() const {
+    return userServers_[fallbackServer_]->port();
+}
+
+QList<quint16> SimService::userPorts() const {
+    QList<quint16> ports;
+    for (const size_t i : userList_)
+        ports << userServers_[i]->port();
+    return ports;
+}
+
+QList<SimUserServer*> SimService::userServers() const {
+    QList<SimUserServer*> servers;
+    for (const auto& server : userServers_)
+        servers << server.get();
+    return servers;
+}
+
+SimUserServer* SimService::userServer(quint16 port) const {
+    for (const auto& server : userServers_)
+        if (server->port() == port) return server.get();
+    return nullptr;
+}
+
+QList<SimUserServer*> SimService::serversOn(quint16 port) const {
+    if (port == 0) return userServers();
+    SimUserServer* server = userServer(port);
+    return server ? QList<SimUserServer*>{server} : QList<SimUserServer*>{};
+}
+
+bool SimService::setUserMode(SimUserServer::Mode mode, quint16 port) {
+    const QList<SimUserServer*> servers = serversOn(port);
+    bool ok = !servers.isEmpty();
+    for (SimUserServer* server : servers)
+        ok = server->setMode(mode) && ok;
+    return ok;
+}
+
+bool SimService::setUserAcceptance(SimUserServer::Acceptance acceptance, quint16 port) {
+    const QList<SimUserServer*> servers = serversOn(port);
+    for (SimUserServer* server : servers)
+        server->setAcceptance(acceptance);
+    return !servers.isEmpty();
+}
+
+bool SimService::dropUserLinks(quint16 port) {
+    const QList<SimUserServer*> servers = serversOn(port);
+    for (SimUserServer* server : servers)
+        server->dropLinks();
+    return !servers.isEmpty();
 }
 
 QString SimService::baseUrl() const {
@@ -163,7 +249,9 @@ QStringList SimService::servedDataUrls() const {
 
 QString SimService::configText() const {
     const QString b = baseUrl();
-    const QString user = QStringLiteral("127.0.0.1:%1").arg(options_.userPort);
+    QStringList userEntries;
+    for (const quint16 port : userPorts())
+        userEntries << QStringLiteral("127.0.0.1:%1").arg(port);
     QString servers;
     for (const QString& url : dataServerUrls())
         servers += url + u'|';
@@ -172,12 +260,12 @@ QString SimService::configText() const {
         QStringLiteral("[BRELTO]"),
         QStringLiteral("mainurl=") + b,
         QStringLiteral("server=") + servers,
-        QStringLiteral("user=") + user,
+        QStringLiteral("user=") + userEntries.join(u','),
         QStringLiteral("userserver=127.0.0.1"),
-        QStringLiteral("userport=%1").arg(options_.userPort),
-        QStringLiteral("helloallid=300"),
-        QStringLiteral("VIPCheckAll=30"),
-        QStringLiteral("UserDo=1"),
+        QStringLiteral("userport=%1").arg(userPort()),
+        QStringLiteral("helloallid=%1").arg(options_.helloSeconds),
+        QStringLiteral("VIPCheckAll=%1").arg(options_.heartbeatSeconds),
+        QStringLiteral("UserDo=%1").arg(options_.pushMode),
         QStringLiteral("tipstr=黄金,非农|美元,美联储"),
         QStringLiteral("new=") + platform::singleText(AppVer),
         QStringLiteral("close=,1.0,2.0,"),
@@ -294,12 +382,16 @@ QString SimService::faultName(Fault f) {
     return {};
 }
 
+QString SimService::code(const QString& plain) const {
+    std::uniform_real_distribution<float> fraction(0.0f, 1.0f);
+    // Our own generator: a client in the same process keeps its random sequence to itself.
+    return EncodeText(plain, [this, &fraction] { return fraction(codecRandom_); });
+}
+
 SimService::Answer SimService::encoded(const QString& plain, bool wrapLines) const {
     Answer a;
     if (plain.isEmpty()) return a;
-    std::uniform_real_distribution<float> fraction(0.0f, 1.0f);
-    // Our own generator: a client in the same process keeps its random sequence to itself.
-    const QString code = EncodeText(plain, [this, &fraction] { return fraction(codecRandom_); });
+    const QString code = this->code(plain);
     if (!wrapLines) {
         a.body = platform::toGbk(code);
         return a;
@@ -406,7 +498,8 @@ SimService::Answer SimService::adminAnswer(const QUrlQuery& query) {
         const auto endpoint = endpointFromName(endpointText);
         if (!endpoint)
             return refuse(QStringLiteral("unknown endpoint; use any, config, clock, snapshot, "
-                                         "intraday, tenday, year, login, captcha, page or logout"));
+                                         "intraday, tenday, year, login, captcha, page, logout "
+                                         "or hello"));
         QString path = value("path");
         if (path.isEmpty()) path = QStringLiteral("*");
         if (path != u"*" && !path.startsWith(u'/'))
@@ -560,6 +653,127 @@ SimService::Answer SimService::configAdminAnswer(const QUrlQuery& query) {
     return a;
 }
 
+// "LO" when the session was ended by a login from another machine, or while the answer is forced;
+// otherwise the notice board, the same for members, other users and nobody logged in.
+QString SimService::helloAnswer(const QByteArray& body) {
+    if (accounts_.loggedInElsewhere(SimAccounts::formValue(body, QStringLiteral("session")),
+                                    SimAccounts::formValue(body, QStringLiteral("uid"))) ||
+        accounts_.takeForcedElsewhere())
+        return QStringLiteral("LO");
+    return notices_.answer([this](const QString& text) { return code(text); });
+}
+
+// "/sim/user?mode=M&port=P" (M: none, split, twoframes, silent, drop, down, refusea, refuseb),
+// "&accept=dash|ok", "&drop=1" (drops the links open now); without a port every user server;
+// with no query it lists the servers and their newest login records.
+SimService::Answer SimService::userAdminAnswer(const QUrlQuery& query) {
+    auto refuse = [](const QString& why) {
+        Answer a;
+        a.status = 400;
+        a.body = platform::toGbk(why + QStringLiteral("\r\n"));
+        return a;
+    };
+    quint16 port = 0;
+    if (query.hasQueryItem(QStringLiteral("port"))) {
+        bool ok = false;
+        const uint p = query.queryItemValue(QStringLiteral("port")).toUInt(&ok);
+        if (!ok || p == 0 || p > 65535 || !userServer(static_cast<quint16>(p)))
+            return refuse(QStringLiteral("port must be one the user servers listen on"));
+        port = static_cast<quint16>(p);
+    }
+    std::optional<SimUserServer::Acceptance> acceptance;
+    if (query.hasQueryItem(QStringLiteral("accept"))) {
+        const QString a = query.queryItemValue(QStringLiteral("accept"));
+        if (a == u"dash")
+            acceptance = SimUserServer::Acceptance::DashWithPush;
+        else if (a == u"ok")
+            acceptance = SimUserServer::Acceptance::FramedOk;
+        else
+            return refuse(QStringLiteral("accept must be dash or ok"));
+    }
+    std::optional<SimUserServer::Mode> mode;
+    if (query.hasQueryItem(QStringLiteral("mode"))) {
+        mode = SimUserServer::modeFromName(query.queryItemValue(QStringLiteral("mode")));
+        if (!mode)
+            return refuse(QStringLiteral("unknown mode; use none, split, twoframes, silent, drop, "
+                                         "down, refusea or refuseb"));
+    }
+    if (acceptance) setUserAcceptance(*acceptance, port);
+    if (query.queryItemValue(QStringLiteral("drop")) == u"1") dropUserLinks(port);
+    if (mode && !setUserMode(*mode, port))
+        return refuse(QStringLiteral("a user server cannot listen on its port again"));
+
+    QString out;
+    for (SimUserServer* server : userServers()) {
+        QStringList roles;
+        for (qsizetype i = 0; i < static_cast<qsizetype>(userList_.size()); ++i)
+            if (userServers_[userList_[static_cast<size_t>(i)]].get() == server)
+                roles << QStringLiteral("user %1").arg(i + 1);
+        if (userServers_[fallbackServer_].get() == server) roles << QStringLiteral("userport");
+        out += QStringLiteral("127.0.0.1:%1 (%2) mode %3 accept %4 links %5 connections %6\r\n")
+                   .arg(server->port())
+                   .arg(roles.join(QStringLiteral(", ")), SimUserServer::modeName(server->mode()),
+                        server->acceptance() == SimUserServer::Acceptance::DashWithPush
+                            ? QStringLiteral("dash")
+                            : QStringLiteral("ok"))
+                   .arg(server->linkCount())
+                   .arg(server->connectionCount());
+        const QList<SimUserServer::LinkRecord> records = server->records();
+        for (qsizetype i = std::max<qsizetype>(0, records.size() - 5); i < records.size(); ++i) {
+            const SimUserServer::LinkRecord& r = records[i];
+            out +=
+                QStringLiteral("  login v%1 client %2 user %3 -> %4, %5 heartbeats, %6 pushes\r\n")
+                    .arg(r.version, r.clientId)
+                    .arg(r.userId)
+                    .arg(r.outcome == 0 ? QStringLiteral("challenged")
+                                        : QString(QLatin1Char(r.outcome)))
+                    .arg(r.heartbeats)
+                    .arg(r.pushes);
+        }
+    }
+    Answer a;
+    a.body = platform::toGbk(out);
+    return a;
+}
+
+// "/sim/notice?kind=K&text=T" puts a notice on the board, "reset=1" empties it, "lo=N" makes the
+// next N keep-alives answer "LO" (-1 every one, 0 none); with no query it lists the board.
+SimService::Answer SimService::noticeAdminAnswer(const QUrlQuery& query) {
+    auto refuse = [](const QString& why) {
+        Answer a;
+        a.status = 400;
+        a.body = platform::toGbk(why + QStringLiteral("\r\n"));
+        return a;
+    };
+    auto value = [&query](const char* key) {
+        return query.queryItemValue(QLatin1String(key), QUrl::FullyDecoded);
+    };
+    std::optional<int> kind;
+    if (query.hasQueryItem(QStringLiteral("kind"))) {
+        bool ok = false;
+        kind = value("kind").toInt(&ok);
+        if (!ok || value("text").isEmpty())
+            return refuse(QStringLiteral("a notice needs a whole-number kind and a text"));
+    }
+    std::optional<int> lo;
+    if (query.hasQueryItem(QStringLiteral("lo"))) {
+        bool ok = false;
+        lo = value("lo").toInt(&ok);
+        if (!ok || *lo < -1)
+            return refuse(
+                QStringLiteral("the forced LO takes -1 (every keep-alive), 0 (none) or a count"));
+    }
+    if (query.queryItemValue(QStringLiteral("reset")) == u"1") notices_.clear();
+    if (kind) notices_.add(*kind, value("text"), now());
+    if (lo) accounts_.forceLoggedInElsewhere(*lo);
+    QString out = QStringLiteral("lo %1\r\n").arg(accounts_.forcedElsewhere());
+    for (const SimNotices::Notice& n : notices_.board())
+        out += QStringLiteral("%1 kind %2 %3 %4\r\n").arg(n.id).arg(n.kind).arg(n.stamp, n.text);
+    Answer a;
+    a.body = platform::toGbk(out);
+    return a;
+}
+
 void SimService::writeAnswer(QTcpSocket* socket, const Answer& answer) {
     QByteArray out = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' +
                      reasonPhrase(answer.status) + "\r\n";
@@ -582,10 +796,15 @@ bool SimService::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
     // network-path reference whose first segment is a host name, so it arrives as "/login.asp".
     QString path = url.path();
     if (path == kMisreadUserLoginPath) path = kUserLoginPath;
+    if (path == kMisreadLoginPath) path = kLoginPath;
     const QUrlQuery query(url);
     const QString target = url.hasQuery() ? path + u'?' + url.query() : path;
     requests_ << target;
     if (requests_.size() > kRequestLogLimit) requests_.removeFirst();
+    if (!request.body().isEmpty()) {
+        posts_ << FormPost{path, request.body()};
+        if (posts_.size() > kPostLogLimit) posts_.removeFirst();
+    }
     emit requestServed(target);
 
     if (path == kAdminPath) {
@@ -600,6 +819,16 @@ bool SimService::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
 
     if (path == kConfigAdminPath) {
         writeAnswer(socket, configAdminAnswer(query));
+        return true;
+    }
+
+    if (path == kUserAdminPath) {
+        writeAnswer(socket, userAdminAnswer(query));
+        return true;
+    }
+
+    if (path == kNoticeAdminPath) {
+        writeAnswer(socket, noticeAdminAnswer(query));
         return true;
     }
 
@@ -620,6 +849,11 @@ bool SimService::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
     if (path == kLoginPath && webin) {
         endpoint = Endpoint::Page;
         answer = signedInRedirect(query);
+    } else if (path == kLoginPath &&
+               SimAccounts::formValue(request.body(), QStringLiteral("do")) == u"stat") {
+        // Neither "LO" nor the list is in the transport code as a whole; only each notice's text.
+        endpoint = Endpoint::Hello;
+        answer.body = platform::toGbk(helloAnswer(request.body()));
     } else if (path == kLoginPath) {
         endpoint = Endpoint::Login;
         // An answer with a "|" goes out as it is; the status answers are scrambled, in one line:

@@ -2,6 +2,8 @@
 
 #include "simservice/simaccounts.h"
 #include "simservice/simmarket.h"
+#include "simservice/simnotices.h"
+#include "simservice/simuserserver.h"
 
 #include <QAbstractHttpServer>
 #include <QDateTime>
@@ -10,9 +12,11 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <random>
 #include <utility>
+#include <vector>
 
 class QTcpSocket;
 namespace simpages {
@@ -21,8 +25,10 @@ struct Page;
 
 // The simulated web service on one HTTP port of 127.0.0.1: the configuration text (primary and
 // mirror paths), three data servers (clock, quote snapshot, three-day, ten-day and one-year
-// histories), the login and log-out, the web pages the configuration names (with the signed-in
-// redirects to them) and admin paths that make any of them misbehave or change the configuration.
+// histories), the login, keep-alive with its notices and log-out, the web pages the configuration
+// names (with the signed-in redirects to them) and admin paths that make any of them misbehave or
+// change the configuration. Beside it run the user servers of the members' live link (TCP), one
+// per port of the configuration's `user` list and the fall-back `userserver`:`userport`.
 // Runs on the caller's thread and never blocks it, so a client in the same process can fetch from
 // it while it waits.
 class SimService : public QAbstractHttpServer {
@@ -41,7 +47,8 @@ public:
         Login,
         Captcha,
         Page,
-        Logout
+        Logout,
+        Hello // the keep-alive
     };
     // How an endpoint misbehaves: an empty body, a body that is not in the transport code, an
     // HTTP 404 with an HTML page, the right answer only after the fault delay, or the connection
@@ -50,7 +57,19 @@ public:
 
     struct Options {
         quint16 httpPort = 18631; // 0 picks a free port
-        quint16 userPort = 18632; // named in the configuration; not served yet
+        // The user server the configuration names as `userserver`:`userport`, the client's
+        // fall-back; 0 picks a free port (the command line's default is 18632).
+        quint16 userPort = 0;
+        // The configuration's `user` list; empty: the fall-back server alone. A 0 picks a free
+        // port; a port equal to userPort is that same server.
+        QList<quint16> userPorts;
+        int pushMinMs = 1000; // a linked client gets a snapshot after a pause in this range
+        int pushMaxMs = 3000;
+        int splitByteMs = 1;         // between the bytes of a split message
+        int maxLinksPerAddress = 16; // more links from one address are refused with "B"
+        int helloSeconds = 300;      // the configuration's helloallid
+        int heartbeatSeconds = 30;   // VIPCheckAll
+        int pushMode = 1;            // UserDo
         uint32_t seed = 1;
         std::function<QDateTime()> now; // the service clock; empty: platform::pcNow
         int faultDelayMs = 25000;       // longer than the client's 20-second time-out
@@ -60,10 +79,12 @@ public:
     explicit SimService(Options options, QObject* parent = nullptr);
     explicit SimService(QObject* parent = nullptr) : SimService(Options{}, parent) {}
 
-    // Listens on 127.0.0.1; false when the port cannot be had.
+    // Listens on 127.0.0.1 (HTTP and every user server); false when a port cannot be had.
     bool start();
     quint16 httpPort() const { return port_; }
-    quint16 userPort() const { return options_.userPort; }
+    // The fall-back user server's port and the ports of the `user` list, as served once started.
+    quint16 userPort() const;
+    QList<quint16> userPorts() const;
 
     QString baseUrl() const; // "http://127.0.0.1:P/"
     QString configUrl() const;
@@ -110,6 +131,26 @@ public:
     // Path and query of every request served, oldest first (the newest 10000).
     QStringList requestLog() const { return requests_; }
     void clearRequestLog() { requests_.clear(); }
+    // The form bodies posted (login, keep-alive, log-out) as they arrived, oldest first (the
+    // newest 1000).
+    struct FormPost {
+        QString path;
+        QByteArray body;
+    };
+    QList<FormPost> formPosts() const { return posts_; }
+
+    // The user servers: the `user` list's in order, then the fall-back when it is none of them.
+    QList<SimUserServer*> userServers() const;
+    // The user server on `port`; nullptr for a port none serves.
+    SimUserServer* userServer(quint16 port) const;
+    // Port 0: every user server. False when the port is served by none, or a server cannot
+    // listen again after Down.
+    bool setUserMode(SimUserServer::Mode mode, quint16 port = 0);
+    bool setUserAcceptance(SimUserServer::Acceptance acceptance, quint16 port = 0);
+    bool dropUserLinks(quint16 port = 0);
+
+    // The notices every keep-alive gets back.
+    SimNotices& notices() { return notices_; }
 
     static std::optional<Endpoint> endpointFromName(QStringView name);
     static std::optional<Fault> faultFromName(QStringView name);
@@ -159,12 +200,23 @@ private:
     std::optional<Answer> pageAnswer(const QString& path, const QUrlQuery& query) const;
     Answer signedInRedirect(const QUrlQuery& query) const;
     QString faultListing() const;
+    // The transport code with the service's own random values.
+    QString code(const QString& plain) const;
+    QString helloAnswer(const QByteArray& body);
+    Answer userAdminAnswer(const QUrlQuery& query);
+    Answer noticeAdminAnswer(const QUrlQuery& query);
+    QList<SimUserServer*> serversOn(quint16 port) const;
     static void writeAnswer(QTcpSocket* socket, const Answer& answer);
 
     Options options_;
     SimMarket market_;
     SimAccounts accounts_;
+    SimNotices notices_;
     quint16 port_ = 0;
+    std::vector<std::unique_ptr<SimUserServer>> userServers_;
+    std::vector<size_t> userList_; // the server of each `user` entry
+    size_t fallbackServer_ = 0;
+    QList<FormPost> posts_;
     RuleMap<Rule> faults_;
     RuleMap<Scripted> answers_;
     SimMarket::SnapshotShape snapshotShape_ = SimMarket::SnapshotShape::Normal;

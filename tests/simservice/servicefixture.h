@@ -48,7 +48,7 @@ protected:
     SimService& start(const QDateTime& now, uint32_t seed = 7) {
         SimService::Options o;
         o.httpPort = 0;
-        o.userPort = 18999;
+        o.userPort = 0;
         o.seed = seed;
         o.now = [now] { return now; };
         return start(o);

@@ -49,9 +49,9 @@ TEST_F(SimServiceTest, ConfigurationFromBothPathsCarriesTheKeysTheClientReads) {
 
         const std::pair<QString, QString> expected[] = {
             {QStringLiteral("mainurl"), base},
-            {QStringLiteral("user"), QStringLiteral("127.0.0.1:18999")},
+            {QStringLiteral("user"), QStringLiteral("127.0.0.1:%1").arg(s.userPort())},
             {QStringLiteral("userserver"), QStringLiteral("127.0.0.1")},
-            {QStringLiteral("userport"), QStringLiteral("18999")},
+            {QStringLiteral("userport"), QString::number(s.userPort())},
             {QStringLiteral("UserDo"), QStringLiteral("1")},
             {QStringLiteral("Logintype"), QStringLiteral("0")},
             {QStringLiteral("new"), QStringLiteral("3.6")},
