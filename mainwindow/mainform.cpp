@@ -1,5 +1,9 @@
 #include "mainwindow/mainform.h"
 
+#include "companions/calc.h"
+#include "companions/cangjsq.h"
+#include "companions/jiaoyiform.h"
+
 #include "charts/chart.h"
 #include "charts/chartfeed.h"
 #include "common/appinfo.h"
@@ -24,14 +28,19 @@
 #include "platform/clock.h"
 #include "platform/colors.h"
 #include "platform/keys.h"
+#include "platform/msgbox.h"
 #include "platform/screen.h"
 #include "platform/tray.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
 #include "state/configstate.h"
+#include "shell/hello.h"
 #include "shell/instance.h"
+#include "shell/livelink.h"
 #include "shell/login.h"
 #include "shell/loginform.h"
+#include "shell/logout.h"
+#include "state/livelink.h"
 #include "state/session.h"
 #include "shell/usersettings.h"
 #include "widgets/buttons/skinbutton.h"
@@ -53,6 +62,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
@@ -180,8 +190,21 @@ void MainForm::buildControls() {
     step([this] { MainBar->readProperties(toolbar::mainBarDesign()); });
     connect(MainBar, &FlatToolbar::ButtonClick, this,
             [this](int, const QString& key, int, int, int, int, bool) {
-                // The toolbar's commands (tools, copy, settings) come with the command dispatch;
-                // signing in and out is the one this window answers itself.
+                // The toolbar's other commands (copy, settings, alerts) come with the command
+                // dispatch; signing in and out and the three tool windows are answered here.
+                // There is no system calculator to start on this desktop: "cal" opens our own.
+                if (key == u"cal") {
+                    calc().showForm();
+                    return;
+                }
+                if (key == u"cwcal") {
+                    cangJSQ().showForm(this);
+                    return;
+                }
+                if (key == u"jyjsq") {
+                    jiaoYiForm().showForm(this);
+                    return;
+                }
                 if (key != u"login")
                     return;
                 if (LoggedIn)
@@ -296,6 +319,21 @@ void MainForm::buildControls() {
     connect(Timer2, &QTimer::timeout, this, [this] { m_scheduler->Timer2_Timer(); });
     connect(Timer3, &QTimer::timeout, this, [this] { m_scheduler->Timer3_Timer(); });
     connect(Timer4, &QTimer::timeout, this, [this] { m_scheduler->Timer4_Timer(); });
+
+    m_usersock = std::make_unique<TcpLinkSocket>();
+    LiveLinkUi linkUi;
+    linkUi.setStatus = [this](const QString& text) { m_quotes->setStatus(text); };
+    linkUi.setLiveBoxTicked = [this](bool ticked) { Check12->setChecked(ticked); };
+    linkUi.showRefusal = [this](const QString& text, const QString& title) {
+        ShowMsg(text, title, this, {}, false, 5000);
+    };
+    linkUi.applyPush = [this](const QString& snapshot) {
+        QString data = snapshot;
+        LoadData(data);
+    };
+    linkUi.currentSlot = [] { return static_cast<int>(NowSlot720()); };
+    m_link = std::make_unique<LiveLink>(*m_usersock, linkUi);
+    m_usersock->bind(m_link.get());
 
     charts::FeedControls feed;
     feed.Chart1 = Charts[0];
@@ -487,7 +525,53 @@ std::vector<QWidget*> MainForm::CListBackControls() const {
 void MainForm::TraySetTip(const QString& Tip) { ::TraySetTip(nullptr, Tip); }
 
 void MainForm::LogoutUser() {
-    // Log-out is built with the live link (it closes it); until then nothing happens.
+    // Unloading deletes this window: not from inside a request of its own that is still waiting
+    // (a snapshot run, the keep-alive), which would go on with a window that is gone. Timer4
+    // tries again a second later.
+    if (m_quotes->loading() || m_helloBusy) {
+        Timer4->start();
+        return;
+    }
+    // The window is going: nothing more of it runs while the log-out waits on the service.
+    Timer1->stop();
+    Timer3->stop();
+    Timer4->stop();
+    LogoutUi ui;
+    ui.hideMain = [this] { hide(); };
+    ui.liveBoxTicked = [this] { return Check12->isChecked(); };
+    ui.closeLiveLink = [this] {
+        Check12->setChecked(false);
+        UnLinkUser();
+    };
+    ui.unloadMain = [this] { unload(); };
+    ::LogoutUser(ui);
+}
+
+bool MainForm::linkConnected() const { return m_usersock->isConnected(); }
+void MainForm::LinkUser() { m_link->LinkUser(); }
+void MainForm::UnLinkUser() { m_link->UnLinkUser(); }
+void MainForm::heartbeat() { m_link->heartbeat(); }
+
+void MainForm::Hello() {
+    if (m_helloBusy)
+        return;
+    m_helloBusy = true;
+    const QPointer<MainForm> self(this);
+    HelloUi ui;
+    ui.loggedElsewhere = [self] {
+        platform::messageBox(kLoggedElsewhereText, QString::fromUtf16(kProgramTitle), platform::BoxButtons::Ok,
+                             platform::BoxIcon::Information, self);
+        if (self)
+            self->Timer4->start();
+    };
+    ui.showNotice = [self](const Notice& notice) {
+        // The service's notice, in the program's own box; the first character marks it and is
+        // not shown.
+        ShowMsg(notice.text, QStringLiteral("系统公告"), self, {}, false, 0);
+    };
+    ::Hello(LoginTime, ui);
+    if (self)
+        m_helloBusy = false;
 }
 
 void MainForm::GetCon() {
@@ -565,8 +649,7 @@ void MainForm::CheckLogin() {
     m_quotes->DoCaption();
     LoginTime = platform::timeText(platform::pcNow().time());
     m21->setEnabled(false);
-    // "注销登录" and the log-out button stay greyed until log-out is built (LogoutUser).
-    step([this] { MainBar->setBtnState(1, toolbar::StateDisabled); });
+    m22->setEnabled(true);
     const cTab selected = Maintab->SelectedTab();
     if (selected) {
         const int index = selected.Index();
@@ -895,8 +978,18 @@ void MainForm::Check12_MouseUp(int16_t Button, int16_t, float, float) {
     if (!IsVip) {
         ShowVipMsg();
         Check12->setChecked(false);
+        return;
     }
-    // For a member the box switches the live link, built with the user-server link.
+    PushLost = false;
+    if (Check12->isChecked()) {
+        UseRealtime = true;
+        // Ticking the box is the member asking again: a server's earlier refusal no longer holds.
+        m_link->allowAfterRefusal();
+        LinkUser();
+    } else {
+        UseRealtime = false;
+        UnLinkUser();
+    }
 }
 
 bool MainForm::CustRing(const QString&) {
@@ -1068,8 +1161,11 @@ bool MainForm::queryUnload() {
     TrayRemove();
     platform::setTrayMouseHandler(nullptr);
     step([] { SaveTx(); });
-    // The live link is closed here once it exists.
+    if (linkConnected())
+        UnLinkUser();
     MainStarted = false;
+    // A later "HI" from a second copy must not reach a window that is gone.
+    instanceChannel().setHandler(nullptr);
     // The boss key is unregistered here once it exists.
     QFile::remove(QDir(programFolder()).filePath(QStringLiteral("yzm.gif")));
     if (UpdateReady)

@@ -27,6 +27,8 @@ namespace charts {
 class ChartFeed;
 }
 class RefreshScheduler;
+class LiveLink;
+class TcpLinkSocket;
 class SkinButton;
 namespace platform {
 class BrowserPane;
@@ -80,9 +82,15 @@ public:
     void setLiveBoxTicked(bool ticked) override;
     void Check12_MouseUp(int16_t Button, int16_t Shift, float X, float Y) override;
     void TraySetTip(const QString& Tip) override;
-    // Log-out comes with the live link; until then it does nothing and the menu entry "注销登录"
-    // and the toolbar's log-out button are greyed.
+    // Back to the login window; the main window unloads and the program runs on.
     void LogoutUser() override;
+    // The live link to the user server (Usersock) and the keep-alive.
+    [[nodiscard]] bool linkConnected() const override;
+    void LinkUser() override;
+    void UnLinkUser() override;
+    void heartbeat() override;
+    void Hello() override;
+    [[nodiscard]] LiveLink& liveLink() { return *m_link; }
 
     // The controls CListBack paints, in its order, as far as they exist.
     [[nodiscard]] std::vector<QWidget*> CListBackControls() const;
@@ -193,6 +201,9 @@ private:
     BoardColumns m_columns;
     platform::OleColor m_boardBack = 0; // the rows' colour, as CListBack last painted it
     std::unique_ptr<RefreshScheduler> m_scheduler;
+    std::unique_ptr<TcpLinkSocket> m_usersock;
+    std::unique_ptr<LiveLink> m_link;
+    bool m_helloBusy = false;
     bool m_framesDragging = false;
     int m_framesDragY = 0;
     bool m_inResize = false;

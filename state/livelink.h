@@ -14,6 +14,13 @@ inline bool UseRealtime = false; // the member asked for live pushes (box "å¯ç”
 inline bool PushLost = false;    // pushes stopped coming: the scheduler polls again
 inline int16_t RefreshCountdown = 0; // scheduler ticks since the last load, 0..6
 
+// The link itself (the socket Usersock and its handshake).
+inline int16_t LinkState = 0;     // 0 closed, 1 connecting, 2 login record sent, 3 challenge answered, 4 linked
+inline bool LinkReady = false;    // the server accepted the link
+inline int32_t HeartbeatTick = 0; // seconds since the last heartbeat, counted while LinkReady
+inline bool BeatPending = false;  // a heartbeat went out, or the socket closed or failed: the watch runs
+inline int16_t MissedBeats = 0;   // clock ticks of the watch since the last message
+
 // Set by the main window's start-up when no other copy of the program runs; the loaders log
 // their failures only then.
 inline bool NoPrevInstance = false;

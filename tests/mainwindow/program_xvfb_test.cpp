@@ -5,6 +5,9 @@
 #include "common/config.h"
 #include "common/settings.h"
 #include "common/textcodec.h"
+#include "companions/calc.h"
+#include "companions/cangjsq.h"
+#include "companions/jiaoyiform.h"
 #include "companions/tray.h"
 #include "mainwindow/mainform.h"
 #include "platform/eventwait.h"
@@ -14,20 +17,27 @@
 #include "shell/instance.h"
 #include "shell/loginform.h"
 #include "shell/mainwindowlink.h"
+#include "state/quotetables.h"
 #include "state/session.h"
 #include "state/usersettings.h"
 #include "simservice/simservice.h"
 #include "tests/support/childprogram.h"
 #include "tests/support/forms.h"
 #include "tests/support/programfolder.h"
+#include "widgets/buttons/skinbutton.h"
+#include "widgets/toolbar/flattoolbar.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
+#include <QLineEdit>
 #include <QLabel>
 #include <QScreen>
 #include <QSet>
+#include <QTest>
 #include <QUrl>
 
 namespace {
@@ -140,6 +150,66 @@ TEST_F(ProgramOnDisplay, DemoLoginLandsInTheMainWindow) {
     RecordProperty("rss_after_start_kib", static_cast<int>(afterStart));
     RecordProperty("rss_after_web_tab_kib", static_cast<int>(afterWebTab));
     EXPECT_GT(afterStart, 0);
+}
+
+// The toolbar's tool buttons, clicked with the mouse, open the three tool windows; the position
+// calculator takes its prices from the quotes the service sends.
+TEST_F(ProgramOnDisplay, ToolbarOpensTheToolWindows) {
+    MainForm& main = loginToMain();
+    ASSERT_TRUE(waitUntil([] { return ProdCount > 0 && ProdPrice[0][0] > 0; }, 10000));
+    platform::pauseMs(300);
+    // The buttons sit on the toolbar's strip, in its coordinates.
+    auto* strip = main.MainBar->findChild<QWidget*>(QStringLiteral("PicTB"));
+    ASSERT_NE(strip, nullptr);
+    auto click = [&main, strip](const QString& key) {
+        for (int i = 1; i <= main.MainBar->ButtonCount(); ++i)
+            if (main.MainBar->BtnKey(i) == key) {
+                const QPoint centre(main.MainBar->BtnLeft(i) + main.MainBar->BtnWidth(i) / 2,
+                                    main.MainBar->BtnTop(i) + main.MainBar->btnHeight(i) / 2);
+                QTest::mouseMove(strip, centre);
+                QTest::mouseClick(strip, Qt::LeftButton, {}, centre);
+                platform::pauseMs(300);
+                return true;
+            }
+        return false;
+    };
+
+    ASSERT_TRUE(click(QStringLiteral("cal")));
+    ASSERT_TRUE(platform::isLoaded<Calc>());
+    EXPECT_TRUE(calc().isVisible());
+    EXPECT_EQ(calc().parentWidget(), nullptr); // a free window, as the system calculator would be
+
+    ASSERT_TRUE(click(QStringLiteral("cwcal")));
+    ASSERT_TRUE(platform::isLoaded<CangJSQ>());
+    CangJSQ& position = cangJSQ();
+    EXPECT_TRUE(position.isVisible());
+    EXPECT_EQ(position.parentWidget(), &main);
+    ASSERT_EQ(position.Combo1->count(), ProdCount);
+    const int k = 2 < ProdCount ? 2 : 0;
+    position.Combo1->setCurrentIndex(k);
+    emit position.JsqJg->Click();
+    const cangjsq::QuotePrices live = cangjsq::quotePrices(ProdPrice[k][0], ProdSpread[k], false);
+    EXPECT_EQ(position.Text11->text(), live.addPrice);
+    EXPECT_EQ(position.Text13->text(), live.closePrice);
+    EXPECT_GT(position.Text13->text().toDouble(), 0.0);
+    picture(position, QStringLiteral("cangjsq_live.png"));
+
+    ASSERT_TRUE(click(QStringLiteral("jyjsq")));
+    ASSERT_TRUE(platform::isLoaded<JiaoYiForm>());
+    EXPECT_TRUE(jiaoYiForm().isVisible());
+    EXPECT_EQ(jiaoYiForm().parentWidget(), &main);
+    EXPECT_EQ(jiaoYiForm().Combo3->itemText(0), ProdName[0]);
+
+    // A second click brings the open one forward instead of making another.
+    CangJSQ* before = &position;
+    ASSERT_TRUE(click(QStringLiteral("cwcal")));
+    EXPECT_EQ(&cangJSQ(), before);
+    EXPECT_EQ(position.Text11->text(), live.addPrice);
+    // The whole screen, so that the tool windows show over the main window.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        EXPECT_TRUE(screen->grabWindow(0).save(
+            QDir(QStringLiteral(BRELTO_GALLERY_DIR)).filePath(QStringLiteral("program/tool_windows.png"))));
+    calc().unload();
 }
 
 TEST_F(ProgramOnDisplay, BoardFollowsTheMarketAndSurvivesAFailingDataServer) {

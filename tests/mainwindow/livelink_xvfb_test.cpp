@@ -1,0 +1,254 @@
+// A member on a real display (run under xvfb-run and tools/withwm.sh): the board follows the
+// user server's pushes, falls back to polling when the link is cut and takes the pushes again
+// once the server is back.
+#include "mainwindow/mainform.h"
+
+#include "common/config.h"
+#include "common/textcodec.h"
+#include "common/msgbox.h"
+#include "companions/tray.h"
+#include "market/scheduler.h"
+#include "platform/clock.h"
+#include "platform/eventwait.h"
+#include "platform/fonts.h"
+#include "platform/forms.h"
+#include "shell/instance.h"
+#include "shell/loginform.h"
+#include "shell/mainwindowlink.h"
+#include "simservice/simservice.h"
+#include "state/configstate.h"
+#include "state/livelink.h"
+#include "state/session.h"
+#include "state/usersettings.h"
+#include "tests/support/childprogram.h"
+#include "tests/support/forms.h"
+#include "tests/support/programfolder.h"
+#include "widgets/buttons/skinbutton.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QUrl>
+
+namespace {
+
+class LiveLinkOnDisplay : public ProgramFolderTest {
+protected:
+    void SetUp() override {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
+            GTEST_SKIP() << "needs a display: run under xvfb-run";
+        ProgramFolderTest::SetUp();
+        platform::registerFontSubstitutions();
+        setInstanceTopic(QStringLiteral("LIVELINK-%1").arg(QCoreApplication::applicationPid()));
+        ConfigLoaded = LoggedIn = IsVip = MainStarted = UseRealtime = PushLost = false;
+        // A weekday morning, running on: the market is open and every push carries the slot
+        // the program is in.
+        clock.start();
+        platform::setPcClock([this] { return now(); });
+        platform::setQuitHandler([] {});
+        setMainWindowLink({[] { (void)Main(); }, [] { Main().show(); }, [] { Main().CheckLogin(); },
+                           [] { TrayRemove(); }});
+    }
+    void TearDown() override {
+        closeBoxes();
+        if (platform::isLoaded<MainForm>())
+            Main().unload();
+        platform::unloadAll();
+        platform::pauseMs(0);
+        platform::setPcClock(nullptr);
+        platform::setQuitHandler(nullptr);
+        setMainWindowLink({});
+        setConfigurationHosts({});
+        service.reset();
+        ProgramFolderTest::TearDown();
+    }
+
+    QDateTime now() const {
+        return platform::naiveDateTime(QDate(2026, 12, 9), QTime(10, 0, 0)).addMSecs(clock.elapsed());
+    }
+
+    int snapshotRequests() const { return service->requestLog().filter(QStringLiteral("m=now-price")).size(); }
+
+    // Waits, with the window running, until the quote time has moved `moves` times.
+    bool quoteTimeMoves(MainForm& m, int moves, int ms) {
+        QString last = m.Nowtimes->text();
+        int seen = 0;
+        return waitUntil(
+            [&] {
+                if (m.Nowtimes->text() != last) {
+                    last = m.Nowtimes->text();
+                    ++seen;
+                }
+                return seen >= moves;
+            },
+            ms);
+    }
+
+    void picture(QWidget& widget, const QString& name) {
+        QDir gallery(QStringLiteral(BRELTO_GALLERY_DIR));
+        ASSERT_TRUE(gallery.mkpath(QStringLiteral("livelink")));
+        ASSERT_TRUE(widget.grab().toImage().save(gallery.filePath(QStringLiteral("livelink/") + name)));
+    }
+
+    QElapsedTimer clock;
+    std::unique_ptr<SimService> service;
+};
+
+} // namespace
+
+TEST_F(LiveLinkOnDisplay, PushesThenPollingWhileCutThenPushesAgain) {
+    SimService::Options options;
+    options.httpPort = 0;
+    options.userPorts = {0};
+    options.pushMinMs = 1000;
+    options.pushMaxMs = 2000;
+    options.heartbeatSeconds = 10;
+    options.now = [this] { return now(); };
+    service = std::make_unique<SimService>(options);
+    ASSERT_TRUE(service->start());
+    const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
+    setConfigurationHosts({host, host, host});
+
+    // A member logs in.
+    LoginForm& login = loginForm();
+    ASSERT_TRUE(waitUntil([&] { return login.Command1->isEnabled(); }, 10000));
+    login.User->setText(QStringLiteral("vip"));
+    login.Userpass->setText(QStringLiteral("vip888"));
+    login.Command1_Click();
+    ASSERT_TRUE(waitUntil([] { return MainStarted && platform::isLoaded<MainForm>(); }, 10000));
+    MainForm& m = Main();
+    m.showNormal();
+    m.setGeometry(0, 0, 1280, 800);
+    ASSERT_TRUE(IsVip);
+
+    // The board follows the pushes; the data servers are left alone.
+    ASSERT_TRUE(waitUntil([] { return LinkReady; }, 8000));
+    EXPECT_TRUE(waitUntil([&] { return m.Nextupti->text() == kLivePushText; }, 5000))
+        << m.Nextupti->text().toStdString();
+    EXPECT_TRUE(m.Check12->isChecked());
+    int polled = snapshotRequests();
+    EXPECT_TRUE(quoteTimeMoves(m, 2, 8000));
+    EXPECT_EQ(snapshotRequests(), polled);
+    picture(m, QStringLiteral("pushes.png"));
+
+    // The link is cut and the server stays away: the watch gives the push up five ticks later
+    // and the scheduler polls the data server again within its six-tick round.
+    ASSERT_TRUE(service->setUserMode(SimUserServer::Mode::Down));
+    QElapsedTimer cut;
+    cut.start();
+    EXPECT_TRUE(waitUntil([] { return PushLost; }, 7000));
+    EXPECT_TRUE(waitUntil([&] { return snapshotRequests() > polled; }, 14000 - static_cast<int>(cut.elapsed())))
+        << "still no poll " << cut.elapsed() << " ms after the cut";
+    EXPECT_TRUE(waitUntil([&] { return m.Nextupti->text().startsWith(QStringLiteral("计时: ")); }, 3000))
+        << m.Nextupti->text().toStdString();
+    EXPECT_TRUE(quoteTimeMoves(m, 1, 8000)) << "the board goes on from the data server";
+    picture(m, QStringLiteral("polling.png"));
+
+    // The server is back: the next relink takes the pushes up again and the polling stops.
+    ASSERT_TRUE(service->setUserMode(SimUserServer::Mode::Normal));
+    EXPECT_TRUE(waitUntil([] { return LinkReady && !PushLost; }, 15000));
+    EXPECT_TRUE(waitUntil([&] { return m.Nextupti->text() == kLivePushText; }, 5000))
+        << m.Nextupti->text().toStdString();
+    EXPECT_TRUE(m.Check12->isChecked());
+    polled = snapshotRequests();
+    EXPECT_TRUE(quoteTimeMoves(m, 2, 8000));
+    EXPECT_EQ(snapshotRequests(), polled);
+    int pushes = 0;
+    for (SimUserServer* s : service->userServers())
+        for (const SimUserServer::LinkRecord& r : s->records())
+            pushes += r.outcome == '+' ? r.pushes : 0;
+    EXPECT_GE(pushes, 4);
+    picture(m, QStringLiteral("pushes_again.png"));
+}
+
+namespace {
+
+constexpr int kPatienceMs = 30000;
+
+// The real program as a child process on the desktop, a member remembered for the automatic login.
+class ProgramLinksAndLogsOut : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr ||
+            QGuiApplication::platformName() != u"xcb")
+            GTEST_SKIP() << "needs an X display with a window manager: run under xvfb-run and tools/withwm.sh";
+        ASSERT_TRUE(program.ready());
+        SimService::Options options;
+        options.httpPort = 0;
+        options.userPorts = {0};
+        service = std::make_unique<SimService>(options);
+        ASSERT_TRUE(service->start());
+    }
+
+    // The program's shown windows whose title starts with `title`.
+    QStringList shownWindows(const QString& title) {
+        QStringList found;
+        for (const QString& w : desktop::windowsOf(program.pid()))
+            if (desktop::windowName(w).startsWith(title) && desktop::placement(w).viewable)
+                found << w;
+        return found;
+    }
+
+    int linked() const {
+        int n = 0;
+        for (SimUserServer* s : service->userServers())
+            n += s->linkCount();
+        return n;
+    }
+    int openConnections() const {
+        int n = 0;
+        for (SimUserServer* s : service->userServers())
+            n += s->connectionCount();
+        return n;
+    }
+
+    ChildProgram program{QStringLiteral(BRELTO_APP_PATH)};
+    std::unique_ptr<SimService> service;
+};
+
+} // namespace
+
+TEST_F(ProgramLinksAndLogsOut, TheToolbarButtonReturnsToTheLoginWindowAndTheProgramRunsOn) {
+    ASSERT_TRUE(program.writeSettings({{QStringLiteral("autologin"), QStringLiteral("1")},
+                                       {QStringLiteral("username"), QStringLiteral("vip")},
+                                       {QStringLiteral("userpass"), EncodeText(QStringLiteral("vip888"))}}));
+    const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
+    program.start({host, host, host});
+    QString main;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QStringList w = shownWindows(QStringLiteral("Quillor V"));
+            main = w.value(0);
+            return !main.isEmpty() && desktop::isMaximised(main);
+        },
+        kPatienceMs))
+        << program.output();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return linked() == 1; }, kPatienceMs)) << "the member's live link";
+
+    // "注销", the toolbar's first button, under the menu bar.
+    const QRect client = desktop::placement(main).client;
+    desktop::clickAt(client.topLeft() + QPoint(30, 30));
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shownWindows(QStringLiteral("Quillor V")).isEmpty(); }, 10000))
+        << "the main window goes";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !shownWindows(QStringLiteral("Quillor")).isEmpty(); }, 10000))
+        << "the login window comes back";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return openConnections() == 0; }, 10000)) << "the live link is closed";
+    bool posted = false;
+    for (const SimService::FormPost& p : service->formPosts())
+        posted |= QUrl::fromPercentEncoding(p.body).startsWith(QStringLiteral("v=1&do=softout&username=1001&"));
+    EXPECT_TRUE(posted);
+    QTest::qWait(2000);
+    EXPECT_TRUE(program.running()) << "the program waits at the login window\n" << program.output();
+    EXPECT_EQ(shownWindows(QStringLiteral("Quillor")).size(), 1);
+    EXPECT_EQ(linked(), 0) << "nothing linked again by itself";
+
+    // Closing the login window now ends the program.
+    const QString login = shownWindows(QStringLiteral("Quillor")).value(0);
+    desktop::tool(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), login,
+                                              QStringLiteral("key"), QStringLiteral("alt+F4")});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !program.running(); }, 10000)) << program.output();
+}

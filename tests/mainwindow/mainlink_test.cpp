@@ -1,0 +1,337 @@
+// The main window's live link, keep-alive and log-out against the simulated service and its user
+// server: the box "启用VIP实时服务器", refusals, the "LO" answer, notices and the log-out.
+#include "mainwindow/mainform.h"
+
+#include "common/config.h"
+#include "common/msgbox.h"
+#include "mainwindow/startup.h"
+#include "market/quoterun.h"
+#include "market/scheduler.h"
+#include "platform/browser.h"
+#include "platform/clock.h"
+#include "platform/eventwait.h"
+#include "platform/msgbox.h"
+#include "platform/process.h"
+#include "platform/singleinstance.h"
+#include "platform/tray.h"
+#include "shell/configapply.h"
+#include "shell/hello.h"
+#include "shell/instance.h"
+#include "shell/livelink.h"
+#include "shell/login.h"
+#include "shell/loginform.h"
+#include "shell/mainwindowlink.h"
+#include "simservice/simservice.h"
+#include "state/configstate.h"
+#include "state/livelink.h"
+#include "state/quotetables.h"
+#include "state/session.h"
+#include "state/usersettings.h"
+#include "tests/support/forms.h"
+#include "tests/support/programfolder.h"
+#include "widgets/buttons/skinbutton.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QUrl>
+
+namespace {
+
+void resetGlobals() {
+    ConfigLoaded = LoadserverOk = false;
+    MainStarted = LoggedIn = IsVip = LogoutPending = false;
+    UseRealtime = PushLost = LinkReady = BeatPending = false;
+    LinkState = 0;
+    HeartbeatTick = 0;
+    MissedBeats = 0;
+    PushData.clear();
+    PushTime = {};
+    UserName.clear();
+    UserId = 0;
+    SessionId.clear();
+    ClientId.clear();
+    LastNoticeId = 0;
+    LoginMode = 0;
+    ClockOffset = 0;
+    CurTab = -1;
+    ServerConfig.clear();
+}
+
+int outcomes(const SimUserServer& server, char outcome) {
+    int n = 0;
+    for (const SimUserServer::LinkRecord& r : server.records())
+        n += r.outcome == outcome ? 1 : 0;
+    return n;
+}
+
+// The main window of a member against the simulated service; the clocks run on from a weekday
+// morning, so the pushes carry the current slot.
+class MainLink : public ProgramFolderTest {
+protected:
+    void SetUp() override {
+        ProgramFolderTest::SetUp();
+        resetGlobals();
+        setInstanceTopic(QStringLiteral("MAINLINK-%1").arg(QCoreApplication::applicationPid()));
+        clock.start();
+        SimService::Options options;
+        options.httpPort = 0;
+        options.userPorts = {0};
+        // Pushes about as often as a real server sends them: the scheduler's one-second timer,
+        // restarted by every load, ticks in the gaps.
+        options.pushMinMs = 1100;
+        options.pushMaxMs = 1400;
+        options.heartbeatSeconds = 10;
+        options.now = [this] { return now(); };
+        service = std::make_unique<SimService>(options);
+        ASSERT_TRUE(service->start());
+        const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
+        setConfigurationHosts({host, host, host});
+        platform::setBrowserPaneFactory([](QWidget* parent) { return new platform::FakeBrowserPane(parent); });
+        platform::setTrayIcon(&tray);
+        platform::setQuitHandler([this] { ++quits; });
+        platform::setProgramEnder([this](int) { ++ended; });
+        platform::setPcClock([this] { return now(); });
+        platform::setMessageBoxHandler([this](const QString& text, const QString& title, platform::BoxButtons,
+                                              platform::BoxIcon) {
+            systemBoxes << title + u'|' + text;
+            return platform::BoxAnswer::Ok;
+        });
+    }
+    void TearDown() override {
+        closeBoxes();
+        platform::unloadAll();
+        platform::pauseMs(0);
+        platform::setBrowserPaneFactory(nullptr);
+        platform::setTrayIcon(nullptr);
+        platform::setQuitHandler(nullptr);
+        platform::setProgramEnder(nullptr);
+        platform::setPcClock(nullptr);
+        platform::setMessageBoxHandler(nullptr);
+        setConfigurationHosts({});
+        resetGlobals();
+        service.reset();
+        ProgramFolderTest::TearDown();
+    }
+
+    QDateTime now() const {
+        return platform::naiveDateTime(QDate(2026, 12, 9), QTime(10, 0, 0)).addMSecs(clock.elapsed());
+    }
+
+    // The configuration as the login window applies it and a logged-in account of the service.
+    MainForm& start(int userId, const QString& name, bool member = true) {
+        ConfigApplyUi ui;
+        applyConfiguration(ui);
+        EXPECT_TRUE(ConfigLoaded);
+        LoggedIn = true;
+        IsVip = member;
+        UserId = userId;
+        UserName = name;
+        SessionId = QStringLiteral("s-%1").arg(userId);
+        ClientId = QStringLiteral("client-%1").arg(userId);
+        return Main();
+    }
+
+    SimUserServer& userServer() { return *service->userServers().front(); }
+    int openConnections() const {
+        int open = 0;
+        for (SimUserServer* s : service->userServers())
+            open += s->connectionCount();
+        return open;
+    }
+    int snapshotRequests() const { return service->requestLog().filter(QStringLiteral("m=now-price")).size(); }
+
+    QElapsedTimer clock;
+    std::unique_ptr<SimService> service;
+    platform::FakeTrayIcon tray;
+    QStringList systemBoxes;
+    int quits = 0;
+    int ended = 0;
+};
+
+} // namespace
+
+TEST_F(MainLink, AMemberLinksAndTheBoardTakesThePushes) {
+    MainForm& m = start(1001, QStringLiteral("vip"));
+    ASSERT_TRUE(waitUntil([] { return LinkReady; }, 5000));
+    EXPECT_TRUE(m.Check12->isChecked());
+    EXPECT_TRUE(UseRealtime);
+    EXPECT_EQ(service->userServers().size(), 2u) << "the list's server and the fixed one";
+    EXPECT_EQ(outcomes(userServer(), '+') + outcomes(*service->userServers().back(), '+'), 1)
+        << "one link, however often the start-up asked for it";
+
+    // The board follows the pushes and the data servers are not asked.
+    const int polled = snapshotRequests();
+    QStringList times;
+    waitUntil(
+        [&] {
+            if (times.isEmpty() || times.back() != m.Nowtimes->text())
+                times << m.Nowtimes->text();
+            return times.size() >= 3;
+        },
+        8000);
+    EXPECT_GE(times.size(), 3) << "the quote time moves with the pushes";
+    EXPECT_TRUE(waitUntil([&] { return m.Nextupti->text() == kLivePushText; }, 2000))
+        << m.Nextupti->text().toStdString();
+    EXPECT_EQ(snapshotRequests(), polled);
+    EXPECT_TRUE(m.linkConnected());
+}
+
+TEST_F(MainLink, TheBoxSwitchesTheLinkOffAndOn) {
+    MainForm& m = start(1001, QStringLiteral("vip"));
+    ASSERT_TRUE(waitUntil([] { return LinkReady; }, 5000));
+    m.Check12->click(); // untick
+    EXPECT_FALSE(UseRealtime);
+    EXPECT_FALSE(m.linkConnected());
+    EXPECT_TRUE(waitUntil([&] { return openConnections() == 0; }));
+    m.Check12->click(); // tick again
+    EXPECT_TRUE(UseRealtime);
+    EXPECT_TRUE(waitUntil([] { return LinkReady; }, 5000));
+}
+
+TEST_F(MainLink, ARefusalIsShownOnceAndNothingRelinksUntilTheBoxIsTickedAgain) {
+    struct Case {
+        int userId;
+        const char* name;
+        char outcome;
+        const char16_t* box;
+    };
+    const Case cases[] = {
+        {1004, "vipa", 'A', u"已经登录|您的机器已经在服务器上登录了,不能重复登录."},
+        {1005, "vipb", 'B', u"已经登录|您的IP地址已经在服务器过多,不能再登录."},
+    };
+    for (const Case& c : cases) {
+        MainForm& m = start(c.userId, QString::fromLatin1(c.name));
+        auto refusals = [&] {
+            int n = 0;
+            for (SimUserServer* s : service->userServers())
+                n += outcomes(*s, c.outcome);
+            return n;
+        };
+        ASSERT_TRUE(waitUntil([&] { return refusals() >= 1 && !boxTexts().isEmpty(); }, 5000)) << c.name;
+        platform::pauseMs(300);
+        EXPECT_EQ(boxTexts(), QStringList{QString::fromUtf16(c.box)}) << c.name;
+        EXPECT_FALSE(m.Check12->isChecked());
+        EXPECT_FALSE(UseRealtime) << "the quotes are polled";
+
+        // Loads (with their link check), the heartbeat's watch and a stale-quote relink: none
+        // of them links again.
+        for (int i = 0; i < 3; ++i)
+            m.quotes().LoadData();
+        for (int tick = 0; tick < 12; ++tick)
+            m.heartbeat();
+        m.LinkUser();
+        platform::pauseMs(500);
+        EXPECT_EQ(refusals(), 1) << c.name;
+        EXPECT_EQ(boxTexts().size(), 1) << c.name;
+
+        // The member asks again.
+        m.Check12->click();
+        EXPECT_TRUE(waitUntil([&] { return refusals() == 2; }, 5000)) << c.name;
+        m.unload();
+        platform::pauseMs(0);
+        closeBoxes();
+        resetGlobals();
+    }
+}
+
+TEST_F(MainLink, LogOutFromTheMenu) {
+    MainForm& m = start(1001, QStringLiteral("vip"));
+    ASSERT_TRUE(waitUntil([] { return LinkReady; }, 5000));
+    QPointer<MainForm> main(&m);
+    EXPECT_TRUE(m.m22->isEnabled());
+    EXPECT_FALSE(m.m21->isEnabled());
+
+    m.m22->trigger();
+
+    bool posted = false;
+    for (const SimService::FormPost& p : service->formPosts())
+        posted |= QUrl::fromPercentEncoding(p.body).startsWith(
+            QStringLiteral("v=1&do=softout&username=1001&mac=client-1001&session=s-1001"));
+    EXPECT_TRUE(posted);
+    EXPECT_FALSE(LoggedIn);
+    EXPECT_FALSE(IsVip);
+    EXPECT_EQ(UserId, 0);
+    EXPECT_TRUE(SessionId.isEmpty());
+    EXPECT_FALSE(UseRealtime);
+    EXPECT_FALSE(LinkReady);
+    EXPECT_TRUE(LogoutPending);
+    EXPECT_FALSE(MainStarted);
+    EXPECT_FALSE(platform::isLoaded<MainForm>());
+    ASSERT_TRUE(platform::isLoaded<LoginForm>());
+    LoginForm& login = loginForm();
+    EXPECT_TRUE(login.isVisible());
+    EXPECT_EQ(login.Labelinfo->text(), QStringLiteral("...欢迎登录..."));
+    EXPECT_TRUE(login.Command1->isEnabled());
+    EXPECT_TRUE(login.Command2->isEnabled());
+    EXPECT_TRUE(waitUntil([&] { return openConnections() == 0; })) << "the live link is closed";
+    platform::pauseMs(0);
+    EXPECT_FALSE(main) << "the main window is gone";
+    EXPECT_EQ(quits, 0) << "the program runs on";
+    EXPECT_EQ(ended, 0);
+
+    // A second copy's "HI" now reaches no window that is gone.
+    platform::InstanceChannel second(QStringLiteral("Quillor"),
+                                     QStringLiteral("MAINLINK-%1").arg(QCoreApplication::applicationPid()));
+    EXPECT_TRUE(second.send(QStringLiteral("HI")));
+    platform::pauseMs(200);
+    EXPECT_TRUE(login.isVisible());
+
+    // Logging in again brings a new main window with its own link.
+    login.User->setText(QStringLiteral("vip"));
+    login.Userpass->setText(QStringLiteral("vip888"));
+    setMainWindowLink({[] { (void)Main(); }, [] { Main().show(); }, [] { Main().CheckLogin(); }, [] {}});
+    login.Command1_Click();
+    setMainWindowLink({});
+    EXPECT_TRUE(LoggedIn);
+    EXPECT_TRUE(platform::isLoaded<MainForm>());
+    EXPECT_TRUE(waitUntil([] { return LinkReady; }, 5000));
+}
+
+TEST_F(MainLink, LoggedInElsewhereLogsOutOneSecondLater) {
+    MainForm& m = start(1001, QStringLiteral("vip"));
+    service->accounts().forceLoggedInElsewhere(1);
+    m.Hello();
+    EXPECT_EQ(systemBoxes, QStringList{QStringLiteral("Quillor|") + kLoggedElsewhereText});
+    EXPECT_TRUE(m.Timer4->isActive());
+    EXPECT_TRUE(platform::isLoaded<MainForm>());
+    EXPECT_TRUE(waitUntil([] { return !platform::isLoaded<MainForm>(); }, 2500));
+    EXPECT_TRUE(platform::isLoaded<LoginForm>());
+    EXPECT_FALSE(LoggedIn);
+    EXPECT_EQ(quits, 0);
+}
+
+TEST_F(MainLink, TheNewestNoticeIsShownAtFirstContact) {
+    MainForm& m = start(1001, QStringLiteral("vip"));
+    ASSERT_FALSE(service->notices().board().empty());
+    const SimNotices::Notice newest = service->notices().board().back();
+    m.Hello();
+    EXPECT_EQ(LastNoticeId, newest.id);
+    EXPECT_TRUE(boxTexts().contains(QStringLiteral("系统公告|") + newest.text.mid(1)))
+        << boxTexts().join(u'\n').toStdString();
+    closeBoxes();
+    m.Hello();
+    EXPECT_TRUE(boxTexts().isEmpty()) << "seen once";
+}
+
+TEST_F(MainLink, ALogOutAskedForDuringALoadWaitsForIt) {
+    MainForm& m = start(1001, QStringLiteral("vip"), false);
+    service->setFaultDelayMs(1500);
+    service->setFault(QStringLiteral("*"), SimService::Endpoint::Snapshot, SimService::Fault::Delay, 1);
+    bool loadEnded = false;
+    QTimer::singleShot(0, &m, [&] {
+        m.quotes().LoadData();
+        loadEnded = true;
+    });
+    QTimer::singleShot(300, &m, [&] { m.m22->trigger(); });
+    platform::pauseMs(600);
+    EXPECT_TRUE(platform::isLoaded<MainForm>()) << "not while the load waits";
+    EXPECT_TRUE(waitUntil([&] { return loadEnded; }, 3000));
+    EXPECT_TRUE(waitUntil([] { return !platform::isLoaded<MainForm>(); }, 2500)) << "but once it is done";
+    EXPECT_TRUE(platform::isLoaded<LoginForm>());
+    EXPECT_FALSE(LoggedIn);
+}
