@@ -128,7 +128,18 @@ QString normalisedKey(const QString& path) {
     return key;
 }
 
+QString queryValue(const QUrlQuery& query, const char* key) {
+    return query.queryItemValue(QLatin1String(key), QUrl::FullyDecoded);
+}
+
 } // namespace
+
+SimService::Answer SimService::refuse(const QString& why) {
+    Answer a;
+    a.status = 400;
+    a.body = platform::toGbk(why + QStringLiteral("\r\n"));
+    return a;
+}
 
 SimService::SimService(Options options, QObject* parent)
     : QAbstractHttpServer(parent), options_(std::move(options)), market_(options_.seed),
@@ -470,15 +481,7 @@ QString SimService::faultListing() const {
 // "/sim/fault?path=P&endpoint=E&mode=M[&times=N]", "/sim/fault?delayms=N", "/sim/fault?reset=1";
 // with no query it lists the rules in force.
 SimService::Answer SimService::adminAnswer(const QUrlQuery& query) {
-    auto refuse = [](const QString& why) {
-        Answer a;
-        a.status = 400;
-        a.body = platform::toGbk(why + QStringLiteral("\r\n"));
-        return a;
-    };
-    auto value = [&query](const char* key) {
-        return query.queryItemValue(QLatin1String(key), QUrl::FullyDecoded);
-    };
+    auto value = [&query](const char* key) { return queryValue(query, key); };
     if (query.hasQueryItem(QStringLiteral("reset"))) clearFaults();
     if (query.hasQueryItem(QStringLiteral("delayms"))) {
         bool ok = false;
@@ -528,12 +531,6 @@ SimService::Answer SimService::scenarioAnswer(const QUrlQuery& query) {
         {SimMarket::SnapshotShape::SlotPastList, "slotpast"},
         {SimMarket::SnapshotShape::NoGoldPartner, "nogh"},
     }};
-    auto refuse = [](const QString& why) {
-        Answer a;
-        a.status = 400;
-        a.body = platform::toGbk(why + QStringLiteral("\r\n"));
-        return a;
-    };
     if (query.hasQueryItem(QStringLiteral("snapshot"))) {
         const QString name = query.queryItemValue(QStringLiteral("snapshot"), QUrl::FullyDecoded);
         const auto it = std::find_if(kShapes.begin(), kShapes.end(),
@@ -667,12 +664,6 @@ QString SimService::helloAnswer(const QByteArray& body) {
 // "&accept=dash|ok", "&drop=1" (drops the links open now); without a port every user server;
 // with no query it lists the servers and their newest login records.
 SimService::Answer SimService::userAdminAnswer(const QUrlQuery& query) {
-    auto refuse = [](const QString& why) {
-        Answer a;
-        a.status = 400;
-        a.body = platform::toGbk(why + QStringLiteral("\r\n"));
-        return a;
-    };
     quint16 port = 0;
     if (query.hasQueryItem(QStringLiteral("port"))) {
         bool ok = false;
@@ -739,15 +730,7 @@ SimService::Answer SimService::userAdminAnswer(const QUrlQuery& query) {
 // "/sim/notice?kind=K&text=T" puts a notice on the board, "reset=1" empties it, "lo=N" makes the
 // next N keep-alives answer "LO" (-1 every one, 0 none); with no query it lists the board.
 SimService::Answer SimService::noticeAdminAnswer(const QUrlQuery& query) {
-    auto refuse = [](const QString& why) {
-        Answer a;
-        a.status = 400;
-        a.body = platform::toGbk(why + QStringLiteral("\r\n"));
-        return a;
-    };
-    auto value = [&query](const char* key) {
-        return query.queryItemValue(QLatin1String(key), QUrl::FullyDecoded);
-    };
+    auto value = [&query](const char* key) { return queryValue(query, key); };
     std::optional<int> kind;
     if (query.hasQueryItem(QStringLiteral("kind"))) {
         bool ok = false;

@@ -171,6 +171,8 @@ private:
         QByteArray body;
         QByteArray location; // where a redirect sends the browser
     };
+    // The answer of a control address to a request it cannot carry out.
+    static Answer refuse(const QString& why);
     struct Rule {
         Fault fault;
         int remaining; // -1: until removed
