@@ -43,7 +43,8 @@ std::optional<QByteArray> unchunked(const QByteArray& raw) {
         at = eol + 2;
         if (size == 0)
             return raw.indexOf("\r\n", at) >= 0 ? std::optional(body) : std::nullopt;
-        if (raw.size() < at + size + 2)
+        // Compared without adding: a size from the wire can be near the type's limit.
+        if (size > raw.size() - at - 2)
             return std::nullopt;
         body += raw.mid(at, size);
         at += size + 2;

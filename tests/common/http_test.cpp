@@ -111,6 +111,8 @@ TEST(GetHttpText, AnswerShapes) {
         {"an error status keeps its body", "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 4\r\n\r\noops",
          QStringLiteral("oops")},
         {"cut short", "HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\nhalf", QString()},
+        {"a chunk size at the limit", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n7fffffffffffffff\r\nab\r\n",
+         QString()},
         {"no head", "HTTP/1.1 200 OK\r\nContent-Len", QString()},
         {"not HTTP", "hello there\r\n\r\n", QString()},
     };
