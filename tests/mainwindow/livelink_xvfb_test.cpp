@@ -22,6 +22,7 @@
 #include "state/usersettings.h"
 #include "tests/support/childprogram.h"
 #include "tests/support/forms.h"
+#include "tests/support/localservice.h"
 #include "tests/support/programfolder.h"
 #include "widgets/buttons/skinbutton.h"
 
@@ -101,16 +102,13 @@ protected:
 
 TEST_F(LiveLinkOnDisplay, PushesThenPollingWhileCutThenPushesAgain) {
     SimService::Options options;
-    options.httpPort = 0;
     options.userPorts = {0};
     options.pushMinMs = 1000;
     options.pushMaxMs = 2000;
     options.heartbeatSeconds = 10;
     options.now = [this] { return now(); };
-    service = std::make_unique<SimService>(options);
-    ASSERT_TRUE(service->start());
-    const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
-    setConfigurationHosts({host, host, host});
+    service = startLocalService(options);
+    ASSERT_TRUE(service);
 
     // A member logs in.
     LoginForm& login = loginForm();

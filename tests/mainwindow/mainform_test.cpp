@@ -22,7 +22,9 @@
 #include "state/session.h"
 #include "state/usersettings.h"
 #include "simservice/simservice.h"
+#include "tests/mainwindow/mainglobals.h"
 #include "tests/support/forms.h"
+#include "tests/support/localservice.h"
 #include "tests/support/programfolder.h"
 #include "widgets/toolbar/flattoolbar.h"
 
@@ -38,34 +40,19 @@
 
 namespace {
 
-void resetGlobals() {
-    ConfigLoaded = LoadserverOk = false;
-    MainStarted = LoggedIn = IsVip = LogoutPending = false;
-    UserName.clear();
-    UserId = 0;
-    SessionId.clear();
-    LoginMode = 0;
-    ClockOffset = 0;
-    CurTab = -1;
-    ServerConfig.clear();
-}
-
 // The main window against the simulated service, with fake web panes and tray.
 class MainWindow : public ProgramFolderTest {
 protected:
     void SetUp() override {
         ProgramFolderTest::SetUp();
-        resetGlobals();
+        resetMainGlobals();
         // The log-out opens the login window, which looks for a running copy: on a channel of this
         // process's own, never a test running beside it.
         setInstanceTopic(QStringLiteral("MAINFORM-%1").arg(QCoreApplication::applicationPid()));
         SimService::Options options;
-        options.httpPort = 0;
         options.now = [this] { return serviceNow; };
-        service = std::make_unique<SimService>(options);
-        ASSERT_TRUE(service->start());
-        const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
-        setConfigurationHosts({host, host, host});
+        service = startLocalService(options);
+        ASSERT_TRUE(service);
         platform::setBrowserPaneFactory([](QWidget* parent) { return new platform::FakeBrowserPane(parent); });
         platform::setTrayIcon(&tray);
         platform::setQuitHandler([this] { ++quits; });
@@ -82,7 +69,7 @@ protected:
         platform::setProgramEnder(nullptr);
         platform::setPcClock(nullptr);
         setConfigurationHosts({});
-        resetGlobals();
+        resetMainGlobals();
         service.reset();
         ProgramFolderTest::TearDown();
     }
@@ -184,7 +171,7 @@ TEST_F(MainWindow, RememberedTabIsSelectedAgain) {
         }
         m.unload();
         platform::pauseMs(0);
-        resetGlobals();
+        resetMainGlobals();
     }
 }
 
@@ -242,7 +229,7 @@ TEST_F(MainWindow, ShutDownSavesRemovesAndKeepsTheLoginWindowAfterALogOut) {
     EXPECT_EQ(quits, 0);
 
     LogoutPending = false;
-    resetGlobals();
+    resetMainGlobals();
     configure();
     MainForm& again = Main();
     again.restoreDefaultsTag = QStringLiteral("1");
@@ -532,7 +519,7 @@ TEST_F(MainWindow, BoardColourPaintsEveryListedControl) {
         }
         m.unload();
         platform::pauseMs(0);
-        resetGlobals();
+        resetMainGlobals();
     }
 }
 
@@ -544,7 +531,7 @@ TEST_F(MainWindow, LogInAndLogOutEntriesFollowTheSession) {
     EXPECT_FALSE(m.m22->isEnabled());
     m.unload();
     platform::pauseMs(0);
-    resetGlobals();
+    resetMainGlobals();
 
     configure(true);
     MainForm& again = Main();
@@ -577,7 +564,7 @@ TEST_F(MainWindow, TrayTipFollowsTheQuotesWhenAskedFor) {
         }
         m.unload();
         platform::pauseMs(0);
-        resetGlobals();
+        resetMainGlobals();
     }
 }
 

@@ -27,7 +27,9 @@
 #include "state/quotetables.h"
 #include "state/session.h"
 #include "state/usersettings.h"
+#include "tests/mainwindow/mainglobals.h"
 #include "tests/support/forms.h"
+#include "tests/support/localservice.h"
 #include "tests/support/programfolder.h"
 #include "widgets/buttons/skinbutton.h"
 
@@ -42,26 +44,6 @@
 
 namespace {
 
-void resetGlobals() {
-    ConfigLoaded = LoadserverOk = false;
-    MainStarted = LoggedIn = IsVip = LogoutPending = false;
-    UseRealtime = PushLost = LinkReady = BeatPending = false;
-    LinkState = 0;
-    HeartbeatTick = 0;
-    MissedBeats = 0;
-    PushData.clear();
-    PushTime = {};
-    UserName.clear();
-    UserId = 0;
-    SessionId.clear();
-    ClientId.clear();
-    LastNoticeId = 0;
-    LoginMode = 0;
-    ClockOffset = 0;
-    CurTab = -1;
-    ServerConfig.clear();
-}
-
 int outcomes(const SimUserServer& server, char outcome) {
     int n = 0;
     for (const SimUserServer::LinkRecord& r : server.records())
@@ -75,11 +57,10 @@ class MainLink : public ProgramFolderTest {
 protected:
     void SetUp() override {
         ProgramFolderTest::SetUp();
-        resetGlobals();
+        resetMainGlobals();
         setInstanceTopic(QStringLiteral("MAINLINK-%1").arg(QCoreApplication::applicationPid()));
         clock.start();
         SimService::Options options;
-        options.httpPort = 0;
         options.userPorts = {0};
         // Pushes about as often as a real server sends them: the scheduler's one-second timer,
         // restarted by every load, ticks in the gaps.
@@ -87,10 +68,8 @@ protected:
         options.pushMaxMs = 1400;
         options.heartbeatSeconds = 10;
         options.now = [this] { return now(); };
-        service = std::make_unique<SimService>(options);
-        ASSERT_TRUE(service->start());
-        const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
-        setConfigurationHosts({host, host, host});
+        service = startLocalService(options);
+        ASSERT_TRUE(service);
         platform::setBrowserPaneFactory([](QWidget* parent) { return new platform::FakeBrowserPane(parent); });
         platform::setTrayIcon(&tray);
         platform::setQuitHandler([this] { ++quits; });
@@ -113,7 +92,7 @@ protected:
         platform::setPcClock(nullptr);
         platform::setMessageBoxHandler(nullptr);
         setConfigurationHosts({});
-        resetGlobals();
+        resetMainGlobals();
         service.reset();
         ProgramFolderTest::TearDown();
     }
@@ -235,7 +214,7 @@ TEST_F(MainLink, ARefusalIsShownOnceAndNothingRelinksUntilTheBoxIsTickedAgain) {
         m.unload();
         platform::pauseMs(0);
         closeBoxes();
-        resetGlobals();
+        resetMainGlobals();
     }
 }
 

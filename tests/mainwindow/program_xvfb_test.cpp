@@ -23,6 +23,7 @@
 #include "simservice/simservice.h"
 #include "tests/support/childprogram.h"
 #include "tests/support/forms.h"
+#include "tests/support/localservice.h"
 #include "tests/support/programfolder.h"
 #include "widgets/buttons/skinbutton.h"
 #include "widgets/toolbar/flattoolbar.h"
@@ -83,11 +84,8 @@ protected:
 
     // Starts the service, logs in with the demo account and waits for the main window.
     MainForm& loginToMain(SimService::Options options = {}) {
-        options.httpPort = 0;
-        service = std::make_unique<SimService>(options);
-        EXPECT_TRUE(service->start());
-        const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
-        setConfigurationHosts({host, host, host});
+        service = startLocalService(options);
+        EXPECT_TRUE(service);
         loginForm().Command2_Click();
         EXPECT_TRUE(waitUntil([] { return MainStarted && platform::isLoaded<MainForm>(); }, 10000));
         MainForm& main = Main();

@@ -16,6 +16,7 @@
 #include "state/session.h"
 #include "simservice/simservice.h"
 #include "tests/support/forms.h"
+#include "tests/support/localservice.h"
 #include "tests/support/programfolder.h"
 #include "widgets/buttons/skinbutton.h"
 
@@ -50,12 +51,9 @@ protected:
         ProgramFolderTest::SetUp();
         resetSession();
         SimService::Options options;
-        options.httpPort = 0;
         options.now = [] { return platform::naiveDateTime(QDate(2026, 12, 9), QTime(10, 0)); };
-        service = std::make_unique<SimService>(options);
-        ASSERT_TRUE(service->start());
-        const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
-        setConfigurationHosts({host, host, host});
+        service = startLocalService(options);
+        ASSERT_TRUE(service);
         platform::setQuitHandler([this] { ++quits; });
         platform::setProgramEnder([this](int) { ++ended; });
         platform::setMessageBoxHandler([this](const QString& text, const QString& title, platform::BoxButtons,
