@@ -156,6 +156,7 @@ struct FeedControls {
     std::function<int()> windowWidthTwips;
     std::function<void()> selectChartTab;                // Maintab to the intraday chart tab
     std::function<void(const QString&)> setKlineCaption; // Klines.Nowcaption
+    std::function<void()> refreshK;                      // the K-line tab's RefreshK
 };
 
 class ChartFeed {
@@ -189,8 +190,11 @@ public:
     virtual void RefreshTheDay(int16_t ShowTheday, int16_t& RtdNum, Chart* Setchart);
     virtual void RefreshMonth(int16_t& Todays, int16_t& Rmnum, Chart* Setchart);
     virtual void RefreshMzSy();
-    // The candlestick chart's feeder belongs to the K-line work; here it does nothing yet.
-    virtual void RefreshK() {}
+    // The candlestick chart's feeder lives with the K-line panel (charts/klinefeed).
+    virtual void RefreshK() {
+        if (c_.refreshK)
+            c_.refreshK();
+    }
 
 protected:
     // Moves the range box from code, which runs Combo4_Click; false when the box already shows

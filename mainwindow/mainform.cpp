@@ -3,9 +3,18 @@
 #include "companions/calc.h"
 #include "companions/cangjsq.h"
 #include "companions/jiaoyiform.h"
+#include "companions/custring.h"
+#include "companions/txform.h"
+#include "companions/mainset.h"
+#include "mainwindow/settingshost.h"
+#include "companions/menuform.h"
+#include "companions/mini.h"
+#include "market/quotetexts.h"
 
 #include "charts/chart.h"
 #include "charts/chartfeed.h"
+#include "charts/kline.h"
+#include "charts/klinefeed.h"
 #include "common/appinfo.h"
 #include "common/config.h"
 #include "common/http.h"
@@ -63,6 +72,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
@@ -182,6 +192,11 @@ void MainForm::buildMenus() {
         if (!LoggedIn)
             loginForm().showForm(this);
     });
+    m25 = m2->addAction(QStringLiteral("程序设置(&S)"));
+    connect(m25, &QAction::triggered, this, [this] { openSettings(); });
+    m4 = bar->addMenu(QStringLiteral("常用工具"));
+    m43 = m4->addAction(QStringLiteral("预警提醒"));
+    connect(m43, &QAction::triggered, this, [this] { txForm().showForm(this); });
     bar->setGeometry(0, 0, width(), bar->sizeHint().height());
 }
 
@@ -203,6 +218,14 @@ void MainForm::buildControls() {
                 }
                 if (key == u"jyjsq") {
                     jiaoYiForm().showForm(this);
+                    return;
+                }
+                if (key == u"rjtx") {
+                    txForm().showForm(this);
+                    return;
+                }
+                if (key == u"set") {
+                    openSettings();
                     return;
                 }
                 if (key != u"login")
@@ -261,7 +284,7 @@ void MainForm::buildControls() {
     // Tabs 4 and 5: broadcast and news titles over the shared browser.
     BBlist = new QListWidget(Cole[1]);
     PLList = new QListWidget(Cole[2]);
-    // Tab 3: the K-line option bar (the candlestick chart comes with the K-line view).
+    // Tab 3: the K-line option bar; its buttons and the candlestick chart join it with the feeds.
     Frame4 = frame(Cole[8]);
     // Tab 7: bookkeeping head line.
     Web5info = new QLabel(QStringLiteral("持仓信息"), Cole[6]);
@@ -358,6 +381,18 @@ void MainForm::buildControls() {
     feed.meResize = [this](bool redraw) { Me_Resize(!redraw); };
     feed.windowWidthTwips = [this] { return width() * TwipsX; };
     feed.selectChartTab = [this] { step([this] { Maintab->Tabs().Item(2).setSelected(true); }); };
+    const KlinePanel klinePanel = buildKlinePanel(Frame4, Cole[8]);
+    Klines = klinePanel.Klines;
+    KlineHost klineHost;
+    klineHost.loadDataActive = [this] { return m_quotes->loading(); };
+    klineHost.loadData = [this] {
+        QString none;
+        LoadData(none);
+    };
+    klineHost.loadLine = [this](int16_t c) { m_quotes->LoadLine(c); };
+    m_kline = std::make_unique<KlineFeed>(klinePanel, klineHost);
+    feed.setKlineCaption = [this](const QString& text) { Klines->setNowcaption(text); };
+    feed.refreshK = [this] { m_kline->RefreshK(); };
     m_feed = std::make_unique<charts::ChartFeed>(feed);
     m_feed->connectControls();
 }
@@ -452,13 +487,32 @@ void MainForm::formLoad() {
                 setSelectorBackground(w, color);
             else
                 setBackground(w, color);
+            if (auto* chart = qobject_cast<Kline*>(w))
+                chart->setBackColor(color);
         }
     };
     ui.transLevel = [](int16_t) { CalcAlpha(); };
+    ui.miniSkin = [](int16_t theme) { Mini().Loadskin(theme); };
+    ui.miniPosition = [] {
+        const MiniForm& mini = Mini();
+        return std::pair{mini.x() * TwipsX, mini.y() * TwipsY};
+    };
     setSettingsUi(ui);
     step([] { GetSet(); });
     // The range box starts on entry 1 ("72小时 F3"), set when the feed filled it.
-    // The boss key (BossKeyOn) is registered by the boss-key module when it is built.
+    // The quote text for the clipboard (Main.CopyPricestr) is not built yet: its entry does nothing
+    // until it is plugged in here.
+    menuForm().setMainActions(MenuForm::MainActions{
+        [this] { openSettings(); },
+        {},
+        [this] { unload(); },
+        [this](int index) {
+            if (index >= 0 && index < SetDrawtype->count())
+                SetDrawtype->setCurrentIndex(index);
+        },
+    });
+    if (BossKeyOn)
+        SetHotkey(1, QStringLiteral("Ctrl+Alt,W"), QStringLiteral("Add"), &menuForm());
     addTabs();
     for (int i : {0, 5, 6, 2})
         Web[i]->navigate(QStringLiteral("about:blank"));
@@ -489,13 +543,10 @@ void MainForm::formLoad() {
 }
 
 void MainForm::trayAdd() {
+    // The tray menu form owns the icon's mouse messages and its menu; made before the icon shows,
+    // so the desktop's tray host has the menu from the start.
+    menuForm();
     addProgramTrayIcon(this);
-    // The tray menu form owns the icon's mouse messages once it exists; until then this window
-    // takes the left press the same way, so a minimised (and hidden) window can come back.
-    platform::setTrayMouseHandler([](int message) {
-        if (MainStarted && message == platform::kTrayLeftButtonDown && platform::isLoaded<MainForm>())
-            Main().showFromTray();
-    });
 }
 
 void MainForm::showFromTray() {
@@ -503,7 +554,10 @@ void MainForm::showFromTray() {
     show();
     raise();
     activateWindow();
-    // The mini window's translucency and top-most state are applied again here once it exists.
+    if (platform::isLoaded<MiniForm>()) {
+        int alpha = AlphaValue;
+        SetWindowAlpha(&Mini(), alpha, MiniTopmost);
+    }
 }
 
 std::vector<QWidget*> MainForm::CListBackControls() const {
@@ -513,12 +567,18 @@ std::vector<QWidget*> MainForm::CListBackControls() const {
     const std::initializer_list<QWidget*> rest = {
         Frames0,   YYDO,      Frame10,   Loged,     Check12,   Combos[0], Combos[1], Combos[2],
         Combos[3], Combos[4], Combos[5], SetDrawtype, VIPChart2, VIPChart3, VIPChart4, Frame1,
-        Frame4,    OleMove,   OlemoveOle, Cole[8]};
-    // The K-line period buttons kOptions, the box KshowRmb and the chart Klines come with the
-    // K-line view, and join the list there.
+        Frame4,    OleMove,   OlemoveOle};
     for (QWidget* w : rest)
         if (w != nullptr)
             controls.push_back(w);
+    if (m_kline) {
+        const KlinePanel& k = m_kline->panel();
+        controls.insert(controls.end(), k.kOptions.begin(), k.kOptions.end());
+        controls.push_back(k.KshowRmb);
+        controls.push_back(k.Klines);
+    }
+    if (Cole[8] != nullptr)
+        controls.push_back(Cole[8]);
     return controls;
 }
 
@@ -802,6 +862,7 @@ void MainForm::Me_Resize(bool NoUpdateImg) {
                 Charts[i]->hide();
         }
     placeIn(Frame4, pp.frame4);
+    placeIn(Klines, pp.klines);
     placeIn(BBlist, pp.bblist);
     placeIn(PLList, pp.plList);
     placeIn(Web[0], pp.web0);
@@ -969,7 +1030,41 @@ void MainForm::LoadNews() {
 }
 
 void MainForm::OpenMini() {
-    // The mini quote window is built with the companion windows.
+    MiniForm& mini = Mini();
+    if (!ShowMini) {
+        mini.hide();
+        return;
+    }
+    const int x = static_cast<int>(platform::Val(GetIni(QStringLiteral("minix"))));
+    const int y = static_cast<int>(platform::Val(GetIni(QStringLiteral("miniy"))));
+    if (x != 0) {
+        // Kept inside the work area, as a screen may have gone since.
+        QRect area(0, 0, 1024, 768);
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            area = screen->availableGeometry();
+        const QSize size = mini.size();
+        const int left = std::clamp(x / TwipsX, area.left(), std::max(area.left(), area.right() + 1 - size.width()));
+        const int top = std::clamp(y / TwipsY, area.top(), std::max(area.top(), area.bottom() + 1 - size.height()));
+        mini.move(left, top);
+        mini.Ishide = false;
+    } else if (!mini.isVisible()) {
+        // No remembered place (first run): the corner the settings dialog puts it in, 20 pixels
+        // from the right edge, just above the taskbar.
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect full = screen->geometry();
+            mini.move(full.right() + 1 - mini.width() - 20,
+                      full.bottom() + 1 - TaskbarHeight() / TwipsY - mini.height());
+        }
+    }
+    int alpha = AlphaValue;
+    SetWindowAlpha(&mini, alpha, MiniTopmost);
+    mini.show();
+}
+
+void MainForm::SetCaption(const QString& TheCaption, int16_t Showt, const QString& Showsmt, const QString& CwTipstr) {
+    MiniForm& mini = Mini();
+    mini.holdCaption = HoldCaption;
+    mini.SetCaption(TheCaption, Showt, Showsmt, CwTipstr);
 }
 
 void MainForm::Check12_MouseUp(int16_t Button, int16_t, float, float) {
@@ -992,10 +1087,14 @@ void MainForm::Check12_MouseUp(int16_t Button, int16_t, float, float) {
     }
 }
 
-bool MainForm::CustRing(const QString&) {
-    // The alert pop-up with its sound comes with the companion windows. Until it is plugged in
-    // here nothing is shown, and the caller neither fires nor stores off a met alert.
-    return false;
+void MainForm::openSettings() {
+    mainset::setHost(settingsHost(*this));
+    mainSet().showForm(this);
+}
+
+bool MainForm::CustRing(const QString& Label1) {
+    showCustRing(Label1, this);
+    return platform::isLoaded<CustRingForm>();
 }
 
 void MainForm::showWarning(const QString& text) {
@@ -1109,6 +1208,8 @@ void MainForm::setShortListRow(int i, const ShortListTexts& line) {
 
 void MainForm::addInstrument(int i, const QString& name) {
     SetDrawtype->addItem(name, i + 1);
+    // The tray menu's entries follow the selector's items, "--" first.
+    menuForm().setInstrument(i + 1, name);
     for (int c : {0, 1, 2, 4, 5})
         Combos[c]->addItem(name, i);
     while (static_cast<int>(shortLines.size()) <= i) {
@@ -1148,9 +1249,7 @@ void MainForm::selectInstrument(InstrumentSelector selector, int index) {
     }
 }
 
-void MainForm::CheckMenu(int16_t) {
-    // The tray menu's market list comes with the tray menu form.
-}
+void MainForm::CheckMenu(int16_t Tonindex) { menuForm().checkInstrument(Tonindex); }
 
 void MainForm::setLiveBoxEnabled(bool enabled) { Check12->setEnabled(enabled); }
 void MainForm::setLiveBoxTicked(bool ticked) { Check12->setChecked(ticked); }
@@ -1166,7 +1265,8 @@ bool MainForm::queryUnload() {
     MainStarted = false;
     // A later "HI" from a second copy must not reach a window that is gone.
     instanceChannel().setHandler(nullptr);
-    // The boss key is unregistered here once it exists.
+    if (BossKeyOn)
+        SetHotkey(1, QString(), QStringLiteral("Del"), platform::isLoaded<MenuForm>() ? &menuForm() : nullptr);
     QFile::remove(QDir(programFolder()).filePath(QStringLiteral("yzm.gif")));
     if (UpdateReady)
         RunUpdater();

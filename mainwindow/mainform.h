@@ -23,6 +23,8 @@ class QMenu;
 class QScrollBar;
 class QTimer;
 class QuoteRun;
+class Kline;
+class KlineFeed;
 namespace charts {
 class ChartFeed;
 }
@@ -58,6 +60,7 @@ public:
     // The chart panes: range box, selectors and pane boxes drive the feeders.
     void UpdateImg() override;
     [[nodiscard]] charts::ChartFeed& chartFeed() { return *m_feed; }
+    [[nodiscard]] KlineFeed& klineFeed() { return *m_kline; }
 
     // Entry points of the news, advert and mini-window code, built by later changes and installed
     // into the window through these calls' bodies.
@@ -78,6 +81,8 @@ public:
     void fitShortList() override;
     void selectInstrument(InstrumentSelector selector, int index) override;
     void CheckMenu(int16_t Tonindex) override;
+    void SetCaption(const QString& TheCaption, int16_t Showt, const QString& Showsmt,
+                    const QString& CwTipstr) override;
     void setLiveBoxEnabled(bool enabled) override;
     void setLiveBoxTicked(bool ticked) override;
     void Check12_MouseUp(int16_t Button, int16_t Shift, float X, float Y) override;
@@ -99,6 +104,8 @@ public:
     void showFromTray();
     // Where the board's columns stand, relative to the rows' left edge.
     [[nodiscard]] const BoardColumns& boardColumnPlaces() const { return m_columns; }
+    // The settings dialog, from the toolbar and the menu.
+    void openSettings();
     bool CustRing(const QString& Label1) override;
     void showWarning(const QString& text) override;
 
@@ -163,6 +170,9 @@ public:
     QMenu* m2 = nullptr;
     QAction* m21 = nullptr;
     QAction* m22 = nullptr;
+    QAction* m25 = nullptr;  // "程序设置(&S)"
+    QMenu* m4 = nullptr;     // "常用工具"
+    QAction* m43 = nullptr;  // "预警提醒"
     QLabel* Systime = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
@@ -197,6 +207,8 @@ private:
 
     std::unique_ptr<QuoteRun> m_quotes;
     std::unique_ptr<charts::ChartFeed> m_feed;
+    std::unique_ptr<KlineFeed> m_kline;
+    Kline* Klines = nullptr;
     BoardInteraction m_board;
     BoardColumns m_columns;
     platform::OleColor m_boardBack = 0; // the rows' colour, as CListBack last painted it

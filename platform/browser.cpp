@@ -135,6 +135,8 @@ private:
         // A page that wants a new window (a link to another frame, a script) gets this pane.
         connect(m_page, &QWebEnginePage::newWindowRequested, this,
                 [this](QWebEngineNewWindowRequest& request) {
+                    if (newWindowsRefused())
+                        return;
                     const QUrl url = request.requestedUrl();
                     if (isEventUrl(url))
                         postEventAddress(url);

@@ -54,6 +54,11 @@ public:
     // (redirects, links followed). Empty before the first navigation.
     [[nodiscard]] QString locationUrl() const { return m_location; }
 
+    // A pane that refuses new windows drops a page's request for one; otherwise the pane goes to
+    // the requested page itself.
+    void setNewWindowsRefused(bool refused) { m_refuseNewWindows = refused; }
+    [[nodiscard]] bool newWindowsRefused() const { return m_refuseNewWindows; }
+
     // Silent panes keep their pages' script errors to themselves.
     void setSilent(bool silent);
     [[nodiscard]] bool isSilent() const { return m_silent; }
@@ -72,6 +77,7 @@ protected:
 private:
     QString m_location;
     bool m_silent = false;
+    bool m_refuseNewWindows = false;
 };
 
 // A pane for tests: records what it loads and plays the page's side on request.

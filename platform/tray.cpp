@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QImageReader>
+#include <QMenu>
 #include <QPixmap>
 #include <QPointer>
 
@@ -15,6 +16,11 @@ constexpr int kTraySize = 16;
 TrayMouseHandler& mouseHandler() {
     static TrayMouseHandler handler;
     return handler;
+}
+
+QPointer<QMenu>& contextMenu() {
+    static QPointer<QMenu> menu;
+    return menu;
 }
 
 class DesktopTrayIcon final : public TrayIcon {
@@ -35,6 +41,8 @@ protected:
             tray.setIcon(icon);
         }
         tray.setToolTip(tip);
+        if (tray.contextMenu() != contextMenu().data())
+            tray.setContextMenu(contextMenu().data());
         tray.show();
     }
 
@@ -132,6 +140,8 @@ int trayMouseMessage(QSystemTrayIcon::ActivationReason reason) {
 }
 
 void setTrayMouseHandler(TrayMouseHandler handler) { mouseHandler() = std::move(handler); }
+
+void setTrayContextMenu(QMenu* menu) { contextMenu() = menu; }
 
 void sendTrayMouse(int message) {
     // A copy: the handler may replace itself.

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <functional>
 
+class QMenu;
+
 namespace platform {
 
 // The desktop's notification-area icon, driven as the program's tray module drives the shell: one
@@ -61,6 +63,9 @@ inline constexpr int kTrayMiddleButtonDown = 0x207;
 // they are dropped.
 using TrayMouseHandler = std::function<void(int message)>;
 void setTrayMouseHandler(TrayMouseHandler handler);
+// The menu the desktop's tray host opens on the icon (its own right-button rule); it takes effect
+// the next time the icon is shown. Null for none.
+void setTrayContextMenu(QMenu* menu);
 void sendTrayMouse(int message);
 
 // One notification-area icon with the shell's rules: Add is refused while the icon is there,

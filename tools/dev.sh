@@ -11,9 +11,11 @@ build="${BRELTO_BUILD_DIR:-$top/build}"
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-httpserver-dev qt6-websockets-dev qt6-webengine-dev
+    qt6-multimedia-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-arphic-uming fonts-wqy-microhei
     xvfb xauth fluxbox xdotool x11-utils
+    libxcb1-dev
 )
 
 install_packages() {

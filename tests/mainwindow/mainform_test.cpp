@@ -1,3 +1,7 @@
+#include "companions/custring.h"
+#include "tests/companions/fakesound.h"
+#include "charts/kline.h"
+#include "shell/usersettings.h"
 #include "mainwindow/mainform.h"
 
 #include "common/config.h"
@@ -345,7 +349,9 @@ TEST_F(MainWindow, AnotherInstrumentIsNamedAtOnce) {
     EXPECT_TRUE(TrayTipText.startsWith(QStringLiteral("*** ") + ProdName[other] + QStringLiteral(" ***")));
 }
 
-TEST_F(MainWindow, AlertsWaitForTheirPopUpAndStaleQuotesAreShown) {
+TEST_F(MainWindow, AlertsRingInThePopUpAndStaleQuotesAreShownThere) {
+    FakeSound sound;
+    AlertMute = false;
     configure();
     IsVip = true;
     TxCount = 1;
@@ -354,10 +360,13 @@ TEST_F(MainWindow, AlertsWaitForTheirPopUpAndStaleQuotesAreShown) {
     TxPrice = {0.0f, 0.01f}; // met by any price
     MainForm& m = Main();
     ASSERT_GT(ProdPrice[0][0], 0.0f);
-    EXPECT_EQ(TxCount, 1);
-    EXPECT_EQ(TxProd[1], 0) << "not fired while nothing can show it";
-    for (const QString& box : boxTexts())
-        EXPECT_FALSE(box.contains(QStringLiteral("您设置的"))) << box.toStdString();
+    ASSERT_TRUE(platform::isLoaded<CustRingForm>());
+    EXPECT_TRUE(custRing().Label1->text().startsWith(QStringLiteral("您设置的 %1 已经大于等于 0.01 元了，现价：")
+                                                         .arg(ProdName[0])))
+        << custRing().Label1->text().toStdString();
+    EXPECT_EQ(custRing().parentWidget(), &m);
+    EXPECT_EQ(sound.played.size(), 1);
+    EXPECT_EQ(TxCount, 0) << "fired, stored and read back without it";
 
     // Ten minutes on, the service still quotes the time it had: the quotes are stale.
     pcNow = pcNow.addSecs(600);
@@ -365,11 +374,12 @@ TEST_F(MainWindow, AlertsWaitForTheirPopUpAndStaleQuotesAreShown) {
     RefreshCountdown = 0;
     for (int k = 0; k < 6; ++k)
         m.scheduler().Timer1_Timer();
-    const QStringList boxes = boxTexts();
-    ASSERT_EQ(boxes.size(), 1) << boxes.join(u'\n').toStdString();
-    EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("提醒|报价时间[")));
-    EXPECT_TRUE(boxes[0].endsWith(QStringLiteral("]相差过大，请检查网络是否中断，或尝试重新启动程序。")));
-    EXPECT_EQ(TxProd[1], 0);
+    EXPECT_TRUE(boxTexts().isEmpty()) << boxTexts().join(u'\n').toStdString();
+    const QString warning = custRing().Label1->text();
+    EXPECT_TRUE(warning.startsWith(QStringLiteral("报价时间["))) << warning.toStdString();
+    EXPECT_TRUE(warning.endsWith(QStringLiteral("]相差过大，请检查网络是否中断，或尝试重新启动程序。")));
+    EXPECT_EQ(sound.played.size(), 1); // the open pop-up takes the new text without a new sound
+    custRing().unload();
     TxCount = 0;
     IsVip = false;
 }
@@ -507,7 +517,13 @@ TEST_F(MainWindow, BoardColourPaintsEveryListedControl) {
             EXPECT_NE(std::find(painted.begin(), painted.end(), w), painted.end()) << w->metaObject()->className();
         for (const auto& row : m.boardRows)
             EXPECT_NE(std::find(painted.begin(), painted.end(), row.Mvole), painted.end()) << "every row frame";
-        EXPECT_EQ(painted.size(), m.boardRows.size() + 21);
+        // The K-line panel: six period buttons, the RMB box and the chart.
+        const auto* klines = m.findChild<Kline*>(QStringLiteral("Klines"));
+        ASSERT_NE(klines, nullptr);
+        EXPECT_NE(std::find(painted.begin(), painted.end(), klines), painted.end());
+        EXPECT_EQ(painted.size(), m.boardRows.size() + 29);
+        if (c.expected.isValid())
+            EXPECT_EQ(klines->BackColor(), GetBack(static_cast<int16_t>(QByteArray(c.colorid).toInt())));
         if (c.expected.isValid()) {
             for (QWidget* w : painted) {
                 const QPalette::ColorRole role =

@@ -8,6 +8,12 @@
 #include "companions/calc.h"
 #include "companions/cangjsq.h"
 #include "companions/jiaoyiform.h"
+#include "companions/custring.h"
+#include "companions/txform.h"
+#include "companions/mainset.h"
+#include "companions/menuform.h"
+#include "common/storedlists.h"
+#include "tests/companions/fakesound.h"
 #include "companions/tray.h"
 #include "mainwindow/mainform.h"
 #include "platform/eventwait.h"
@@ -17,6 +23,7 @@
 #include "shell/instance.h"
 #include "shell/loginform.h"
 #include "shell/mainwindowlink.h"
+#include "state/livelink.h"
 #include "state/quotetables.h"
 #include "state/session.h"
 #include "state/usersettings.h"
@@ -36,6 +43,8 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <QScreen>
 #include <QSet>
 #include <QTest>
@@ -79,6 +88,12 @@ protected:
         setMainWindowLink({});
         setConfigurationHosts({});
         service.reset();
+        // A member's session leaves nothing behind for the next test: no alerts, no live link.
+        TxCount = 0;
+        TxProd = {0};
+        TxCompare = {0};
+        TxPrice = {0.0f};
+        UseRealtime = PushLost = false;
         ProgramFolderTest::TearDown();
     }
 
@@ -208,6 +223,97 @@ TEST_F(ProgramOnDisplay, ToolbarOpensTheToolWindows) {
         EXPECT_TRUE(screen->grabWindow(0).save(
             QDir(QStringLiteral(BRELTO_GALLERY_DIR)).filePath(QStringLiteral("program/tool_windows.png"))));
     calc().unload();
+}
+
+// A member sets two alerts in the editor; the market crosses one of them. The pop-up shows it with
+// one sound, and the next start reads back only the alert that has not fired.
+TEST_F(ProgramOnDisplay, PriceAlertSetInTheEditorRingsOnceAndIsGoneAfterARestart) {
+    FakeSound sound;
+    AlertMute = false;
+    service = startLocalService({});
+    ASSERT_TRUE(service);
+    LoginForm& login = loginForm();
+    ASSERT_TRUE(waitUntil([&] { return login.Command1->isEnabled(); }, 10000));
+    login.User->setText(QStringLiteral("vip"));
+    login.Userpass->setText(QStringLiteral("vip888"));
+    login.Command1_Click();
+    ASSERT_TRUE(waitUntil([] { return MainStarted && platform::isLoaded<MainForm>(); }, 10000));
+    MainForm& main = Main();
+    main.showNormal();
+    main.setGeometry(0, 0, 1280, 800);
+    ASSERT_TRUE(IsVip);
+    ASSERT_TRUE(waitUntil([] { return ProdCount > 1 && ProdPrice[0][0] > 0; }, 10000));
+
+    main.m43->trigger(); // "常用工具" / "预警提醒"
+    ASSERT_TRUE(platform::isLoaded<TXFORM>());
+    TXFORM& editor = txForm();
+    EXPECT_EQ(editor.parentWidget(), &main);
+    const float now = ProdPrice[0][0];
+    auto add = [&editor](int instrument, int comparator, float price) {
+        editor.Combo1->setCurrentIndex(instrument);
+        editor.Combo2->setCurrentIndex(comparator);
+        editor.Text1->setText(QString::number(static_cast<double>(price), 'f', 2));
+        QTest::mouseClick(editor.Command1, Qt::LeftButton);
+    };
+    add(1, 0, ProdPrice[1][0] * 3); // far above: stays armed
+    add(0, 1, now * 3);             // at or below three times the price: met at the next refresh
+    ASSERT_EQ(editor.List1->count(), 2);
+    picture(editor, QStringLiteral("txform_live.png"));
+    ASSERT_TRUE(editor.unload());
+    ASSERT_EQ(TxCount, 2);
+
+    ASSERT_TRUE(waitUntil([] { return platform::isLoaded<CustRingForm>(); }, 20000));
+    CustRingForm& ring = custRing();
+    EXPECT_TRUE(ring.isVisible());
+    EXPECT_TRUE(ring.Label1->text().startsWith(QStringLiteral("您设置的 %1 已经小于等于 ").arg(ProdName[0])))
+        << ring.Label1->text().toStdString();
+    EXPECT_EQ(sound.played, QStringList{AlertSoundFile});
+    picture(ring, QStringLiteral("custring_live.png"));
+    // Later refreshes neither ring again nor fire the alert that was not met.
+    platform::pauseMs(4000);
+    EXPECT_EQ(sound.played.size(), 1);
+    QTest::keyClick(ring.Command1, Qt::Key_Escape);
+    EXPECT_FALSE(platform::isLoaded<CustRingForm>());
+    EXPECT_EQ(sound.stops, 1);
+
+    main.unload();
+    // The next start, as the settings loader reads the alerts back for the member.
+    TxCount = 0;
+    TxProd = {0};
+    IsVip = true;
+    LoadTx();
+    IsVip = false;
+    EXPECT_EQ(TxCount, 1);
+    EXPECT_EQ(TxProd.value(1), 1);
+    EXPECT_EQ(TxCompare.value(1), 0);
+}
+
+// The settings dialog from the menu: its keys reach set.ini when it closes, and "恢复默认设置"
+// leaves no set.ini behind when the program ends.
+TEST_F(ProgramOnDisplay, SettingsDialogWritesItsKeysAndRestoresDefaults) {
+    MainForm& main = loginToMain();
+    ASSERT_TRUE(waitUntil([] { return ProdCount > 0; }, 10000));
+    main.m25->trigger();
+    ASSERT_TRUE(platform::isLoaded<MainSet>());
+    MainSet& dialog = mainSet();
+    EXPECT_EQ(dialog.parentWidget(), &main);
+    EXPECT_EQ(dialog.List1->count(), ProdCount);
+    platform::pauseMs(200);
+    picture(dialog, QStringLiteral("mainset_live.png"));
+    const bool muted = dialog.Check17->isChecked();
+    dialog.Check17->setFocus();
+    QTest::keyClick(dialog.Check17, Qt::Key_Space);
+    QTest::keyClick(dialog.Check17, Qt::Key_Escape);
+    EXPECT_FALSE(platform::isLoaded<MainSet>());
+    EXPECT_EQ(AlertMute, !muted);
+    EXPECT_EQ(GetIni(QStringLiteral("NoMedia")), muted ? QStringLiteral("0") : QStringLiteral("1"));
+
+    // The tray menu's entry opens it too.
+    menuForm().mset->trigger();
+    ASSERT_TRUE(platform::isLoaded<MainSet>());
+    emit mainSet().CommandButton2->Click();
+    main.unload();
+    EXPECT_FALSE(QFile::exists(settingsFilePath()));
 }
 
 TEST_F(ProgramOnDisplay, BoardFollowsTheMarketAndSurvivesAFailingDataServer) {

@@ -1,0 +1,520 @@
+#include "charts/kline.h"
+
+#include "platform/gdi.h"
+#include "platform/keys.h"
+#include "platform/screen.h"
+#include "platform/surface.h"
+#include "platform/vberror.h"
+#include "platform/vbtext.h"
+#include "state/quotetables.h"
+
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+
+#include <cmath>
+
+using platform::OleColor;
+
+namespace {
+
+constexpr OleColor kSilver = 0xC0C0C0;
+constexpr OleColor kOrange = 0x80FF;
+constexpr OleColor kWhite = 0xFFFFFF;
+constexpr OleColor kBlue = 0xFF0000;
+const QString kLabelTip = QStringLiteral("点击将显示或隐藏指定均线 ");
+
+int px(double twips, int perPixel) { return static_cast<int>(std::lround(twips / perPixel)); }
+
+ChartLabel label(const QString& caption, double left, double top, double width, double height,
+                 OleColor fore, const QFont& font, bool autoSize = true) {
+    ChartLabel l;
+    l.Caption = caption;
+    l.Left = left;
+    l.Top = top;
+    l.Width = width;
+    l.Height = height;
+    l.Visible = true;
+    l.AutoSize = autoSize;
+    l.ForeColor = fore;
+    l.Font = font;
+    return l;
+}
+
+ChartLabel crossLabel(const QFont& font) {
+    ChartLabel l;
+    l.Opaque = true;
+    l.BackColor = kBlue;
+    l.ForeColor = kWhite;
+    l.Font = font;
+    l.Height = 240;
+    return l;
+}
+
+} // namespace
+
+Kline::Kline(QWidget* parent) : Kline(std::make_unique<platform::ImageSurface>(0, 0), parent) {}
+
+Kline::Kline(std::unique_ptr<platform::Surface> surface, QWidget* parent)
+    : QWidget(parent),
+      m_surface(surface ? std::move(surface) : std::make_unique<platform::ImageSurface>(0, 0)) {
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_surface->BackColor = 0;
+    m_surface->ForeColor = platform::GetSysColor(0x12);
+    m_surface->setFontName(QStringLiteral("宋体"));
+    m_surface->setFontSize(9);
+    m_labelFont = platform::surfaceFont(QStringLiteral("宋体"), 9, false);
+    const QFont captionFont = platform::surfaceFont(QStringLiteral("宋体"), 10.5, false);
+    Label5 = label(QStringLiteral("-"), 720, 45, 105, 210, kSilver, captionFont);
+    Label6 = label(QStringLiteral("日线图"), 1575, 45, 630, 210, kSilver, captionFont);
+    const QStringList heads = {QStringLiteral("开盘:"), QStringLiteral("最高:"),
+                               QStringLiteral("最低:"), QStringLiteral("收盘:"),
+                               QStringLiteral("涨跌:")};
+    const double headLefts[] = {2430, 3645, 4860, 6075, 7290};
+    for (int i = 0; i < 5; ++i)
+        Label1s[5 + i] = label(heads[i], headLefts[i], 45, 450, 180, kWhite, m_labelFont);
+    const double maLefts[] = {720, 1755, 2880, 4005, 5130};
+    for (int i = 0; i < 5; ++i)
+        Label1s[i] = label(maResetText(kMaPeriods[i]), maLefts[i], 315, 1005, 240, kMaColours[i],
+                           m_labelFont, i != 0);
+    ChartLabel* readOuts[] = {&cKai, &cMax, &cMin, &cShou, &cZD};
+    const double readLefts[] = {2925, 4140, 5355, 6570, 7785};
+    for (int i = 0; i < 5; ++i)
+        *readOuts[i] = label(QStringLiteral("0000.00"), readLefts[i], 45, 630, 180, kOrange,
+                             m_labelFont);
+    Labelx = crossLabel(m_labelFont);
+    Labely = crossLabel(m_labelFont);
+    Labelb = crossLabel(m_labelFont);
+    Labelb.AutoSize = true;
+    for (ChartLabel* l : {&Label5, &Label6, &cKai, &cMax, &cMin, &cShou, &cZD})
+        autoSize(*l);
+    for (int i = 1; i < 10; ++i)
+        autoSize(Label1s[i]);
+}
+
+Kline::~Kline() = default;
+
+OleColor Kline::BackColor() const { return m_surface->BackColor; }
+void Kline::setBackColor(OleColor color) {
+    m_surface->BackColor = color;
+    redraw();
+}
+OleColor Kline::ForeColor() const { return m_surface->ForeColor; }
+void Kline::setForeColor(OleColor color) {
+    m_surface->ForeColor = color;
+    redraw();
+}
+
+void Kline::autoSize(ChartLabel& l) const {
+    if (!l.AutoSize)
+        return;
+    l.Width = platform::textWidthTwips(l.Font, l.Caption);
+    l.Height = platform::lineHeightTwips(l.Font);
+}
+
+void Kline::syncSize() {
+    if (m_surface->pixelWidth() != width() || m_surface->pixelHeight() != height())
+        m_surface->resize(width(), height());
+}
+
+void Kline::redraw() { DrawKline(QString(), QString(), QString(), 0.03f); }
+
+void Kline::DrawKline(const QString& Dkstr, const QString& Ktype, const QString& Kltype,
+                      float MaxMinBai) {
+    QString a = Dkstr, b = Ktype, c = Kltype;
+    DrawKline(a, b, c, MaxMinBai);
+}
+
+void Kline::DrawKline(QString& Dkstr, QString& Ktype, QString& Kltype, float MaxMinBai) {
+    if (!Dkstr.isEmpty())
+        m_barText = Dkstr;
+    if (m_barText.isEmpty() || !m_barText.contains(u'|'))
+        return;
+    m_bars = m_barText.split(u'|');
+    if (!Ktype.isEmpty()) {
+        Label5.Tag = Ktype;
+        Label5.Caption = Ktype.left(6);
+    } else {
+        Label5.Caption = Label5.Tag.isEmpty() ? Label5.Caption : Label5.Tag.left(6);
+    }
+    if (!Kltype.isEmpty()) {
+        Label6.Tag = Kltype;
+        Label6.Caption = Kltype;
+    } else if (!Label6.Tag.isEmpty()) {
+        Label6.Caption = Label6.Tag;
+    }
+    autoSize(Label5);
+    autoSize(Label6);
+    if (NowRmb == 0)
+        NowRmb = RmbRate;
+    Yangcol = kYangCol;
+    Yingcol = kYingCol;
+    syncSize();
+    try {
+        paintChart(MaxMinBai);
+    } catch (const platform::VbError&) {
+        // A malformed record ends the drawing where it stands; what was painted stays.
+    }
+    update();
+}
+
+void Kline::paintChart(float MaxMinBai) {
+    platform::Surface& s = *m_surface;
+    const double W = s.ScaleWidth();
+    const double H = s.ScaleHeight();
+    if (m_read.text != m_barText || m_read.text.isEmpty()) {
+        m_read = {};
+        m_read.range = priceRange(m_bars);
+        m_read.closes = readCloses(m_bars);
+        m_read.ticks = monthTicks(m_bars);
+        m_read.lastReal = LastRealBar(m_bars);
+        m_read.text = m_barText;
+    }
+    const std::optional<KLayout> l = klineLayout(W, H, m_bars.size(), m_read.range, MaxMinBai);
+    s.Cls();
+    if (!l)
+        return;
+    m_layout = *l;
+    s.setDrawStyle(platform::vbSolid);
+    s.Box(630, 250, W - 130, H - 210, Yangcol);
+    s.Box(630, H - 210, W - 130, H, Yangcol);
+    s.Box(630, H - 195, W - 130, H, Yangcol);
+    s.ForeColor = Yangcol;
+    for (const auto& [i, month] : m_read.ticks) {
+        s.CurrentX = 630 + i * l->slotWidth - 45;
+        s.CurrentY = H - 195;
+        s.Print(QStringLiteral("|"));
+        s.CurrentX = 630 + i * l->slotWidth - 15;
+        s.CurrentY = H - 195;
+        s.Print(u' ' + QString::number(month));
+    }
+    s.setDrawStyle(platform::vbDot);
+    Labelx.Width = 630;
+    Labely.Width = 120;
+    const double iHeight = s.TextHeight(QStringLiteral("I"));
+    for (int i = 0; i <= 15; ++i) {
+        const double y = 250 + i * l->rowHeight;
+        if (i >= 1 && i <= 14)
+            s.Line(630, y, W - 120, y, Yangcol);
+        const QString text = gridLabel(*l, i);
+        s.CurrentX = 315 - s.TextWidth(text) / 2;
+        s.CurrentY = y - iHeight / 2;
+        s.Print(text);
+    }
+    (void)s.setDrawWidth(1);
+    s.ForeColor = Yangcol;
+    (void)s.setFontSize(9);
+
+    const int lastReal = m_read.lastReal;
+    s.setDrawStyle(platform::vbSolid);
+    for (int i = 0; i < m_bars.size(); ++i) {
+        const Candle c = candleAt(m_bars, i, lastReal);
+        if (c.kind == CandleKind::Stop)
+            break;
+        if (c.kind == CandleKind::Skip)
+            continue;
+        const double x = l->centre(i);
+        if (c.kind == CandleKind::Rising) {
+            s.ForeColor = Yangcol;
+            s.Box(l->bodyLeft(i), l->yOf(c.open), l->bodyRight(i), l->yOf(c.close), Yangcol);
+            s.Line(x, l->yOf(c.high), x, l->yOf(c.close), Yangcol);
+            s.Line(x, l->yOf(c.open), x, l->yOf(c.low), Yangcol);
+        } else {
+            s.ForeColor = Yingcol;
+            s.FilledBox(l->bodyLeft(i), l->yOf(c.open), l->bodyRight(i), l->yOf(c.close),
+                        Yingcol);
+            s.Line(x, l->yOf(c.high), x, l->yOf(c.open), Yingcol);
+            s.Line(x, l->yOf(c.close), x, l->yOf(c.low), Yingcol);
+        }
+    }
+
+    for (int k = 0; k < 5; ++k) {
+        Label1s[k].Caption = maResetText(kMaPeriods[k]);
+        autoSize(Label1s[k]);
+    }
+    for (int k = 0; k < 5; ++k) {
+        if (m_maHidden[k])
+            continue;
+        const int N = kMaPeriods[k];
+        if (m_bars.size() - 1 <= N)
+            continue;
+        const std::vector<QString> values = movingAverage(m_read.closes, N, lastReal);
+        const MaLine line = maLine(values, N);
+        s.ForeColor = kMaColours[k];
+        for (const auto& [a, b] : line.segments)
+            s.Line(l->centre(a), l->yOf(platform::CDbl(values[a])), l->centre(b),
+                   l->yOf(platform::CDbl(values[b])), kMaColours[k]);
+        if (line.lastBar >= 0) {
+            Label1s[k].Caption =
+                maLabelText(N, platform::CDbl(values[line.lastBar]), KRmb, NowRmb);
+            autoSize(Label1s[k]);
+        }
+    }
+    QString none;
+    ShowCaption(none);
+    m_dataReady = true;
+}
+
+void Kline::setNowcaption(const QString& text) {
+    QString t = text;
+    ShowCaption(t);
+}
+
+void Kline::ShowCaption(QString& Text) {
+    const std::optional<KCaption> c = ShowCaptionTexts(Text, m_lastCaption, KRmb, NowRmb);
+    if (!c)
+        return;
+    cKai.Caption = c->kai;
+    cMax.Caption = c->max;
+    cMin.Caption = c->min;
+    cShou.Caption = c->shou;
+    cZD.Caption = c->zd;
+    for (ChartLabel* l : {&cKai, &cMax, &cMin, &cShou, &cZD})
+        autoSize(*l);
+    update();
+}
+
+void Kline::Unkform() { platform::unload<KlineForms>(); }
+
+void Kline::tracking(bool down, int button, double x, double y) {
+    if (!((button == 1 || m_crossOn) && m_dataReady))
+        return;
+    const double W = m_surface->ScaleWidth();
+    const double H = m_surface->ScaleHeight();
+    const QFontMetrics fm(m_labelFont);
+    if (y > 250 && y < H - 210) {
+        Linex = {630, y, W - 120, y, Linex.Visible};
+        Labelx.Caption = priceAtY(m_layout, y);
+        Labelx.Left = 0;
+        Labelx.Top = y - Labelx.Height / 2;
+        if (!down) {
+            Labely.Caption = platform::singleText(static_cast<float>(
+                platform::Round(platform::Val(Labelx.Caption) * NowRmb, 2)));
+            Labely.Left = W - 120;
+            Labely.Top = y - Labely.Height / 2;
+        }
+    }
+    if (x > 630 && x < W - 120) {
+        Liney = {x, 280, x, H - 210, Liney.Visible};
+        m_curBar = curBarFromX(x, m_layout.slotWidth);
+        if (m_curBar >= 0 && m_curBar < m_bars.size() && !m_bars[m_curBar].isEmpty()) {
+            m_barFields = m_bars[m_curBar].split(u',');
+            Labelb.Caption = m_barFields[0];
+            autoSize(Labelb);
+            if (!down && platform::isLoaded<KlineForms>() && !Klineforms().isHidden())
+                Klineforms().showValues(dataWindowValues(m_barFields));
+        }
+        Labelb.Top = H - 180;
+        Labelb.Left = x - Labelb.Width / 2;
+        if (!down && x + Labelb.Width / 2 >= W)
+            Labelb.Left = W - Labelb.Width;
+        if (down) {
+            Linex.Visible = Liney.Visible = Labelx.Visible = Labelb.Visible = true;
+            if (m_crossOn)
+                Labely.Visible = true;
+        }
+    }
+    update();
+}
+
+void Kline::mouseDownTw(int button, int, double x, double y) { tracking(true, button, x, y); }
+void Kline::mouseMoveTw(int button, int, double x, double y) { tracking(false, button, x, y); }
+
+void Kline::mouseUpTw(int, int, double, double) {
+    if (m_crossOn)
+        return;
+    Linex.Visible = Liney.Visible = Labelx.Visible = Labely.Visible = Labelb.Visible = false;
+    update();
+}
+
+void Kline::dblClick() {
+    m_crossOn = !m_crossOn;
+    if (m_crossOn) {
+        Linex.Visible = Liney.Visible = Labelx.Visible = Labely.Visible = Labelb.Visible = true;
+        KlineForms& f = Klineforms();
+        f.hide();
+        f.setWindowTitle(Label5.Caption + u' ' + Label6.Caption);
+        f.showForm(window());
+    } else {
+        platform::unload<KlineForms>();
+        Linex.Visible = Liney.Visible = Labelx.Visible = Labely.Visible = Labelb.Visible = false;
+    }
+    update();
+}
+
+void Kline::keyDownVk(int keyCode, int shift) {
+    if (onKeyDown)
+        onKeyDown(keyCode, shift);
+    switch (klineKeyAction(keyCode)) {
+    case KlineKey::Jian: emit PressJian(); break;
+    case KlineKey::Jia: emit PressJia(); break;
+    case KlineKey::None: break;
+    }
+}
+
+void Kline::clickLabel1s(int index) {
+    if (index < 0 || index > 4)
+        return;
+    m_maHidden[index] = !m_maHidden[index];
+    redraw();
+}
+
+int Kline::label1sAt(double x, double y) const {
+    for (int i = 0; i < 10; ++i) {
+        const ChartLabel& l = Label1s[i];
+        if (x >= l.Left && x < l.Left + l.Width && y >= l.Top && y < l.Top + l.Height)
+            return i;
+    }
+    return -1;
+}
+
+QImage Kline::frame() {
+    syncSize();
+    QImage image = m_surface->picture();
+    if (image.isNull() || image.size() != size())
+        image = platform::gdi::makeSurface(std::max(width(), 1), std::max(height(), 1),
+                                           m_surface->BackColor);
+    const int tx = TwipsX;
+    const int ty = TwipsY;
+    for (const ChartLine* line : {&Linex, &Liney})
+        if (line->Visible)
+            platform::gdi::drawLine(image, px(line->X1, tx), px(line->Y1, ty), px(line->X2, tx),
+                                    px(line->Y2, ty), kWhite);
+    const auto draw = [&](const ChartLabel& l) {
+        if (!l.Visible)
+            return;
+        const platform::gdi::Rect rect{px(l.Left, tx), px(l.Top, ty), px(l.Left + l.Width, tx),
+                                       px(l.Top + l.Height, ty)};
+        if (l.Opaque)
+            platform::gdi::fillRect(image, rect, l.BackColor);
+        platform::gdi::drawText(image, l.Caption, rect,
+                                platform::gdi::DT_SINGLELINE | platform::gdi::DT_VCENTER |
+                                    platform::gdi::DT_NOPREFIX | platform::gdi::DT_LEFT,
+                                l.Font, l.ForeColor);
+    };
+    for (const ChartLabel* l : {&Label5, &Label6, &cKai, &cMax, &cMin, &cShou, &cZD})
+        draw(*l);
+    for (const ChartLabel& l : Label1s)
+        draw(l);
+    for (const ChartLabel* l : {&Labelx, &Labely, &Labelb})
+        draw(*l);
+    return image;
+}
+
+void Kline::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawImage(0, 0, frame());
+}
+
+void Kline::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    syncSize();
+    redraw();
+}
+
+void Kline::mousePressEvent(QMouseEvent* event) {
+    const double x = event->position().x() * TwipsX;
+    const double y = event->position().y() * TwipsY;
+    const int hit = label1sAt(x, y);
+    if (hit >= 0) {
+        if (event->button() == Qt::LeftButton)
+            clickLabel1s(hit);
+        return;
+    }
+    const int button = event->button() == Qt::LeftButton ? 1 : event->button() == Qt::RightButton ? 2 : 4;
+    mouseDownTw(button, platform::shiftMask(event->modifiers()), x, y);
+}
+
+void Kline::mouseMoveEvent(QMouseEvent* event) {
+    const double x = event->position().x() * TwipsX;
+    const double y = event->position().y() * TwipsY;
+    setCursor(label1sAt(x, y) >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    const int button = (event->buttons() & Qt::LeftButton) ? 1 : 0;
+    mouseMoveTw(button, platform::shiftMask(event->modifiers()), x, y);
+}
+
+void Kline::mouseReleaseEvent(QMouseEvent* event) {
+    mouseUpTw(event->button() == Qt::LeftButton ? 1 : 2, platform::shiftMask(event->modifiers()),
+              event->position().x() * TwipsX, event->position().y() * TwipsY);
+}
+
+void Kline::mouseDoubleClickEvent(QMouseEvent* event) {
+    const double x = event->position().x() * TwipsX;
+    const double y = event->position().y() * TwipsY;
+    if (label1sAt(x, y) >= 0)
+        return;
+    dblClick();
+}
+
+void Kline::keyPressEvent(QKeyEvent* event) {
+    keyDownVk(platform::virtualKey(*event), platform::shiftMask(event->modifiers()));
+}
+
+bool Kline::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        if (label1sAt(help->pos().x() * TwipsX, help->pos().y() * TwipsY) >= 0)
+            QToolTip::showText(help->globalPos(), kLabelTip, this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+KlineForms::KlineForms() : platform::Form(Qt::Tool) {
+    setFixedSize(2475 / TwipsX, 1740 / TwipsY);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    pal.setColor(QPalette::WindowText, QColor(0xC0, 0xC0, 0xC0));
+    setPalette(pal);
+    const QFont font = platform::surfaceFont(QStringLiteral("宋体"), 9, false);
+    struct Row {
+        int top, caption, value;
+        const char16_t* text;
+    } rows[] = {{45, 0, 15, u"时间日期："},   {270, 7, 14, u"　　星期："}, {495, 2, 12, u"开盘价格："},
+                {720, 3, 11, u"收盘价格："},  {945, 4, 10, u"最高价格："}, {1170, 5, 9, u"最低价格："},
+                {1395, 6, 8, u"涨跌幅度："}};
+    for (QLabel*& l : klfLabels) {
+        l = new QLabel(this);
+        l->setFont(font);
+        l->hide();
+    }
+    for (const Row& r : rows) {
+        QLabel* c = klfLabels[r.caption];
+        c->setText(QString::fromUtf16(r.text));
+        c->setGeometry(0, r.top / TwipsY, 900 / TwipsX, 15);
+        c->show();
+        QLabel* v = klfLabels[r.value];
+        v->setGeometry(990 / TwipsX, r.top / TwipsY, 100, 15);
+        v->show();
+    }
+}
+
+void KlineForms::showValues(const DataWindowValues& v) {
+    const std::pair<int, const std::optional<QString>*> map[] = {
+        {15, &v.date}, {14, &v.weekday}, {12, &v.open}, {11, &v.close},
+        {10, &v.high}, {9, &v.low},      {8, &v.change}};
+    for (const auto& [i, value] : map)
+        if (value->has_value()) {
+            klfLabels[i]->setText(**value);
+            klfLabels[i]->adjustSize();
+        }
+    if (v.change) {
+        QPalette pal = klfLabels[8]->palette();
+        const OleColor c = v.changeColour;
+        pal.setColor(QPalette::WindowText, QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+        klfLabels[8]->setPalette(pal);
+    }
+}
+
+void KlineForms::keyPressEvent(QKeyEvent* event) {
+    platform::sendKeyToMain(platform::virtualKey(*event), platform::shiftMask(event->modifiers()));
+}
+
+KlineForms& Klineforms() { return platform::form<KlineForms>(); }

@@ -1,0 +1,64 @@
+#include "platform/x11window.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+
+#ifdef BRELTO_HAVE_XCB
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+#endif
+
+namespace platform {
+
+#ifdef BRELTO_HAVE_XCB
+namespace {
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+    if (reply == nullptr)
+        return XCB_ATOM_NONE;
+    const xcb_atom_t a = reply->atom;
+    free(reply);
+    return a;
+}
+
+} // namespace
+#endif
+
+void skipTaskbar(QWidget* window) {
+#ifdef BRELTO_HAVE_XCB
+    if (window == nullptr || !window->isWindow() || qGuiApp == nullptr)
+        return;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || x11->connection() == nullptr)
+        return;
+    xcb_connection_t* c = x11->connection();
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const xcb_window_t id = static_cast<xcb_window_t>(window->winId());
+    const xcb_atom_t state = atom(c, "_NET_WM_STATE");
+    const xcb_atom_t skip[2] = {atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), atom(c, "_NET_WM_STATE_SKIP_PAGER")};
+    // Not yet mapped (a show event, before the map): the property itself, which the window
+    // manager reads when it takes the window on; mapped: the request to the window manager.
+    xcb_change_property(c, XCB_PROP_MODE_APPEND, id, state, XCB_ATOM_ATOM, 32, 2, skip);
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = id;
+    event.type = state;
+    event.data.data32[0] = 1; // add
+    event.data.data32[1] = skip[0];
+    event.data.data32[2] = skip[1];
+    event.data.data32[3] = 1; // a normal application
+    xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(c);
+#else
+    (void)window;
+#endif
+}
+
+} // namespace platform

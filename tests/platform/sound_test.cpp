@@ -1,0 +1,58 @@
+#include "platform/sound.h"
+
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The chime the program ships: a plain PCM wave file of a fraction of a second.
+TEST(Sound, DefaultChimeIsAShortPcmWave) {
+    QFile f(QStringLiteral(BRELTO_NOTIFY_WAV));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    ASSERT_GE(bytes.size(), 44);
+    EXPECT_EQ(bytes.left(4), QByteArray("RIFF"));
+    EXPECT_EQ(bytes.mid(8, 8), QByteArray("WAVEfmt "));
+    QDataStream in(bytes.mid(20, 16));
+    in.setByteOrder(QDataStream::LittleEndian);
+    quint16 format = 0, channels = 0, align = 0, bits = 0;
+    quint32 rate = 0, byteRate = 0;
+    in >> format >> channels >> rate >> byteRate >> align >> bits;
+    EXPECT_EQ(format, 1); // PCM
+    ASSERT_GT(byteRate, 0u);
+    const double seconds = static_cast<double>(bytes.size() - 44) / byteRate;
+    EXPECT_GT(seconds, 0.2);
+    EXPECT_LT(seconds, 2.0);
+}
+
+// No audio device here, a missing file, a file that is not sound: all silence, none an error.
+TEST(Sound, BadFilesAndNoDeviceAreSilence) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString garbage = dir.filePath(QStringLiteral("notify.wav"));
+    QFile g(garbage);
+    ASSERT_TRUE(g.open(QIODevice::WriteOnly));
+    g.write("not a sound at all");
+    g.close();
+    platform::SoundPlayer& player = platform::soundPlayer();
+    for (const QString& path : {QString(), dir.filePath(QStringLiteral("missing.wav")), garbage,
+                                QStringLiteral(BRELTO_NOTIFY_WAV)}) {
+        QElapsedTimer t;
+        t.start();
+        player.play(path);
+        // Playing never waits for the sound.
+        EXPECT_LT(t.elapsed(), 1000) << path.toStdString();
+        while (t.elapsed() < 200)
+            QCoreApplication::processEvents();
+    }
+    player.stopAll();
+    player.stopAll(); // nothing left to stop
+    QCoreApplication::processEvents();
+}
+
+} // namespace
