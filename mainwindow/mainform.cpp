@@ -126,6 +126,9 @@ void setBackground(QWidget* w, platform::OleColor color) {
     QPalette pal = w->palette();
     pal.setColor(QPalette::Window, platform::toQColor(color));
     w->setPalette(pal);
+    // Buttons (the check boxes among them) fill with their button colour; the board's colour is
+    // the window colour, or they would show the desktop's light grey.
+    w->setBackgroundRole(QPalette::Window);
     w->setAutoFillBackground(true);
 }
 

@@ -526,8 +526,9 @@ TEST_F(MainWindow, BoardColourPaintsEveryListedControl) {
             EXPECT_EQ(klines->BackColor(), GetBack(static_cast<int16_t>(QByteArray(c.colorid).toInt())));
         if (c.expected.isValid()) {
             for (QWidget* w : painted) {
+                // What the widget fills its background with: a check box fills with its button role.
                 const QPalette::ColorRole role =
-                    qobject_cast<QComboBox*>(w) != nullptr ? QPalette::Button : QPalette::Window;
+                    qobject_cast<QComboBox*>(w) != nullptr ? QPalette::Button : w->backgroundRole();
                 EXPECT_EQ(w->palette().color(role), c.expected) << c.colorid << ' ' << w->metaObject()->className();
             }
         } else {
