@@ -182,6 +182,11 @@ void MiniForm::SetCaption(const QString& TheCaption, int16_t Showt, const QStrin
     layoutPanel();
 }
 
+void MiniForm::resetChange() {
+    m_change = mini::ChangeLabel{QStringLiteral("－0.00"), std::nullopt, 0xFFFFFF};
+    update();
+}
+
 void MiniForm::LoadMiniExt() {
     if (ExtCount <= 0) {
         setSizeTwips(m_width, MiniHeight);

@@ -33,6 +33,8 @@ public:
     void LoadImg(const QString& Limg);
     void SetCaption(const QString& TheCaption, int16_t Showt, const QString& Showsmt, const QString& CwTipstr);
     void LoadMiniExt();
+    // The day's change back to its neutral white "－0.00", as when the change is switched off.
+    void resetChange();
     void HideMe();
     void ShowMe();
 

@@ -44,6 +44,6 @@ mainset::Host settingsHost(MainForm& main) {
         return QSize(px.width() * TwipsX, px.height() * TwipsY);
     };
     h.taskbarTwips = [] { return TaskbarHeight(); };
-    // The mini window draws its change text itself: it has no label to reset here.
+    h.resetMiniChange = [] { Mini().resetChange(); };
     return h;
 }

@@ -134,6 +134,10 @@ TEST_F(MiniWindow, CaptionStatesAndWidth) {
     mini.SetCaption(QStringLiteral("买入:386.50"), 2, QStringLiteral("-0.02"), QString());
     EXPECT_EQ(mini.changeText(), QStringLiteral("↓-0.02"));
     EXPECT_EQ(mini.changeColor(), 0xC000u);
+    // Switching the day's change off brings back the neutral text.
+    mini.resetChange();
+    EXPECT_EQ(mini.changeText(), QStringLiteral("－0.00"));
+    EXPECT_EQ(mini.changeColor(), 0xFFFFFFu);
     // A long position line widens the window; it does not fit the low frame skins.
     ShowHolding = true;
     mini.holdCaption = QStringLiteral("持仓：多 100克 均价 380.00 浮动盈亏 +652.00 元");
