@@ -2,6 +2,7 @@
 
 #include "platform/gdi.h"
 #include "platform/keys.h"
+#include "platform/propertybag.h"
 #include "platform/screen.h"
 #include "platform/surface.h"
 #include "platform/vberror.h"
@@ -63,10 +64,9 @@ Kline::Kline(std::unique_ptr<platform::Surface> surface, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_surface->BackColor = 0;
-    m_surface->ForeColor = platform::GetSysColor(0x12);
-    m_surface->setFontName(QStringLiteral("宋体"));
-    m_surface->setFontSize(9);
+    m_surface->BackColor = kKlineBackColor;
+    m_surface->ForeColor = kKlineForeColor;
+    applyFont(ambientFont());
     m_labelFont = platform::surfaceFont(QStringLiteral("宋体"), 9, false);
     const QFont captionFont = platform::surfaceFont(QStringLiteral("宋体"), 10.5, false);
     Label5 = label(QStringLiteral("-"), 720, 45, 105, 210, kSilver, captionFont);
@@ -100,13 +100,124 @@ Kline::~Kline() = default;
 
 OleColor Kline::BackColor() const { return m_surface->BackColor; }
 void Kline::setBackColor(OleColor color) {
-    m_surface->BackColor = color;
+    applyBackColor(color);
+    emit PropertyChanged(QStringLiteral("BackColor"));
     redraw();
 }
+
+void Kline::applyBackColor(OleColor color) {
+    m_surface->BackColor = color;
+    syncSize();
+    m_surface->Cls();
+    update();
+}
+
 OleColor Kline::ForeColor() const { return m_surface->ForeColor; }
 void Kline::setForeColor(OleColor color) {
     m_surface->ForeColor = color;
+    emit PropertyChanged(QStringLiteral("ForeColor"));
     redraw();
+}
+
+void Kline::setEnabled(bool enabled) {
+    QWidget::setEnabled(enabled);
+    emit PropertyChanged(QStringLiteral("Enabled"));
+}
+
+QFont Kline::Font() const {
+    return klineFont(m_surface->FontName(), m_surface->FontSize(), m_surface->FontBold(),
+                     m_fontItalic, m_fontUnderline, m_fontStrikeOut);
+}
+
+void Kline::setFont(const QFont& font) {
+    const std::optional<QFont> f = storedFont(font);
+    if (!f)
+        throw platform::VbError(380, QStringLiteral("Invalid property value"),
+                                QStringLiteral("Kline"));
+    applyFont(*f);
+    emit PropertyChanged(QStringLiteral("Font"));
+}
+
+void Kline::applyFont(const QFont& font) {
+    m_surface->setFontName(font.family());
+    (void)m_surface->setFontSize(fontPoints(font));
+    m_surface->setFontBold(font.bold());
+    m_fontItalic = font.italic();
+    m_fontUnderline = font.underline();
+    m_fontStrikeOut = font.strikeOut();
+}
+
+QFont Kline::ambientFont() const {
+    if (const QWidget* host = parentWidget())
+        return klineFont(host->font());
+    return klineFont(QStringLiteral("宋体"), 9, false);
+}
+
+void Kline::setBackStyle(int16_t style) {
+    if (!storedStyle(style))
+        throw platform::VbError(380, QStringLiteral("Invalid property value"),
+                                QStringLiteral("Kline"));
+    m_backStyle = style;
+    setAttribute(Qt::WA_OpaquePaintEvent, style == kBackStyleOpaque);
+    emit PropertyChanged(QStringLiteral("BackStyle"));
+    redraw();
+    overlayChanged();
+}
+
+void Kline::setBorderStyle(int16_t style) {
+    if (!storedStyle(style))
+        throw platform::VbError(380, QStringLiteral("Invalid property value"),
+                                QStringLiteral("Kline"));
+    m_borderStyle = style;
+    syncSize();
+    emit PropertyChanged(QStringLiteral("BorderStyle"));
+    redraw();
+    overlayChanged();
+}
+
+void Kline::Refresh() { repaint(); }
+
+void Kline::InitProperties() { applyFont(ambientFont()); }
+
+void Kline::readProperties(const platform::PropertyBag& bag) {
+    applyProperties(readKlineProperties(bag, ambientFont()));
+}
+
+void Kline::writeProperties(platform::PropertyBag& bag) const {
+    KlineProperties p;
+    p.BackColor = BackColor();
+    p.ForeColor = ForeColor();
+    p.Enabled = Enabled();
+    p.Font = Font();
+    p.BackStyle = m_backStyle;
+    p.BorderStyle = m_borderStyle;
+    writeKlineProperties(p, bag, ambientFont());
+}
+
+// Loading sets the surface itself: nothing is reported as changed. What the control holds is
+// drawn again, since the new back colour erased it.
+void Kline::applyProperties(const KlineProperties& p) {
+    m_borderStyle = p.BorderStyle;
+    m_backStyle = p.BackStyle;
+    setAttribute(Qt::WA_OpaquePaintEvent, p.BackStyle == kBackStyleOpaque);
+    applyBackColor(p.BackColor);
+    m_surface->ForeColor = p.ForeColor;
+    QWidget::setEnabled(p.Enabled);
+    applyFont(p.Font);
+    redraw();
+    overlayChanged();
+}
+
+int Kline::border() const { return m_borderStyle == kBorderStyleFixedSingle ? 2 : 0; }
+
+QRect Kline::clientRect() const {
+    const int b = border();
+    return {b, b, std::max(width() - 2 * b, 0), std::max(height() - 2 * b, 0)};
+}
+
+QPointF Kline::twipsAt(QPointF pixels) const {
+    const int b = border();
+    return {(pixels.x() - b) * TwipsX, (pixels.y() - b) * TwipsY};
 }
 
 void Kline::autoSize(ChartLabel& l) const {
@@ -117,8 +228,9 @@ void Kline::autoSize(ChartLabel& l) const {
 }
 
 void Kline::syncSize() {
-    if (m_surface->pixelWidth() != width() || m_surface->pixelHeight() != height())
-        m_surface->resize(width(), height());
+    const QRect client = clientRect();
+    if (m_surface->pixelWidth() != client.width() || m_surface->pixelHeight() != client.height())
+        m_surface->resize(client.width(), client.height());
 }
 
 void Kline::redraw() { DrawKline(QString(), QString(), QString(), 0.03f); }
@@ -159,7 +271,7 @@ void Kline::DrawKline(QString& Dkstr, QString& Ktype, QString& Kltype, float Max
     } catch (const platform::VbError&) {
         // A malformed record ends the drawing where it stands; what was painted stays.
     }
-    update();
+    overlayChanged();
 }
 
 void Kline::paintChart(float MaxMinBai) {
@@ -275,7 +387,7 @@ void Kline::ShowCaption(QString& Text) {
     cZD.Caption = c->zd;
     for (ChartLabel* l : {&cKai, &cMax, &cMin, &cShou, &cZD})
         autoSize(*l);
-    update();
+    overlayChanged();
 }
 
 void Kline::Unkform() { platform::unload<KlineForms>(); }
@@ -318,7 +430,7 @@ void Kline::tracking(bool down, int button, double x, double y) {
                 Labely.Visible = true;
         }
     }
-    update();
+    overlayChanged();
 }
 
 void Kline::mouseDownTw(int button, int, double x, double y) { tracking(true, button, x, y); }
@@ -328,7 +440,7 @@ void Kline::mouseUpTw(int, int, double, double) {
     if (m_crossOn)
         return;
     Linex.Visible = Liney.Visible = Labelx.Visible = Labely.Visible = Labelb.Visible = false;
-    update();
+    overlayChanged();
 }
 
 void Kline::dblClick() {
@@ -343,7 +455,7 @@ void Kline::dblClick() {
         platform::unload<KlineForms>();
         Linex.Visible = Liney.Visible = Labelx.Visible = Labely.Visible = Labelb.Visible = false;
     }
-    update();
+    overlayChanged();
 }
 
 void Kline::keyDownVk(int keyCode, int shift) {
@@ -372,23 +484,52 @@ int Kline::label1sAt(double x, double y) const {
     return -1;
 }
 
-QImage Kline::frame() {
-    syncSize();
-    QImage image = m_surface->picture();
-    if (image.isNull() || image.size() != size())
-        image = platform::gdi::makeSurface(std::max(width(), 1), std::max(height(), 1),
-                                           m_surface->BackColor);
+QRegion Kline::overlayRegion() const {
+    const int b = border();
+    const int tx = TwipsX;
+    const int ty = TwipsY;
+    QRegion region = QRegion(rect()) - QRegion(clientRect());
+    for (const ChartLine* line : {&Linex, &Liney})
+        if (line->Visible)
+            region += QRect(QPoint(px(line->X1, tx), px(line->Y1, ty)),
+                            QPoint(px(line->X2, tx), px(line->Y2, ty)))
+                          .normalized()
+                          .translated(b, b);
+    const auto add = [&](const ChartLabel& l) {
+        if (l.Visible)
+            region += QRect(QPoint(px(l.Left, tx), px(l.Top, ty)),
+                            QPoint(px(l.Left + l.Width, tx) - 1, px(l.Top + l.Height, ty) - 1))
+                          .translated(b, b);
+    };
+    for (const ChartLabel* l : {&Label5, &Label6, &cKai, &cMax, &cMin, &cShou, &cZD, &Labelx,
+                                &Labely, &Labelb})
+        add(*l);
+    for (const ChartLabel& l : Label1s)
+        add(l);
+    return region;
+}
+
+void Kline::overlayChanged() {
+    if (m_backStyle == kBackStyleTransparent)
+        setMask(overlayRegion());
+    else
+        clearMask();
+    update();
+}
+
+void Kline::drawOverlay(QImage& image) const {
+    const int b = border();
     const int tx = TwipsX;
     const int ty = TwipsY;
     for (const ChartLine* line : {&Linex, &Liney})
         if (line->Visible)
-            platform::gdi::drawLine(image, px(line->X1, tx), px(line->Y1, ty), px(line->X2, tx),
-                                    px(line->Y2, ty), kWhite);
+            platform::gdi::drawLine(image, px(line->X1, tx) + b, px(line->Y1, ty) + b,
+                                    px(line->X2, tx) + b, px(line->Y2, ty) + b, kWhite);
     const auto draw = [&](const ChartLabel& l) {
         if (!l.Visible)
             return;
-        const platform::gdi::Rect rect{px(l.Left, tx), px(l.Top, ty), px(l.Left + l.Width, tx),
-                                       px(l.Top + l.Height, ty)};
+        const platform::gdi::Rect rect{px(l.Left, tx) + b, px(l.Top, ty) + b,
+                                       px(l.Left + l.Width, tx) + b, px(l.Top + l.Height, ty) + b};
         if (l.Opaque)
             platform::gdi::fillRect(image, rect, l.BackColor);
         platform::gdi::drawText(image, l.Caption, rect,
@@ -402,6 +543,37 @@ QImage Kline::frame() {
         draw(l);
     for (const ChartLabel* l : {&Labelx, &Labely, &Labelb})
         draw(*l);
+}
+
+QImage Kline::frame() {
+    syncSize();
+    const QRect client = clientRect();
+    const int b = border();
+    QImage image;
+    if (m_backStyle == kBackStyleTransparent) {
+        // Only the labels, the crosshair and the edge show; the rest is what lies beneath.
+        image = QImage(std::max(width(), 1), std::max(height(), 1),
+                       QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+    } else {
+        QImage picture = m_surface->picture();
+        if (picture.isNull() || picture.size() != client.size())
+            picture = platform::gdi::makeSurface(std::max(client.width(), 1),
+                                                 std::max(client.height(), 1),
+                                                 m_surface->BackColor);
+        if (b == 0) {
+            image = picture;
+        } else {
+            image = platform::gdi::makeSurface(std::max(width(), 1), std::max(height(), 1),
+                                               m_surface->BackColor);
+            QPainter painter(&image);
+            painter.drawImage(b, b, picture);
+        }
+    }
+    drawOverlay(image);
+    if (b > 0)
+        platform::gdi::drawEdge(image, {0, 0, width(), height()}, platform::gdi::EDGE_SUNKEN,
+                                platform::gdi::BF_RECT);
     return image;
 }
 
@@ -417,8 +589,9 @@ void Kline::resizeEvent(QResizeEvent* event) {
 }
 
 void Kline::mousePressEvent(QMouseEvent* event) {
-    const double x = event->position().x() * TwipsX;
-    const double y = event->position().y() * TwipsY;
+    const QPointF at = twipsAt(event->position());
+    const double x = at.x();
+    const double y = at.y();
     const int hit = label1sAt(x, y);
     if (hit >= 0) {
         if (event->button() == Qt::LeftButton)
@@ -430,22 +603,23 @@ void Kline::mousePressEvent(QMouseEvent* event) {
 }
 
 void Kline::mouseMoveEvent(QMouseEvent* event) {
-    const double x = event->position().x() * TwipsX;
-    const double y = event->position().y() * TwipsY;
+    const QPointF at = twipsAt(event->position());
+    const double x = at.x();
+    const double y = at.y();
     setCursor(label1sAt(x, y) >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
     const int button = (event->buttons() & Qt::LeftButton) ? 1 : 0;
     mouseMoveTw(button, platform::shiftMask(event->modifiers()), x, y);
 }
 
 void Kline::mouseReleaseEvent(QMouseEvent* event) {
+    const QPointF at = twipsAt(event->position());
     mouseUpTw(event->button() == Qt::LeftButton ? 1 : 2, platform::shiftMask(event->modifiers()),
-              event->position().x() * TwipsX, event->position().y() * TwipsY);
+              at.x(), at.y());
 }
 
 void Kline::mouseDoubleClickEvent(QMouseEvent* event) {
-    const double x = event->position().x() * TwipsX;
-    const double y = event->position().y() * TwipsY;
-    if (label1sAt(x, y) >= 0)
+    const QPointF at = twipsAt(event->position());
+    if (label1sAt(at.x(), at.y()) >= 0)
         return;
     dblClick();
 }
@@ -457,7 +631,8 @@ void Kline::keyPressEvent(QKeyEvent* event) {
 bool Kline::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
-        if (label1sAt(help->pos().x() * TwipsX, help->pos().y() * TwipsY) >= 0)
+        const QPointF at = twipsAt(help->pos());
+        if (isEnabled() && label1sAt(at.x(), at.y()) >= 0)
             QToolTip::showText(help->globalPos(), kLabelTip, this);
         else
             QToolTip::hideText();

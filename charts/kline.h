@@ -2,6 +2,7 @@
 
 #include "charts/chart.h"
 #include "charts/klinemodel.h"
+#include "charts/klineproperties.h"
 #include "platform/forms.h"
 
 #include <QImage>
@@ -15,6 +16,7 @@
 #include <memory>
 
 namespace platform {
+class PropertyBag;
 class Surface;
 } // namespace platform
 
@@ -35,10 +37,41 @@ public:
     platform::OleColor Yingcol = kYingCol;
     bool KRmb = false;
 
+    // Saved properties. BackColor, ForeColor, BackStyle and BorderStyle redraw when set; Enabled
+    // and Font do not. Each setter reports the change through PropertyChanged.
     [[nodiscard]] platform::OleColor BackColor() const;
+    // Erases the picture in the new colour, as a picture box does, then redraws.
     void setBackColor(platform::OleColor color);
+    // After a drawing this reads the colour the drawing used last.
     [[nodiscard]] platform::OleColor ForeColor() const;
     void setForeColor(platform::OleColor color);
+    // A disabled control takes no mouse, keys or tool tips; the picture stays as it is.
+    [[nodiscard]] bool Enabled() const { return !testAttribute(Qt::WA_ForceDisabled); }
+    void setEnabled(bool enabled);
+    // The surface's font: its face and size print the price labels and month numbers of the next
+    // drawing (which then sets the size to 9 points). Italic, underline and strikethrough are kept
+    // and saved, but the surface draws face, size and weight only.
+    [[nodiscard]] QFont Font() const;
+    // VbError 380 for a font without a face or with a size outside 0 .. 2160 points.
+    void setFont(const QFont& font);
+    // 1 opaque; 0 transparent: the picture is not shown and the mouse reaches the control only
+    // over its labels and crosshair, elsewhere what lies beneath. VbError 380 for other values.
+    [[nodiscard]] int16_t BackStyle() const { return m_backStyle; }
+    void setBackStyle(int16_t style);
+    // 0 none; 1 a sunken edge two pixels wide, inside which the picture gets smaller. VbError
+    // 380 for other values.
+    [[nodiscard]] int16_t BorderStyle() const { return m_borderStyle; }
+    void setBorderStyle(int16_t style);
+    // Repaints the control from its picture at once, without drawing the chart again.
+    void Refresh();
+
+    // A new control on a container: it takes the container's font.
+    void InitProperties();
+    // Loading from and saving to the host's bag; an unreadable value loads as its default.
+    void readProperties(const platform::PropertyBag& bag);
+    void writeProperties(platform::PropertyBag& bag) const;
+    // The container's font; a control without a container takes the program's 宋体 9 points.
+    [[nodiscard]] QFont ambientFont() const;
 
     // Draws the chart; an empty Dkstr redraws the kept bar text, one without "|" is kept and
     // draws nothing. Faults inside a drawing end it quietly: what was painted stays.
@@ -85,6 +118,8 @@ public:
 signals:
     void PressJia();
     void PressJian();
+    // A saved property changed, so a host that saves the control stores it again.
+    void PropertyChanged(const QString& name);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -97,6 +132,18 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    void applyProperties(const KlineProperties& p);
+    void applyBackColor(platform::OleColor color);
+    void applyFont(const QFont& font);
+    // Pixels of the edge on each side, and the picture's place and size inside it.
+    [[nodiscard]] int border() const;
+    [[nodiscard]] QRect clientRect() const;
+    // Mouse positions over the widget, in twips of the picture.
+    [[nodiscard]] QPointF twipsAt(QPointF pixels) const;
+    // The labels and crosshair changed: repaint them (and, transparent, where the mouse reaches).
+    void overlayChanged();
+    [[nodiscard]] QRegion overlayRegion() const;
+    void drawOverlay(QImage& image) const;
     void syncSize();
     void paintChart(float MaxMinBai);
     void tracking(bool down, int button, double x, double y);
@@ -124,6 +171,12 @@ private:
     QString m_lastCaption;
     std::array<bool, 5> m_maHidden{};
     QFont m_labelFont;
+    // What the surface cannot hold of the Font property.
+    bool m_fontItalic = false;
+    bool m_fontUnderline = false;
+    bool m_fontStrikeOut = false;
+    int16_t m_backStyle = kBackStyleOpaque;
+    int16_t m_borderStyle = kBorderStyleNone;
 };
 
 // The floating data window of the candlestick chart: seven captions and seven values of the bar

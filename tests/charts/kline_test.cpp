@@ -3,20 +3,27 @@
 //   klinedaily.png   91 daily bars with the five averages, the crosshair and the data window
 //   klineweekly.png  the weekly bars of the same history, crosshair on
 //   kline15min.png   15-minute bars of yesterday and today, with empty buckets on the right
+//   klineborder.png  30 daily bars with BorderStyle 1 (the sunken edge), mouse released
+//   klinetransparent.png  the same with BackStyle 0 over a navy container: labels only
 #include "charts/kline.h"
 
 #include "charts/klinebars.h"
 #include "platform/forms.h"
+#include "platform/propertybag.h"
 #include "platform/surface.h"
+#include "platform/vberror.h"
 #include "state/quotetables.h"
 
 #include <QDir>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 
 using platform::RecordingSurface;
 using platform::SurfaceOp;
@@ -287,4 +294,275 @@ TEST(KlineControlTest, ANewTextIsReadAgainAndARedrawKeepsIt) {
     r.kline.redraw(); // the self-redraw pads by 0.03
     EXPECT_FLOAT_EQ(r.kline.layout().priceMax, 12.36f);
     EXPECT_FLOAT_EQ(r.kline.layout().priceMin, 7.76f);
+}
+
+namespace {
+
+QFont containerFont() {
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(12);
+    return f;
+}
+
+// Paint events a widget gets.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        paints += e->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+} // namespace
+
+TEST(KlinePropertyTest, EachSetterReportsItsChangeAndRedrawsOnlyWhereItShould) {
+    struct Case {
+        const char* name;
+        std::function<void(Kline&)> set;
+        bool redraws;
+    } cases[] = {
+        {"BackColor", [](Kline& k) { k.setBackColor(0x202020); }, true},
+        {"ForeColor", [](Kline& k) { k.setForeColor(0xFF); }, true},
+        {"Enabled", [](Kline& k) { k.setEnabled(false); }, false},
+        {"Font", [](Kline& k) { k.setFont(QFont(QStringLiteral("黑体"), 12)); }, false},
+        {"BackStyle", [](Kline& k) { k.setBackStyle(0); }, true},
+        {"BorderStyle", [](Kline& k) { k.setBorderStyle(1); }, true},
+    };
+    for (const Case& c : cases) {
+        RecordedKline r;
+        r.kline.DrawKline(bars(30), QString(), QString());
+        r.surface->clearOps();
+        QSignalSpy changed(&r.kline, &Kline::PropertyChanged);
+        c.set(r.kline);
+        ASSERT_EQ(changed.count(), 1) << c.name;
+        EXPECT_EQ(changed[0][0].toString(), QLatin1String(c.name));
+        const bool candles = !r.ops(SurfaceOp::Kind::FilledBox).empty();
+        EXPECT_EQ(candles, c.redraws) << c.name;
+    }
+}
+
+TEST(KlinePropertyTest, RefusedValuesRaise380AndChangeNothing) {
+    Kline k;
+    QSignalSpy changed(&k, &Kline::PropertyChanged);
+    const std::function<void()> refused[] = {
+        [&] { k.setBackStyle(2); },
+        [&] { k.setBorderStyle(-1); },
+        [&] { k.setFont(QFont(QString())); },
+        [&] {
+            QFont huge(QStringLiteral("宋体"));
+            huge.setPointSizeF(3000);
+            k.setFont(huge);
+        },
+    };
+    for (const auto& set : refused) {
+        try {
+            set();
+            ADD_FAILURE() << "no error";
+        } catch (const platform::VbError& e) {
+            EXPECT_EQ(e.number, 380);
+        }
+    }
+    EXPECT_EQ(changed.count(), 0);
+    EXPECT_EQ(k.BackStyle(), 1);
+    EXPECT_EQ(k.BorderStyle(), 0);
+    EXPECT_EQ(k.Font(), klineFont(QStringLiteral("宋体"), 9, false));
+}
+
+TEST(KlinePropertyTest, ANewBackColourErasesThePictureEvenBeforeAnyDrawing) {
+    Kline k;
+    k.resize(200, 120);
+    k.setBackColor(0x00FF00);
+    EXPECT_EQ(k.frame().pixel(100, 60), qRgb(0, 255, 0));
+    RecordedKline r;
+    r.kline.DrawKline(bars(30), QString(), QString());
+    r.surface->clearOps();
+    r.kline.setBackColor(0x402000);
+    const auto& ops = r.surface->ops();
+    ASSERT_GE(ops.size(), 2u);
+    EXPECT_EQ(ops[0].kind, SurfaceOp::Kind::Clear);
+    EXPECT_EQ(ops[0].color, 0x402000u);
+    EXPECT_EQ(r.kline.BackColor(), 0x402000u);
+}
+
+TEST(KlinePropertyTest, TheFontPrintsTheFirstDrawingsPriceLabelsThenTheSizeIsNine) {
+    RecordedKline r;
+    QFont hei(QStringLiteral("黑体"));
+    hei.setPointSizeF(12);
+    hei.setBold(true);
+    r.kline.setFont(hei);
+    EXPECT_TRUE(r.surface->ops().empty()); // no redraw
+    r.kline.DrawKline(bars(30), QString(), QString());
+    const auto texts = r.ops(SurfaceOp::Kind::Text);
+    ASSERT_FALSE(texts.empty());
+    const SurfaceOp& firstPrice = *std::find_if(texts.begin(), texts.end(),
+                                                [](const SurfaceOp& op) { return op.text != u"|" && !op.text.startsWith(u' '); });
+    EXPECT_EQ(firstPrice.fontName, QStringLiteral("黑体"));
+    EXPECT_DOUBLE_EQ(firstPrice.fontSize, 12);
+    EXPECT_TRUE(firstPrice.bold);
+    EXPECT_EQ(r.kline.Font(), klineFont(QStringLiteral("黑体"), 9, true));
+}
+
+TEST(KlinePropertyTest, ABorderFramesASmallerPicture) {
+    Kline k;
+    k.resize(807, 454);
+    k.DrawKline(bars(30), QString(), QString());
+    EXPECT_DOUBLE_EQ(k.layout().width, 807 * 15);
+    k.setBorderStyle(1);
+    EXPECT_DOUBLE_EQ(k.layout().width, 803 * 15);
+    EXPECT_DOUBLE_EQ(k.layout().height, 450 * 15);
+    const QImage image = k.frame();
+    ASSERT_EQ(image.size(), QSize(807, 454));
+    // Sunken: shadow over light at the top left, light over dark at the bottom right.
+    const QRgb topLeft = image.pixel(0, 100), inner = image.pixel(1, 100);
+    const QRgb bottomRight = image.pixel(806, 100), innerRight = image.pixel(805, 100);
+    EXPECT_EQ(topLeft, platform::toQRgb(platform::GetSysColor(platform::COLOR_BTNSHADOW)));
+    EXPECT_EQ(inner, platform::toQRgb(platform::GetSysColor(platform::COLOR_3DDKSHADOW)));
+    EXPECT_EQ(bottomRight, platform::toQRgb(platform::GetSysColor(platform::COLOR_BTNHIGHLIGHT)));
+    EXPECT_EQ(innerRight, platform::toQRgb(platform::GetSysColor(platform::COLOR_3DLIGHT)));
+    // The plot frame stands two pixels further in: column 42 (630 twips) is now column 44.
+    EXPECT_EQ(image.pixel(44, 200), qRgb(255, 0, 0));
+    // The mouse meets the picture where it is drawn: the last pixel column of bar 5 inside the
+    // edge (two pixels further right, it would be bar 6).
+    const double slot = k.layout().slotWidth;
+    const QPoint atBar5(2 + static_cast<int>(std::floor((630 + 6 * slot) / 15)) - 1, 200);
+    QTest::mousePress(&k, Qt::LeftButton, {}, atBar5);
+    EXPECT_EQ(k.curBar(), 5);
+    EXPECT_TRUE(k.Linex.Visible);
+    QTest::mouseRelease(&k, Qt::LeftButton, {}, atBar5);
+    ASSERT_TRUE(k.frame().save(galleryPath(QStringLiteral("klineborder.png"))));
+    k.setBorderStyle(0);
+    EXPECT_DOUBLE_EQ(k.layout().width, 807 * 15);
+}
+
+TEST(KlinePropertyTest, TransparentShowsOnlyLabelsAndLetsTheMouseThroughElsewhere) {
+    QWidget host;
+    host.resize(807, 454);
+    host.setAutoFillBackground(true);
+    QPalette navy = host.palette();
+    navy.setColor(QPalette::Window, QColor(0, 0, 96));
+    host.setPalette(navy);
+    auto* k = new Kline(&host);
+    k->resize(807, 454);
+    host.show();
+    k->DrawKline(bars(30), QStringLiteral("黄金"), QStringLiteral("日线图"));
+    const QPoint plot(400, 250);
+    const QPoint label(static_cast<int>(k->Label6.Left / 15) + 2,
+                       static_cast<int>(k->Label6.Top / 15) + 5);
+    EXPECT_EQ(host.childAt(plot), k);
+    k->setBackStyle(0);
+    const QImage image = k->frame();
+    EXPECT_EQ(qAlpha(image.pixel(plot)), 0);
+    int textPixels = 0;
+    for (int x = 0; x < k->Label6.Width / 15; ++x)
+        for (int y = 0; y < k->Label6.Height / 15; ++y)
+            textPixels += qAlpha(image.pixel(static_cast<int>(k->Label6.Left / 15) + x,
+                                             static_cast<int>(k->Label6.Top / 15) + y)) != 0;
+    EXPECT_GT(textPixels, 10);
+    EXPECT_EQ(host.childAt(plot), nullptr);
+    EXPECT_EQ(host.childAt(label), k);
+    const QImage shown = host.grab().toImage();
+    EXPECT_EQ(shown.pixel(plot), qRgb(0, 0, 96));
+    ASSERT_TRUE(shown.save(galleryPath(QStringLiteral("klinetransparent.png"))));
+    k->setBackStyle(1);
+    EXPECT_EQ(host.childAt(plot), k);
+    EXPECT_EQ(qAlpha(k->frame().pixel(plot)), 255);
+}
+
+TEST(KlinePropertyTest, ADisabledControlTakesNoKeysOrMouseAndKeepsItsOwnState) {
+    QWidget host;
+    auto* k = new Kline(&host);
+    k->resize(807, 454);
+    k->DrawKline(bars(30), QString(), QString());
+    QSignalSpy jia(k, &Kline::PressJia);
+    k->setEnabled(false);
+    QTest::keyClick(k, Qt::Key_Up);
+    QTest::mousePress(k, Qt::LeftButton, {}, QPoint(300, 200));
+    EXPECT_EQ(jia.count(), 0);
+    EXPECT_FALSE(k->Linex.Visible);
+    EXPECT_FALSE(k->Enabled());
+    k->setEnabled(true);
+    QTest::keyClick(k, Qt::Key_Up);
+    EXPECT_EQ(jia.count(), 1);
+    // A disabled container does not make the control's own property False.
+    host.setEnabled(false);
+    EXPECT_TRUE(k->Enabled());
+    platform::PropertyBag bag;
+    k->writeProperties(bag);
+    EXPECT_FALSE(bag.contains(QStringLiteral("Enabled")));
+}
+
+TEST(KlinePropertyTest, RefreshRepaintsAtOnceWithoutDrawingAgain) {
+    QWidget host;
+    host.resize(807, 454);
+    auto* surface = new RecordingSurface(807, 454);
+    auto* k = new Kline(std::unique_ptr<platform::Surface>(surface), &host);
+    k->resize(807, 454);
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+    k->DrawKline(bars(30), QString(), QString());
+    QCoreApplication::processEvents();
+    surface->clearOps();
+    PaintCounter counter;
+    k->installEventFilter(&counter);
+    k->Refresh();
+    EXPECT_EQ(counter.paints, 1);
+    EXPECT_TRUE(surface->ops().empty());
+}
+
+TEST(KlinePropertyTest, SavedPropertiesComeBackInAnotherControl) {
+    QWidget host;
+    host.setFont(containerFont());
+    auto* fresh = new Kline(&host);
+    EXPECT_EQ(fresh->Font(), klineFont(QStringLiteral("宋体"), 9, false));
+    platform::PropertyBag bag;
+    fresh->writeProperties(bag);
+    EXPECT_TRUE(bag.isEmpty()) << bag.keys().join(u',').toStdString();
+    // A control placed anew takes the container's font of the moment.
+    QFont hei16(QStringLiteral("黑体"));
+    hei16.setPixelSize(16);
+    host.setFont(hei16);
+    EXPECT_EQ(fresh->Font(), klineFont(QStringLiteral("宋体"), 9, false));
+    fresh->InitProperties();
+    EXPECT_EQ(fresh->Font(), klineFont(QStringLiteral("黑体"), 12, false));
+    host.setFont(containerFont());
+
+    auto* saved = new Kline(&host);
+    saved->setBackColor(0x402000);
+    saved->setForeColor(0xC0C0C0);
+    saved->setEnabled(false);
+    saved->setFont(klineFont(QStringLiteral("黑体"), 10.5, true, true, false, true));
+    saved->setBackStyle(0);
+    saved->setBorderStyle(1);
+    saved->writeProperties(bag);
+    EXPECT_EQ(bag.keys().size(), 6);
+
+    auto* loaded = new Kline(&host);
+    loaded->resize(807, 454);
+    QSignalSpy changed(loaded, &Kline::PropertyChanged);
+    loaded->readProperties(platform::PropertyBag::fromBytes(bag.toBytes()));
+    EXPECT_EQ(changed.count(), 0);
+    EXPECT_EQ(loaded->BackColor(), 0x402000u);
+    EXPECT_EQ(loaded->ForeColor(), 0xC0C0C0u);
+    EXPECT_FALSE(loaded->Enabled());
+    EXPECT_EQ(loaded->Font(), saved->Font());
+    EXPECT_EQ(loaded->BackStyle(), 0);
+    EXPECT_EQ(loaded->BorderStyle(), 1);
+    loaded->DrawKline(bars(30), QString(), QString());
+    EXPECT_DOUBLE_EQ(loaded->layout().width, 803 * 15);
+
+    // A damaged bag loads what it can and defaults for the rest, and the control still draws.
+    platform::PropertyBag damaged = platform::PropertyBag::fromVariantMap(
+        {{QStringLiteral("BackColor"), QStringLiteral("dark")},
+         {QStringLiteral("Font"), QStringLiteral("宋体")},
+         {QStringLiteral("BorderStyle"), 9},
+         {QStringLiteral("ForeColor"), 0xFF}});
+    // A load draws what the control holds again, in the loaded geometry.
+    loaded->readProperties(damaged);
+    EXPECT_EQ(loaded->BackColor(), 0u);
+    EXPECT_EQ(loaded->BorderStyle(), 0);
+    EXPECT_TRUE(loaded->Enabled());
+    EXPECT_EQ(loaded->BackStyle(), 1);
+    EXPECT_DOUBLE_EQ(loaded->layout().width, 807 * 15);
+    EXPECT_TRUE(loaded->dataReady());
 }

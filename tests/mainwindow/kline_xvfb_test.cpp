@@ -89,8 +89,9 @@ TEST_F(KlineOnDisplay, PeriodsKeysAndCrosshairOnTheKlineTab) {
     klines->setFocus();
     QTest::keyClick(klines, Qt::Key_Down);
     platform::pauseMs(200);
-    if (dailyBars == 91)
+    if (dailyBars == 91) {
         EXPECT_EQ(klines->bars().size(), 86);
+    }
     EXPECT_LE(klines->bars().size(), dailyBars);
 
     // The 15-minute button, clicked with the mouse.
