@@ -1,14 +1,14 @@
-// Builds the main window's KeyImageList1 design data from the tab icons' pixel grids: the icons
-// go into a keyed image list (16 x 16, 24-bit), whose saved properties are written as a property
-// bag. The program restores KeyImageList1 from these bytes through the list's own read path.
+// Turns the tab icons' pixel grids into icon files, one <key>.ico per icon, and a stamp file
+// written last. brelto-designer then adds them to KeyImageList1 on its images page
+// (keyimagelist1.steps), which gives the design data the program embeds.
 //
-// Usage: maketabicons <tabicons.txt> <output>
-#include "platform/propertybag.h"
-#include "widgets/imagelist/keyimagelist.h"
+// Usage: maketabicons <tabicons.txt> <folder>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QImageWriter>
 #include <QSaveFile>
 #include <QStringList>
 #include <QTextStream>
@@ -18,7 +18,6 @@
 namespace {
 
 constexpr int kSide = 16;
-constexpr int kColourDepth = 24;
 
 struct Icon {
     QString key;
@@ -82,7 +81,7 @@ bool paint(const Icon& icon, const QHash<QChar, QRgb>& palette, QImage& image) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 3) return fail(QStringLiteral("usage: maketabicons <tabicons.txt> <output>")), 2;
+    if (argc != 3) return fail(QStringLiteral("usage: maketabicons <tabicons.txt> <folder>")), 2;
     QFile source(QString::fromLocal8Bit(argv[1]));
     if (!source.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("cannot read %1").arg(source.fileName())), 1;
@@ -90,20 +89,20 @@ int main(int argc, char** argv) {
     QList<Icon> icons;
     if (!parse(QString::fromUtf8(source.readAll()), palette, icons)) return 1;
 
-    KeyImageList list;
-    list.setColourDepth(kColourDepth);
-    list.Create();
+    const QDir folder(QString::fromLocal8Bit(argv[2]));
+    if (!folder.mkpath(QStringLiteral(".")))
+        return fail(QStringLiteral("cannot make %1").arg(folder.path())), 1;
     for (const Icon& icon : icons) {
         QImage image;
         if (!paint(icon, palette, image)) return 1;
-        if (!list.AddFromHandle(image, KeyImageList::TypeIcon, icon.key))
-            return fail(QStringLiteral("icon %1 was not added").arg(icon.key)), 1;
+        QImageWriter writer(folder.filePath(icon.key + QStringLiteral(".ico")), "ico");
+        if (!writer.write(image))
+            return fail(QStringLiteral("cannot write %1: %2")
+                            .arg(writer.fileName(), writer.errorString())),
+                   1;
     }
-    platform::PropertyBag bag;
-    list.writeProperties(bag);
-
-    QSaveFile output(QString::fromLocal8Bit(argv[2]));
-    if (!output.open(QIODevice::WriteOnly) || output.write(bag.toBytes()) < 0 || !output.commit())
-        return fail(QStringLiteral("cannot write %1").arg(output.fileName())), 1;
+    QSaveFile stamp(folder.filePath(QStringLiteral("icons.stamp")));
+    if (!stamp.open(QIODevice::WriteOnly) || !stamp.commit())
+        return fail(QStringLiteral("cannot write %1").arg(stamp.fileName())), 1;
     return 0;
 }

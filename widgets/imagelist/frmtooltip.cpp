@@ -69,15 +69,8 @@ frmToolTip::frmToolTip()
     BalloonPointer = m_frame.pointer;
     setFixedSize(windowPixels());
 
-    tmrToolTip.setSingleShot(true);
-    tmrToolTip.setInterval(kPlaceDelayMs);
-    connect(&tmrToolTip, &QTimer::timeout, this, &frmToolTip::tmrToolTip_Timer);
-    tmrToolTip.start();
-
-    Timer1.setSingleShot(true);
-    Timer1.setInterval(kLifetimeMs);
-    connect(&Timer1, &QTimer::timeout, this, &frmToolTip::Timer1_Timer);
-    Timer1.start();
+    tmrToolTip.start(kPlaceDelayMs, [this] { tmrToolTip_Timer(); });
+    Timer1.start(kLifetimeMs, [this] { Timer1_Timer(); });
 }
 
 frmToolTip::~frmToolTip() {

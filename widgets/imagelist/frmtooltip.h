@@ -3,13 +3,13 @@
 #include "platform/colors.h"
 #include "platform/forms.h"
 #include "widgets/imagelist/balloonshape.h"
+#include "widgets/imagelist/formtimer.h"
 
 #include <QFont>
 #include <QImage>
 #include <QPolygon>
 #include <QRegion>
 #include <QString>
-#include <QTimer>
 
 // What the balloon shows, written by BalloonTip::ShowTip and read by the balloon window when it
 // loads: one balloon for the whole program.
@@ -69,8 +69,8 @@ private:
     void checkOwner();
     [[nodiscard]] QSize windowPixels() const;
 
-    QTimer tmrToolTip;
-    QTimer Timer1;
+    FormTimer tmrToolTip;
+    FormTimer Timer1;
     bool m_placed = false;
     quintptr m_ownerAtShow = 0;
 

@@ -7,9 +7,6 @@
 namespace iconstream {
 namespace {
 
-// Largest side a bitmap description may give; beyond it the room arithmetic of the format
-// (32-bit lengths) no longer holds.
-constexpr int kMaxSide = 32767;
 
 void putLong(QByteArray& buffer, qsizetype at, int32_t value) {
     qToLittleEndian<int32_t>(value, buffer.data() + at);
@@ -62,7 +59,7 @@ IconImage makeIcon(const QImage& colour, const QImage& mask) {
 }
 
 int64_t pixelRoom(int width, int height, bool isMask, int32_t streamVersion) {
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return -1;
+    if (width <= 0 || height <= 0 || width > kMaxRecordSide || height > kMaxRecordSide) return -1;
     if (isMask) return int64_t(height) * 4 * ((maskRoundedBytes(width) + 3) / 4);
     if (streamVersion > 0) return int64_t(width) * height * 4;
     return (3 * int64_t(width) + 3) * height;

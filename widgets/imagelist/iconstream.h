@@ -17,6 +17,11 @@
 // and fail rather than read past them. Writers grow the buffer to what the image needs.
 namespace iconstream {
 
+// The version streams are written with: the program's version 2019.11 as major x 65,536 + minor.
+// Readers only ask whether a version is above 0 (32-bit colour) or not (24-bit).
+inline constexpr int32_t kStreamVersion = 2019 * 65536 + 11;
+// Largest image side a record may hold; the lists hold 1 to 256 pixels.
+inline constexpr int kMaxRecordSide = 256;
 // The file's magic number (bytes 56 E4 45 57).
 inline constexpr int32_t kFileMagic = 0x5745E456;
 // The byte separating the keys in a file's key text.
@@ -39,7 +44,7 @@ struct IconImage {
 
 // Room a bitmap block reserves for its pixel data (D): 32-bit colour when version > 0, else 24-bit
 // with 3W + 3 bytes a row; the mask's rows by the rounded byte width. -1 for a width or height
-// that is not positive or a size beyond what a record can hold.
+// that is not positive or beyond kMaxRecordSide.
 [[nodiscard]] int64_t pixelRoom(int width, int height, bool isMask, int32_t streamVersion);
 
 // Writes one bitmap block at offset (the buffer grows as needed) and sets length; false, with

@@ -3,10 +3,13 @@
 #include "platform/gbk.h"
 #include "platform/gdi.h"
 #include "platform/propertybag.h"
+#include "platform/savefile.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
+#include "widgets/imagelist/anicursor.h"
 #include "widgets/imagelist/picture.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +25,34 @@ namespace {
 
 constexpr int kDefaultIconSize = 16;
 constexpr int kDefaultColourDepth = 0;
+
+// The run-time errors the list raises, with the descriptions the rest of the program shows.
+constexpr int kErrFileNotFound = 53;
+constexpr int kErrPastEnd = 62;
+constexpr int kErrFileAccess = 75;
+constexpr int kErrBadFormat = 321;
+const QString kTextSubscript = QStringLiteral("下标越界");
+const QString kTextFileNotFound = QStringLiteral("文件未找到");
+const QString kTextPastEnd = QStringLiteral("输入超出文件尾");
+const QString kTextFileAccess = QStringLiteral("路径/文件访问错误");
+const QString kTextBadFormat = QStringLiteral("无效的文件格式");
+
+// A saved size outside what the list can hold reads as the default, so a hostile bag cannot make
+// every image cost megabytes.
+int savedSize(const platform::PropertyBag& bag, const QString& name) {
+    bool ok = false;
+    const int size = bag.read(name, kDefaultIconSize).toInt(&ok);
+    return ok && KeyImageList::sizeAllowed(size) ? size : kDefaultIconSize;
+}
+
+int savedDepth(const platform::PropertyBag& bag) {
+    bool ok = false;
+    const int depth = bag.read(QStringLiteral("ColourDepth"), kDefaultColourDepth).toInt(&ok);
+    for (const int allowed : {0, 4, 8, 16, 24, 32})
+        if (ok && depth == allowed) return depth;
+    return kDefaultColourDepth;
+}
+
 constexpr int kDesignSize = 36;
 constexpr int kPictureBoxPiece = 16;
 
@@ -63,9 +94,23 @@ QString executableName() {
     return QFileInfo(QCoreApplication::applicationFilePath()).fileName();
 }
 
-// The frame of a picture file nearest to the wanted size (an icon file may hold several sizes).
+// The frame of a picture file nearest to the wanted size (an icon file may hold several sizes);
+// an animated cursor gives its first frame.
 QImage readPicture(const QString& file, QSize wanted) {
-    QImageReader reader(file);
+    QFile source(file);
+    if (!source.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = source.readAll();
+    if (anicursor::isAnimatedCursor(bytes)) {
+        const std::vector<QImage> frames = anicursor::readFrames(bytes);
+        return frames.empty() ? QImage() : frames.front();
+    }
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    // Cursor files are icon files of another type: the icon reader takes both.
+    const bool cursor =
+        QFileInfo(file).suffix().compare(QLatin1String("cur"), Qt::CaseInsensitive) == 0;
+    QImageReader reader(&buffer, cursor ? QByteArray("ico") : QByteArray());
     QImage best = reader.read();
     if (best.isNull() || !wanted.isValid() || best.size() == wanted) return best;
     while (reader.jumpToNextImage()) {
@@ -112,7 +157,7 @@ KeyImageList::~KeyImageList() {
 }
 
 int32_t KeyImageList::ProgramStreamVersion() {
-    return IMAGELIST_VERSION_MAJOR * 65536 + IMAGELIST_VERSION_MINOR;
+    return iconstream::kStreamVersion;
 }
 
 void KeyImageList::raiseError(int number, const QString& description) const {
@@ -127,7 +172,7 @@ int KeyImageList::SystemColourDepth() const {
 
 bool KeyImageList::Create() {
     Destroy();
-    if (m_iconSizeX <= 0 || m_iconSizeY <= 0) return false;
+    if (!sizeAllowed(m_iconSizeX) || !sizeAllowed(m_iconSizeY)) return false;
     m_list = platform::ImageList::create(m_iconSizeX, m_iconSizeY, m_colourDepth);
     return true;
 }
@@ -166,18 +211,18 @@ int KeyImageList::ItemIndex(const QVariant& vKey) const {
         const qsizetype at = m_keys.indexOf(key);
         if (at >= 0 && at < ImageCount()) return static_cast<int>(at);
     }
-    raiseError(platform::kErrSubscript, QStringLiteral("Subscript out of range"));
+    raiseError(platform::kErrSubscript, kTextSubscript);
 }
 
 QString KeyImageList::ItemKey(int iIndex) const {
     if (iIndex < 1 || iIndex > ImageCount())
-        raiseError(platform::kErrSubscript, QStringLiteral("Subscript out of range"));
+        raiseError(platform::kErrSubscript, kTextSubscript);
     return m_keys.value(iIndex - 1);
 }
 
 void KeyImageList::setItemKey(int iIndex, const QVariant& value) {
     if (iIndex < 1 || iIndex > ImageCount())
-        raiseError(platform::kErrSubscript, QStringLiteral("Subscript out of range"));
+        raiseError(platform::kErrSubscript, kTextSubscript);
     StoreKey(iIndex - 1, value);
     emit propertyChanged(QStringLiteral("KeyCount"));
     emit propertyChanged(QStringLiteral("Keys"));
@@ -266,7 +311,7 @@ bool KeyImageList::AddFromHandle(const QImage& hImage, int iType, const QVariant
             // the image and its key past the end.
             if (position != 0) {
                 if (position < 1 || position > before)
-                    raiseError(platform::kErrSubscript, QStringLiteral("Subscript out of range"));
+                    raiseError(platform::kErrSubscript, kTextSubscript);
                 target = platform::CLng(position) - 1;
             }
         } else {
@@ -462,11 +507,12 @@ bool KeyImageList::loadFromBytes(QByteArrayView bytes) {
     const std::optional<iconstream::ImageListFile> file = iconstream::readFile(bytes, &error);
     if (!file) {
         if (error == iconstream::FileError::Truncated)
-            raiseError(62, QStringLiteral("Input past end of file"));
-        raiseError(321, QStringLiteral("Invalid file format"));
+            raiseError(kErrPastEnd, kTextPastEnd);
+        raiseError(kErrBadFormat, kTextBadFormat);
     }
+    // A record that cannot be rebuilt ends the reading: the images before it are kept with their
+    // keys, and the caller learns of the damage.
     const iconstream::StreamRead read = iconstream::readStream(file->stream, file->streamVersion);
-    if (!read.complete) return false;
     const int first = ImageCount();
     addIcons(read.icons);
     ResizeKeys();
@@ -475,46 +521,53 @@ bool KeyImageList::loadFromBytes(QByteArrayView bytes) {
         if (!pieces[j].isEmpty()) StoreKey(first + j, platform::fromGbk(pieces[j]));
     }
     markImagesChanged();
+    if (!read.complete) raiseError(kErrBadFormat, kTextBadFormat);
     return true;
 }
 
 bool KeyImageList::SaveToFile(const QString& sFile) {
     if (!m_list) return false;
     // Written whole and then put in place: an existing longer file keeps no tail of its own.
+    // Temporary files of a save cut short by a crash go first.
+    platform::removeSaveLeftovers(sFile);
     QSaveFile file(sFile);
-    if (!file.open(QIODevice::WriteOnly)) raiseError(75, QStringLiteral("Path/File access error"));
+    if (!file.open(QIODevice::WriteOnly)) raiseError(kErrFileAccess, kTextFileAccess);
     const QByteArray bytes = saveToBytes();
     if (file.write(bytes) != bytes.size() || !file.commit())
-        raiseError(75, QStringLiteral("Path/File access error"));
+        raiseError(kErrFileAccess, kTextFileAccess);
     return true;
 }
 
 bool KeyImageList::LoadFromFile(const QString& sFile) {
     if (!m_list) return false;
     QFile file(sFile);
-    if (!file.open(QIODevice::ReadOnly)) raiseError(53, QStringLiteral("File not found"));
+    if (!file.open(QIODevice::ReadOnly)) raiseError(kErrFileNotFound, kTextFileNotFound);
     const QByteArray bytes = file.readAll();
     file.close();
     return loadFromBytes(bytes);
 }
 
 void KeyImageList::readProperties(const platform::PropertyBag& bag) {
-    m_iconSizeX = bag.read(QStringLiteral("IconSizeX"), kDefaultIconSize).toInt();
-    m_iconSizeY = bag.read(QStringLiteral("IconSizeY"), kDefaultIconSize).toInt();
-    m_colourDepth = bag.read(QStringLiteral("ColourDepth"), kDefaultColourDepth).toInt();
+    m_iconSizeX = savedSize(bag, QStringLiteral("IconSizeX"));
+    m_iconSizeY = savedSize(bag, QStringLiteral("IconSizeY"));
+    m_colourDepth = savedDepth(bag);
     m_streamVersion = bag.read(QStringLiteral("Version"), 0).toInt();
     if (!Create()) return;
     const int size = bag.read(QStringLiteral("Size"), 0).toInt();
+    bool complete = true;
     if (size > 0) {
         const QByteArray images = bag.read(QStringLiteral("Images")).toByteArray();
         const QByteArrayView stream =
             QByteArrayView(images).first(std::min<qsizetype>(size, images.size()));
         // A record that cannot be rebuilt ends the reading; the images before it stay.
-        addIcons(iconstream::readStream(stream, m_streamVersion).icons);
+        const iconstream::StreamRead read = iconstream::readStream(stream, m_streamVersion);
+        addIcons(read.icons);
+        complete = read.complete && images.size() >= size;
     }
     m_keys = QStringList();
     ResizeKeys();
     ApplyKeyText(0, bag.read(QStringLiteral("Keys"), QString()).toString());
+    if (!complete) raiseError(kErrBadFormat, kTextBadFormat);
 }
 
 void KeyImageList::writeProperties(platform::PropertyBag& bag) const {

@@ -42,6 +42,12 @@ public:
 
     // The version this program writes streams with: major x 65,536 + minor.
     [[nodiscard]] static int32_t ProgramStreamVersion();
+    // Image sides the list holds: 1 to 256 pixels. A list of any other size is not created.
+    static constexpr int kMinIconSize = 1;
+    static constexpr int kMaxIconSize = 256;
+    [[nodiscard]] static constexpr bool sizeAllowed(int side) {
+        return side >= kMinIconSize && side <= kMaxIconSize;
+    }
     // The separator of the keys in the saved property "Keys" (code-page byte 255 read as text).
     static constexpr char16_t kKeySeparator = u'\xF8F5';
 
@@ -79,8 +85,8 @@ public:
     [[nodiscard]] iconstream::IconImage ItemCopyOfIcon(const QVariant& vKey) const;
     void Clear();
 
-    // Loads a picture file as a bitmap, icon or cursor (icons and cursors at the list's size) and
-    // adds it as AddFromHandle does. Mapping the 3-D greys to the system colours changes nothing:
+    // Loads a picture file as a bitmap, icon or cursor (icons and cursors at the list's size; an
+    // animated cursor gives its first frame) and adds it as AddFromHandle does. Mapping the 3-D greys to the system colours changes nothing:
     // the system colours are the classic ones.
     bool AddFromFile(const QString& sFileName, int iType, const QVariant& vKey = {},
                      bool bMapSysColors = false, int64_t lBackColor = -1,
@@ -108,15 +114,18 @@ public:
                                             platform::OleColor oBackColor = 0x8000000F) const;
 
     // The list as image list file bytes, and the file's images and keys appended to the list.
-    // loadFromBytes raises VbError 62 for a file that ends early and 321 for a negative length;
-    // a record that cannot be rebuilt adds nothing and gives false.
+    // loadFromBytes raises VbError 62 for a file that ends early and 321 for a negative length
+    // (nothing is added then); at a record that cannot be rebuilt the images before it are added
+    // with their keys and 321 is raised.
     [[nodiscard]] QByteArray saveToBytes() const;
     bool loadFromBytes(QByteArrayView bytes);
     // The same through a file; a file that cannot be written or read raises VbError 75 or 53.
     bool SaveToFile(const QString& sFile);
     bool LoadFromFile(const QString& sFile);
 
-    // Saved properties: restore from and store into the host's bag.
+    // Saved properties: restore from and store into the host's bag. Sizes outside 1 to 256 and
+    // unknown colour depths read as their defaults; damaged images keep those before the damage
+    // and raise VbError 321 once the keys are applied.
     void readProperties(const platform::PropertyBag& bag);
     void writeProperties(platform::PropertyBag& bag) const;
 
@@ -151,5 +160,6 @@ private:
 };
 
 // Loads the main window's KeyImageList1 from its design data (the program's resources): the icons
-// of the eleven tabs in tab order. Missing or broken data leaves an empty list.
+// of the eleven tabs in tab order. Missing data leaves an empty list; damaged data keeps the
+// images before the damage and raises VbError 321.
 void loadKeyImageList1(KeyImageList& list);

@@ -99,6 +99,9 @@ LayoutResult layoutStrip(const LayoutInput& in) {
         }
         if (count > 0)
             out.maxScrollOffset = std::max(0, out.laidOut.back().right - e);
+        // The offset kept from a narrower strip, or the snap of a selection near the end, may
+        // scroll further than the last tab needs; all tabs that fit must show.
+        out.scrollOffset = std::clamp(out.scrollOffset, 0, out.maxScrollOffset);
         out.scrollLeftEnabled = out.scrollOffset > 0;
         out.scrollRightEnabled = count > 0 && out.laidOut.back().right - out.scrollOffset > e;
     }

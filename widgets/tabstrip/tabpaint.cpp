@@ -34,6 +34,15 @@ OleColor separatorColor(const PaintState& s) {
     return palette(s) ? BlendColor(s.palette.border, s.palette.light2, 175) : sys(platform::COLOR_BTNSHADOW);
 }
 
+// The colour of the page under the band (the client area).
+OleColor pageColor(const PaintState& s) {
+    return palette(s) ? BlendColor(s.palette.light, kWhite, 150) : resolved(s.backColor);
+}
+
+// The main window's style joins the selected tab to its page and runs the separators from the
+// tab's top edge down to the band's lines; the other styles keep their inset separators.
+bool joinsPage(const PaintState& s) { return s.drawStyle == 2; }
+
 Rect clipped(Rect r, int right) {
     r.right = std::min(r.right, right);
     return r;
@@ -73,11 +82,8 @@ void fillSelectedTab(QImage& surface, const Rect& r, const PaintState& s) {
             fillGradient(surface, r, BlendColor(s.palette.light, kWhite, 100), BlendColor(active, kWhite, 200), up);
         return;
     case 2:
-        if (s.themed)
-            fillGradient(surface, r, BlendColor(s.palette.colour4, kWhite, 100), s.palette.colour3, up);
-        else
-            fillGradient(surface, r, BlendColor(s.palette.colour4, kWhite, 100),
-                         BlendColor(sys(platform::COLOR_APPWORKSPACE), kWhite, 200), up);
+        // Ends in the page's own colour where it meets the page, so it reads as the page's tab.
+        fillGradient(surface, r, BlendColor(s.palette.colour4, kWhite, 100), pageColor(s), up);
         return;
     default:
         fillGradient(surface, r, BlendColor(s.palette.light, kWhite, 100), BlendColor(active, kWhite, 150), up);
@@ -215,7 +221,7 @@ void paintControl(QImage& surface, const Rect& area, const PaintState& s, const 
             DrawCaptionBar(surface, layout.captionBar, s);
         return;
     }
-    gdi::fillRect(surface, layout.client, palette(s) ? BlendColor(s.palette.light, kWhite, 150) : resolved(s.backColor));
+    gdi::fillRect(surface, layout.client, pageColor(s));
     if (s.pinnable && s.pinned && layout.captionBar.height() > 0)
         DrawCaptionBar(surface, layout.captionBar, s);
     if (s.showTabs)
@@ -243,8 +249,12 @@ void DrawTabs(QImage& surface, const Rect& R, const PaintState& s, const LayoutR
             fillSelectedTab(surface, clipped(r, e), s);
             drawSelectedOutline(surface, r, e, s);
         } else if (i + 1 != s.selected && r.right - 1 < e) {
-            const int top = s.tabAlign == 1 ? r.top + 4 : r.top + 3;
-            const int bottom = s.tabAlign == 1 ? r.bottom - 2 : r.bottom - 3;
+            int top = s.tabAlign == 1 ? r.top + 4 : r.top + 3;
+            int bottom = s.tabAlign == 1 ? r.bottom - 2 : r.bottom - 3;
+            if (joinsPage(s)) {
+                top = s.tabAlign == 1 ? band.top + 2 : r.top;
+                bottom = s.tabAlign == 1 ? r.bottom : band.bottom - 2;
+            }
             gdi::drawLine(surface, r.right - 1, top, r.right - 1, bottom, separatorColor(s));
         }
         Rect text{r.left + 8, r.top, std::min(r.right - 8, e), r.bottom};

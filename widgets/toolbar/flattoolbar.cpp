@@ -443,6 +443,7 @@ void FlatToolbar::ChangeBtnProperty(int option, int index, const QVariant& value
     case OptIcon:
         if (value.isValid() && !isPicture(value)) platform::raiseTypeMismatch();
         b.Icon = toImage(value);
+        relayout(); // an icon coming or going changes the button's width
         break;
     case OptIconSize:
         b.IconSize = toInt(value);
@@ -453,13 +454,16 @@ void FlatToolbar::ChangeBtnProperty(int option, int index, const QVariant& value
         break;
     case OptForeColor:
         b.ForeColor = toColor(value);
+        repaintButton(index);
         break;
     case OptStyle:
         b.Style = toInt(value);
+        relayout(); // a drop-down button is wider by its arrow
         break;
     case OptState:
         b.State = toInt(value);
         rt.state = b.State;
+        repaintButton(index);
         break;
     case OptValue:
         b.Value = value.toBool();
@@ -471,13 +475,11 @@ void FlatToolbar::ChangeBtnProperty(int option, int index, const QVariant& value
     case OptFont:
         if (value.typeId() != QMetaType::QFont) platform::raiseTypeMismatch();
         b.Font = value.value<QFont>();
+        relayout();
         break;
     case OptAlignment:
         b.Alignment = toInt(value);
-        Calculate_Size(1, false);
-        resize(m_totalWidthTwips / TwipsX, height());
-        InitialGradToolbar();
-        repaintAll();
+        relayout();
         break;
     case OptType:
         b.Type = toInt(value);
@@ -486,6 +488,7 @@ void FlatToolbar::ChangeBtnProperty(int option, int index, const QVariant& value
         break;
     case OptUseMaskColor:
         b.UseMaskColor = value.toBool();
+        repaintButton(index);
         break;
     case OptMaskColor:
         b.MaskColor = toColor(value);
@@ -616,6 +619,13 @@ void FlatToolbar::paintChevronPicture() {
     QImage image = m_background.copy(m_picRight->x(), 0, m_picRight->width(), m_picRight->height());
     paintChevron(image, m_chevronLook, m_shown < ButtonCount(), m_colors);
     m_picRight->setImage(std::move(image));
+}
+
+void FlatToolbar::relayout() {
+    Calculate_Size(1, false);
+    resize(m_totalWidthTwips / TwipsX, height());
+    InitialGradToolbar();
+    repaintAll();
 }
 
 void FlatToolbar::repaintAll() {

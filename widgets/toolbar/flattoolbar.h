@@ -206,6 +206,8 @@ private:
     void resizeHandling();
     void InitialGradToolbar();
     [[nodiscard]] int stripWidth() const;
+    // Lays the buttons out again, takes the total width and repaints everything.
+    void relayout();
     void repaintAll();
     void repaintButton(int index);
     void paintGripperPicture();

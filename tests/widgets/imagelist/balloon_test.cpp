@@ -309,10 +309,41 @@ TEST_F(Balloon, TheOwnerIsTheWindowUnderThePoint) {
 }
 
 TEST_F(Balloon, ClosesByItselfAfterTenSeconds) {
+    ManualClock clock;
     BalloonTip tip;
     tip.setTipText(QStringLiteral("time"));
     tip.ShowTip(0, 0);
-    ASSERT_TRUE(platform::isLoaded<frmToolTip>());
-    QTRY_VERIFY_WITH_TIMEOUT(!platform::isLoaded<frmToolTip>(), frmToolTip::kLifetimeMs + 3000);
+    frmToolTip* balloon = shown();
+    ASSERT_NE(balloon, nullptr);
+    clock.advance(frmToolTip::kPlaceDelayMs - 1);
+    EXPECT_FALSE(balloon->placed());
+    clock.advance(1);
+    EXPECT_TRUE(balloon->placed());
+    EXPECT_TRUE(balloon->isVisible());
+    clock.advance(frmToolTip::kLifetimeMs - frmToolTip::kPlaceDelayMs - 1);
+    EXPECT_TRUE(platform::isLoaded<frmToolTip>());
+    clock.advance(1);
+    EXPECT_FALSE(platform::isLoaded<frmToolTip>());
     EXPECT_TRUE(tip.Showing()); // the host does not show it again for the same marker
+}
+
+TEST(ManualClock, RunsDueTimersInOrderAtTheirOwnTimes) {
+    ManualClock clock;
+    std::vector<std::pair<char, qint64>> fired;
+    FormTimer late;
+    FormTimer early;
+    FormTimer chained;
+    late.start(500, [&] { fired.emplace_back('L', clock.now()); });
+    early.start(100, [&] {
+        fired.emplace_back('E', clock.now());
+        chained.start(50, [&] { fired.emplace_back('C', clock.now()); });
+    });
+    clock.advance(120);
+    EXPECT_EQ(fired, (std::vector<std::pair<char, qint64>>{{'E', 100}}));
+    EXPECT_TRUE(chained.isActive());
+    late.stop();
+    clock.advance(1000);
+    EXPECT_EQ(fired, (std::vector<std::pair<char, qint64>>{{'E', 100}, {'C', 150}}));
+    EXPECT_FALSE(late.isActive());
+    EXPECT_EQ(clock.now(), 1120);
 }

@@ -137,6 +137,9 @@ TEST(IconStream, PixelRoomFollowsTheTable) {
         {0, 16, false, 1, -1},
         {16, -1, true, 1, -1},
         {40000, 1, false, 1, -1},
+        {256, 256, false, 1, 256 * 256 * 4}, // the largest side a list holds
+        {257, 1, false, 1, -1},
+        {1, 257, true, 1, -1},
     };
     for (const Case& c : cases)
         EXPECT_EQ(pixelRoom(c.width, c.height, c.mask, c.version), c.room)
@@ -185,6 +188,26 @@ TEST(IconStream, LargeImagesGetTheRoomTheyNeed) {
     ASSERT_TRUE(read.complete);
     ASSERT_EQ(read.icons.size(), 2u);
     expectSameIcon(icons[1], read.icons[1]);
+}
+
+TEST(IconStream, RecordsBeyondTheLargestListSideAreNeitherWrittenNorRead) {
+    QByteArray buffer;
+    qsizetype length = 0;
+    ASSERT_TRUE(SerializeIcon(patternIcon(256, 256), buffer, 0, length, 1));
+    IconImage read;
+    qsizetype readLength = 0;
+    EXPECT_TRUE(DeserializeIcon(read, buffer, 0, readLength, 1));
+    // A colour block one row high whose bytes are all there: 256 columns read, 257 are refused
+    // before anything is made of them.
+    for (const int width : {256, 257}) {
+        QByteArray block(24 + width * 4, '\0');
+        qToLittleEndian<int32_t>(width, block.data() + 4);
+        qToLittleEndian<int32_t>(1, block.data() + 8);
+        QImage bitmap;
+        qsizetype blockLength = 0;
+        EXPECT_EQ(DeserializeBitmap(bitmap, false, block, 0, blockLength, 1), width == 256) << width;
+    }
+    EXPECT_FALSE(SerializeIcon(patternIcon(257, 16), buffer, 0, length, 1));
 }
 
 TEST(IconStream, FourteenImagesMakeTheStoredSize) {

@@ -388,8 +388,7 @@ TEST_F(FiveImages, FileRoundTripKeepsImagesAndKeysIncludingChineseAndOneCharacte
     const QByteArray bytes = list.saveToBytes();
     // Magic, version, N = five records, then L counting the key bytes written.
     EXPECT_EQ(bytes.left(4), QByteArray("\x56\xE4\x45\x57", 4));
-    EXPECT_EQ(qFromLittleEndian<int32_t>(bytes.constData() + 4),
-              KeyImageList::ProgramStreamVersion());
+    EXPECT_EQ(qFromLittleEndian<int32_t>(bytes.constData() + 4), 0x07E3000B);
     EXPECT_EQ(qFromLittleEndian<int32_t>(bytes.constData() + 8), 5 * 1148);
     const QByteArray keyText = platform::toGbk(u"黄金") + "\xFF" + "x\xFF" + "\xFF" +
                                platform::toGbk(u"白银ETF") + "\xFF" + "k5\xFF" + "\xFF";
@@ -460,12 +459,71 @@ TEST_F(FiveImages, BrokenFilesFailCleanlyAndChangeNothing) {
     QByteArray negative = good;
     qToLittleEndian<int32_t>(-8, negative.data() + 8);
     EXPECT_EQ(errorNumber([&] { target.loadFromBytes(negative); }), 321);
-    // A record that cannot be rebuilt: nothing is added and the load says so.
+    EXPECT_EQ(target.ImageCount(), 1);
+    // A damaged third record: the two good images before it come with their keys, and the load
+    // raises the error in the program's own words.
     QByteArray corrupt = good;
     qToLittleEndian<int32_t>(-16, corrupt.data() + 12 + 1148 * 2 + 12 + 8);
-    EXPECT_FALSE(target.loadFromBytes(corrupt));
-    EXPECT_EQ(target.ImageCount(), 1);
+    try {
+        target.loadFromBytes(corrupt);
+        ADD_FAILURE() << "no error";
+    } catch (const platform::VbError& e) {
+        EXPECT_EQ(e.number, 321);
+        EXPECT_EQ(e.description, QStringLiteral("无效的文件格式"));
+        EXPECT_EQ(e.source, errorSource());
+    }
+    ASSERT_EQ(target.ImageCount(), 3);
     EXPECT_EQ(target.ItemKey(1), QStringLiteral("mine"));
+    EXPECT_EQ(target.ItemKey(2), QStringLiteral("k1"));
+    EXPECT_EQ(target.ItemKey(3), QStringLiteral("k2"));
+}
+
+TEST_F(FiveImages, ErrorsUseTheProgramsChineseTexts) {
+    QTemporaryDir dir;
+    const struct {
+        std::function<void()> call;
+        int number;
+        const char16_t* text;
+    } cases[] = {
+        {[&] { (void)list.ItemIndex(QStringLiteral("nope")); }, 9, u"下标越界"},
+        {[&] { list.LoadFromFile(dir.filePath("missing.iml")); }, 53, u"文件未找到"},
+        {[&] { list.loadFromBytes(QByteArray("\x56\xE4\x45\x57", 4)); }, 62, u"输入超出文件尾"},
+        {[&] { list.SaveToFile(dir.filePath("no/such/folder/x.iml")); }, 75, u"路径/文件访问错误"},
+    };
+    for (const auto& c : cases) {
+        try {
+            c.call();
+            ADD_FAILURE() << c.number << ": no error";
+        } catch (const platform::VbError& e) {
+            EXPECT_EQ(e.number, c.number);
+            EXPECT_EQ(e.description, QString::fromUtf16(c.text)) << c.number;
+        }
+    }
+}
+
+TEST_F(FiveImages, NumericKeysSurviveFileAndSavedPropertiesAlike) {
+    // A key that reads as a number is stored as written; a lookup by that text is a position.
+    const QStringList numeric = {"5", "007", "1e3", "&H1F", "-1"};
+    for (int i = 0; i < numeric.size(); ++i)
+        list.setItemKey(i + 1, numeric[i]);
+    ASSERT_EQ(keys(), numeric);
+
+    KeyImageList fromFile;
+    ASSERT_TRUE(fromFile.loadFromBytes(list.saveToBytes()));
+    platform::PropertyBag bag;
+    list.writeProperties(bag);
+    KeyImageList fromBag;
+    fromBag.readProperties(bag);
+    for (KeyImageList* loaded : {&fromFile, &fromBag}) {
+        QStringList read;
+        for (int i = 1; i <= loaded->ImageCount(); ++i)
+            read << loaded->ItemKey(i);
+        EXPECT_EQ(read, numeric);
+        EXPECT_EQ(loaded->ItemIndex(QStringLiteral("5")), 4);
+        expectError9([&] { (void)loaded->ItemIndex(QStringLiteral("007")); }, "position 7 of 5");
+        // Saved again, it gives the same bytes.
+        EXPECT_EQ(loaded->saveToBytes(), list.saveToBytes());
+    }
 }
 
 TEST_F(FiveImages, RandomDamageNeverCrashesTheLoader) {
@@ -521,7 +579,7 @@ TEST_F(FiveImages, SavedPropertiesRoundTrip) {
     list.writeProperties(bag);
     EXPECT_EQ(bag.read("Size").toInt(), 5 * 1148);
     EXPECT_EQ(bag.read("Images").toByteArray().size(), 5 * 1148);
-    EXPECT_EQ(bag.read("Version").toInt(), KeyImageList::ProgramStreamVersion());
+    EXPECT_EQ(bag.read("Version").toInt(), 0x07E3000B);
     EXPECT_EQ(bag.read("KeyCount").toInt(), 5);
     const QChar sep(KeyImageList::kKeySeparator);
     EXPECT_EQ(bag.read("Keys").toString(), QStringList({"k1", "y", "", "k4", "k5"}).join(sep));
@@ -606,17 +664,67 @@ TEST_F(FiveImages, DamagedSavedImagesKeepTheRecordsBeforeTheDamage) {
     qToLittleEndian<int32_t>(0, images.data() + 3 * 1148 + 12 + 4);
     bag.write("Images", images);
     KeyImageList restored;
-    restored.readProperties(bag);
+    EXPECT_EQ(errorNumber([&] { restored.readProperties(bag); }), 321);
     EXPECT_EQ(restored.ImageCount(), 3);
     EXPECT_EQ(restored.ItemKey(3), QStringLiteral("k3"));
 
     // A stored size beyond the bytes, or no bytes at all.
     bag.write("Images", images.left(1148 + 100));
-    restored.readProperties(bag);
+    EXPECT_EQ(errorNumber([&] { restored.readProperties(bag); }), 321);
     EXPECT_EQ(restored.ImageCount(), 1);
     bag.write("Images", QStringLiteral("not bytes"));
-    restored.readProperties(bag);
+    EXPECT_EQ(errorNumber([&] { restored.readProperties(bag); }), 321);
     EXPECT_EQ(restored.ImageCount(), 0);
+}
+
+TEST(KeyImageList, HostileSavedSizesReadAsTheDefaults) {
+    struct Case {
+        const char* what;
+        QVariant sizeX;
+        QVariant sizeY;
+        QVariant depth;
+        QSize size;
+        int colourDepth;
+    } cases[] = {
+        {"the largest allowed", 256, 1, 32, {256, 1}, 32},
+        {"4096 x 4096", 4096, 4096, 24, {16, 16}, 24},
+        {"zero and negative", 0, -5, 0, {16, 16}, 0},
+        {"beyond by one", 257, 48, 8, {16, 48}, 8},
+        {"not numbers", QStringLiteral("big"), QStringLiteral("1e9"), 7, {16, 16}, 0},
+    };
+    for (const Case& c : cases) {
+        platform::PropertyBag bag;
+        bag.write("IconSizeX", c.sizeX);
+        bag.write("IconSizeY", c.sizeY);
+        bag.write("ColourDepth", c.depth);
+        KeyImageList list;
+        list.readProperties(bag);
+        EXPECT_EQ(QSize(list.IconSizeX(), list.IconSizeY()), c.size) << c.what;
+        EXPECT_EQ(list.ColourDepth(), c.colourDepth) << c.what;
+        ASSERT_NE(list.hIml(), nullptr) << c.what;
+        EXPECT_EQ(list.hIml()->imageSize(), c.size) << c.what;
+    }
+    // The setters take any value; a list of a size beyond the bounds is not made.
+    KeyImageList list;
+    list.setIconSizeX(300);
+    EXPECT_FALSE(list.Create());
+    EXPECT_EQ(list.hIml(), nullptr);
+}
+
+TEST(KeyImageList, StreamsOfBothVersionsRead) {
+    // This program writes 2019.11; streams written as 3.6 by earlier builds are 32-bit as well.
+    EXPECT_EQ(KeyImageList::ProgramStreamVersion(), 0x07E3000B);
+    KeyImageList list;
+    list.AddFromHandle(solid(kColours[2]), KeyImageList::TypeIcon, QStringLiteral("k"));
+    for (const int32_t version : {0x07E3000B, 0x00030006}) {
+        QByteArray bytes = list.saveToBytes();
+        EXPECT_EQ(qFromLittleEndian<int32_t>(bytes.constData() + 4), 0x07E3000B);
+        qToLittleEndian<int32_t>(version, bytes.data() + 4);
+        KeyImageList loaded;
+        ASSERT_TRUE(loaded.loadFromBytes(bytes)) << version;
+        EXPECT_EQ(loaded.hIml()->colourBitmap(0), list.hIml()->colourBitmap(0)) << version;
+        EXPECT_EQ(loaded.ItemKey(1), QStringLiteral("k"));
+    }
 }
 
 TEST(KeyImageList, SavedImagesOfAnotherSizeAreFittedToTheList) {

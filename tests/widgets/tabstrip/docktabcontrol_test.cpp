@@ -218,6 +218,48 @@ TEST_F(Strip, PaintsBandAndCaptionsByAlignmentAndState) {
     EXPECT_EQ(platform::gdi::pixel(face, 380, 200 - kTabBandHeight + 1), static_cast<int32_t>(shadow));
 }
 
+TEST_F(Strip, WideningShowsEveryTabThatFits) {
+    make(300, 11);
+    tabs.Item(11).setSelected(true);
+    (void)control->renderFace();
+    ASSERT_GT(control->layout().scrollOffset, 0);
+    host->resize(1480, 300);
+    control->setGeometry(0, 0, 1280, 200);
+    (void)control->renderFace();
+    EXPECT_EQ(control->layout().scrollOffset, 0);
+    EXPECT_EQ(control->layout().painted[0].left, control->layout().laidOut[0].left);
+    EXPECT_FALSE(control->layout().scrollLeftEnabled);
+}
+
+TEST_F(Strip, MainWindowStyleJoinsTheSelectedTabToItsPage) {
+    make(400, 3, 0);
+    control->setDrawStyle(2);
+    const Palette pal = GetGradientColors();
+    const auto px = [](const QImage& f, int x, int y) { return static_cast<platform::OleColor>(platform::gdi::pixel(f, x, y)); };
+    const platform::OleColor separator = BlendColor(pal.border, pal.light2, 175);
+    for (const int align : {0, 1}) {
+        SCOPED_TRACE(align);
+        control->setTabAlign(align);
+        const QImage face = control->renderFace();
+        const Rect band = control->layout().band;
+        const Rect client = control->layout().client;
+        const platform::OleColor page = px(face, client.left + 50, (client.top + client.bottom) / 2);
+        const Rect sel = control->layout().painted[0];
+        const Rect second = control->layout().painted[1];
+        // Where the selected tab meets the page it has the page's colour, not the band's lines.
+        const int meeting = align == 1 ? band.top : band.bottom - 1;
+        const int outerLine = align == 1 ? band.top + 1 : band.bottom - 2;
+        EXPECT_EQ(px(face, (sel.left + sel.right) / 2, meeting), page);
+        EXPECT_NE(px(face, (sel.left + sel.right) / 2, outerLine), pal.border);
+        EXPECT_EQ(px(face, (second.left + second.right) / 2, outerLine), pal.border);
+        // The separator after tab 2 runs from the tab's edge down to the band's lines.
+        const int first = align == 1 ? band.top + 2 : second.top;
+        const int last = align == 1 ? second.bottom - 1 : band.bottom - 3;
+        for (int y = first; y <= last; ++y)
+            EXPECT_EQ(px(face, second.right - 1, y), separator) << y;
+    }
+}
+
 TEST_F(Strip, ScrollGlyphsAreDimmedWhenTheyCannotScroll) {
     make(300, 12);
     const platform::OleColor enabled = platform::GetSysColor(platform::COLOR_3DDKSHADOW);

@@ -103,7 +103,7 @@ TEST(TabLayout, SelectingAHiddenTabScrollsItToSixteenFromTheLeft) {
         int offsetAfter;
     } cases[] = {
         {"visible tab: no change", 2, 0, 0, 0},
-        {"hidden on the right", 8, 0, 0, 423 - 16},      // tab 8 left = 3 + 7 * 60 = 423
+        {"hidden on the right", 8, 0, 0, 352},           // 423 - 16 passes the last tab's need
         {"same selection as last shown", 8, 8, 100, 100}, // only a new selection scrolls
         {"hidden on the left", 3, 0, 400, 123 - 16},
         {"snaps to zero at 16 or less", 1, 0, 400, 0},     // 3 - 16 < 16
@@ -119,9 +119,39 @@ TEST(TabLayout, SelectingAHiddenTabScrollsItToSixteenFromTheLeft) {
         EXPECT_EQ(out.painted[static_cast<size_t>(c.selected - 1)].left,
                   out.laidOut[static_cast<size_t>(c.selected - 1)].left - c.offsetAfter);
     }
-    // A tab scrolled into view on the right sits 16 pixels from the left.
-    LayoutInput in = strip(300, captions, 8);
-    EXPECT_EQ(layoutStrip(in).painted[7].left, 16);
+    // A tab scrolled into view on the right sits 16 pixels from the left, unless that would scroll
+    // further than the last tab needs.
+    LayoutInput in = strip(300, captions, 5);
+    EXPECT_EQ(layoutStrip(in).painted[4].left, 16);
+    in.selected = 8;
+    EXPECT_EQ(layoutStrip(in).painted[9].right, layoutStrip(in).available);
+}
+
+TEST(TabLayout, TheOffsetNeverPassesWhatTheLastTabNeeds) {
+    // Eleven tabs of 92 (caption 76 + 16) from x = 3 end at 1015.
+    const std::vector<int> captions(11, 76);
+    struct Case {
+        const char* name;
+        int width;
+        int lastShown; // 11: the selection was shown before, only the width changed
+        int offsetBefore;
+        int offsetAfter;
+    } cases[] = {
+        {"grown from 300 to 1280: everything fits", 1280, 11, 727, 0},
+        {"grown to 1024: only what the last tab needs", 1024, 11, 727, 1015 - 975},
+        {"tab 11 newly selected at 1024", 1024, 0, 0, 1015 - 975},
+        {"a negative offset", 1280, 11, -30, 0},
+    };
+    for (const Case& c : cases) {
+        LayoutInput in = strip(c.width, captions, 11);
+        in.lastShownSelection = c.lastShown;
+        in.scrollOffset = c.offsetBefore;
+        const LayoutResult out = layoutStrip(in);
+        EXPECT_EQ(out.scrollOffset, c.offsetAfter) << c.name;
+        EXPECT_EQ(out.scrollLeftEnabled, c.offsetAfter > 0) << c.name;
+        EXPECT_LE(out.painted.back().right, out.available) << c.name;
+        EXPECT_EQ(out.paintedCount, 11) << c.name;
+    }
 }
 
 TEST(TabLayout, ScrollButtonsStepByTabsWithinTheUsefulRange) {

@@ -1,0 +1,201 @@
+#include "pagehost.h"
+
+#include "platform/fonts.h"
+#include "platform/propertybag.h"
+#include "tools/designer/designer.h"
+#include "widgets/imagelist/keyimagelist.h"
+#include "widgets/pages/propertypage.h"
+#include "widgets/toolbar/flattoolbar.h"
+#include "widgets/toolbar/mainbar.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace pagetest;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+QString copyOf(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    return writeFile(QDir(dir.path()), name, bytes);
+}
+
+QByteArray toolbarBag(const platform::PropertyBag& design) {
+    FlatToolbar bar;
+    bar.InitProperties();
+    bar.readProperties(design);
+    platform::PropertyBag bag;
+    bar.writeProperties(bag);
+    return bag.toBytes();
+}
+
+struct DesignerRun {
+    int exitCode;
+    QString errors;
+};
+
+DesignerRun runDesigner(const QStringList& args) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(BRELTO_DESIGNER), args);
+    if (!process.waitForFinished(30000)) return {-1, QStringLiteral("did not finish")};
+    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+} // namespace
+
+TEST(Designer, TheTabIconsRoundTripThroughTheImagesPage) {
+    QTemporaryDir dir;
+    const QByteArray original = readAll(QStringLiteral(BRELTO_TABICONS_BAG));
+    ASSERT_FALSE(original.isEmpty());
+    const QString file = copyOf(dir, QStringLiteral("keyimagelist1.bag"), original);
+    designer::Session session(designer::Kind::ImageList, file);
+    QString error;
+    ASSERT_TRUE(session.open(&error)) << error.toStdString();
+    EXPECT_EQ(session.imageList()->ImageCount(), 11);
+    // Moving the first icon forward and back again asks for Apply; OK saves the same data.
+    const QString failure = designer::runScript(
+        session, {"page Images", "click cmdMoveUp", "click cmdMoveDown", "ok"}, dir.path());
+    EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
+    EXPECT_TRUE(session.saved());
+    EXPECT_EQ(readAll(file), original);
+}
+
+TEST(Designer, TheMainToolbarRoundTripsThroughTheButtonsPage) {
+    platform::registerFontSubstitutions();
+    QTemporaryDir dir;
+    const QByteArray original = toolbarBag(toolbar::mainBarDesign());
+    const QString file = copyOf(dir, QStringLiteral("mainbar.bag"), original);
+    designer::Session session(designer::Kind::Toolbar, file);
+    QString error;
+    ASSERT_TRUE(session.open(&error)) << error.toStdString();
+    ASSERT_EQ(session.toolbar()->ButtonCount(), toolbar::kMainBarButtonCount);
+    const QString failure = designer::runScript(
+        session, {"set hsbIDX 3", "click btnAction3", "click btnAction2", "apply", "ok"},
+        dir.path());
+    EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
+    EXPECT_TRUE(session.saved());
+    EXPECT_EQ(readAll(file), original);
+
+    // An edit reaches the file and nothing else changes.
+    designer::Session again(designer::Kind::Toolbar, file);
+    ASSERT_TRUE(again.open(&error));
+    EXPECT_TRUE(designer::runScript(again, {"set hsbIDX 2", "set txtField2 设置", "ok"}, dir.path())
+                    .isEmpty());
+    FlatToolbar edited;
+    edited.readProperties(platform::PropertyBag::fromBytes(readAll(file)));
+    FlatToolbar expected;
+    expected.readProperties(toolbar::mainBarDesign());
+    for (int i = 1; i <= expected.ButtonCount(); ++i) {
+        EXPECT_EQ(edited.BtnCaption(i), i == 2 ? QStringLiteral("设置") : expected.BtnCaption(i))
+            << i;
+        EXPECT_EQ(edited.BtnKey(i), expected.BtnKey(i)) << i;
+        EXPECT_EQ(edited.BtnIcon(i).isNull(), expected.BtnIcon(i).isNull()) << i;
+    }
+}
+
+TEST(Designer, CancelLeavesTheFileAndBadStepsAreNamed) {
+    QTemporaryDir dir;
+    const QByteArray original = readAll(QStringLiteral(BRELTO_TABICONS_BAG));
+    const QString file = copyOf(dir, QStringLiteral("list.bag"), original);
+    designer::Session session(designer::Kind::ImageList, file);
+    ASSERT_TRUE(session.open(nullptr));
+    EXPECT_TRUE(designer::runScript(
+                    session, {"page Images", "answer yes", "click cmdClear", "cancel"}, dir.path())
+                    .isEmpty());
+    EXPECT_FALSE(session.saved());
+    EXPECT_EQ(readAll(file), original);
+
+    const struct {
+        QStringList steps;
+        const char* reason;
+    } cases[] = {
+        {{"page Nowhere"}, "no such page"},
+        {{"page Images", "click cmdNowhere"}, "no such control on this page"},
+        {{"page Images", "set chkSetKeys maybe"}, "not 0 or 1"},
+        {{"page Properties", "set cboColourDepth 9"}, "no such position"},
+        {{"dance"}, "unknown step"},
+    };
+    for (const auto& c : cases) {
+        designer::Session s(designer::Kind::ImageList, file);
+        ASSERT_TRUE(s.open(nullptr));
+        const QString failure = designer::runScript(s, c.steps, dir.path());
+        EXPECT_TRUE(failure.contains(QLatin1String(c.reason))) << failure.toStdString();
+        EXPECT_TRUE(failure.startsWith(QStringLiteral("line %1:").arg(c.steps.size())))
+            << failure.toStdString();
+    }
+}
+
+TEST(Designer, DamagedDesignDataIsReportedAndWhatCouldBeReadIsKept) {
+    QTemporaryDir dir;
+    platform::PropertyBag bag =
+        platform::PropertyBag::fromBytes(readAll(QStringLiteral(BRELTO_TABICONS_BAG)));
+    QByteArray images = bag.read(QStringLiteral("Images")).toByteArray();
+    images.truncate(images.size() / 2);
+    bag.write(QStringLiteral("Images"), images);
+    const QString file = copyOf(dir, QStringLiteral("damaged.bag"), bag.toBytes());
+    designer::Session session(designer::Kind::ImageList, file);
+    QString error;
+    EXPECT_FALSE(session.open(&error));
+    EXPECT_TRUE(error.contains(QStringLiteral("无效的文件格式"))) << error.toStdString();
+    EXPECT_GT(session.imageList()->ImageCount(), 0);
+    EXPECT_LT(session.imageList()->ImageCount(), 11);
+}
+
+TEST(Designer, TheExecutableMakesDesignDataFromAScript) {
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    writeFile(folder, QStringLiteral("A.ico"), icoBytes(picture(qRgb(200, 0, 0))));
+    writeFile(folder, QStringLiteral("B.ico"), icoBytes(picture(qRgb(0, 0, 200))));
+    const QString steps = writeFile(folder, QStringLiteral("make.steps"),
+                                    "# two icons, keyed\n"
+                                    "page Properties\n"
+                                    "set txtIconSize0 24\n"
+                                    "set txtIconSize1 24\n"
+                                    "apply\n"
+                                    "page Images\n"
+                                    "set chkSetKeys 1\n"
+                                    "open .|A.ico|B.ico\n"
+                                    "click cmdAdd\n"
+                                    "ok\n");
+    const QString out = folder.filePath(QStringLiteral("out.bag"));
+    const DesignerRun made =
+        runDesigner({QStringLiteral("--imagelist"), QStringLiteral("--script"), steps, out});
+    ASSERT_EQ(made.exitCode, 0) << made.errors.toStdString();
+    KeyImageList list;
+    list.readProperties(platform::PropertyBag::fromBytes(readAll(out)));
+    ASSERT_EQ(list.ImageCount(), 2);
+    EXPECT_EQ(list.hIml()->imageSize(), QSize(24, 24));
+    EXPECT_EQ(list.ItemKey(1), QStringLiteral("A"));
+    EXPECT_EQ(list.ItemKey(2), QStringLiteral("B"));
+    // Run again on its own output the script adds to what is there, unless told to start anew.
+    const auto imagesAfter = [&](const QStringList& args) {
+        const DesignerRun run = runDesigner(args);
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        KeyImageList again;
+        again.readProperties(platform::PropertyBag::fromBytes(readAll(out)));
+        return again.ImageCount();
+    };
+    EXPECT_EQ(imagesAfter({QStringLiteral("--imagelist"), QStringLiteral("--new"),
+                           QStringLiteral("--script"), steps, out}),
+              2);
+    EXPECT_EQ(imagesAfter({QStringLiteral("--imagelist"), QStringLiteral("--script"), steps, out}),
+              4);
+
+    const QString bad =
+        writeFile(folder, QStringLiteral("bad.steps"), "page Images\nclick cmdNowhere\n");
+    const DesignerRun failed =
+        runDesigner({QStringLiteral("--imagelist"), QStringLiteral("--script"), bad, out});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.errors.contains(QStringLiteral("line 2"))) << failed.errors.toStdString();
+    EXPECT_EQ(runDesigner({out}).exitCode, 2);
+}

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QDialog>
+#include <QFont>
+#include <QIcon>
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class QPushButton;
+class QTabWidget;
+
+// The designer's property-page protocol. A page edits the first of the controls its host hands it.
+// The host raises the page's start (once, when the page is made), selection-changed (whenever
+// the selected controls change) and apply events; the page raises the host's changed flag so that
+// the host offers Apply, and may clear it again.
+class PropertyPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit PropertyPage(const QString& caption, QWidget* parent = nullptr);
+
+    [[nodiscard]] QString caption() const { return m_caption; }
+
+    // Host side.
+    void start();
+    void setSelectedControls(const QList<QWidget*>& controls);
+    void apply();
+
+    [[nodiscard]] QList<QWidget*> SelectedControls() const;
+    [[nodiscard]] bool Changed() const { return m_changed; }
+    void setChanged(bool changed);
+
+signals:
+    void changedChanged(bool changed);
+
+protected:
+    virtual void PropertyPage_Start() {}
+    virtual void SelectionChanged() = 0;
+    virtual void ApplyChanges() = 0;
+    // The first selected control as the page's kind, null when it is not one.
+    template <typename T> [[nodiscard]] T* firstSelected() const {
+        const QList<QWidget*> controls = SelectedControls();
+        return controls.isEmpty() ? nullptr : qobject_cast<T*>(controls.first());
+    }
+
+private:
+    QString m_caption;
+    QList<QPointer<QWidget>> m_selected;
+    bool m_changed = false;
+};
+
+// The property dialog a designer shows: the pages as tabs with OK, Cancel and Apply. Apply is
+// offered while a page has raised its changed flag; it applies the changed pages and clears
+// their flags. OK applies what is changed and closes; Cancel closes without applying.
+class PropertyDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit PropertyDialog(const QString& title, QWidget* parent = nullptr);
+
+    // The page is started as it is added.
+    void addPage(PropertyPage* page);
+    void setSelectedControls(const QList<QWidget*>& controls);
+    [[nodiscard]] const std::vector<PropertyPage*>& pages() const { return m_pages; }
+    [[nodiscard]] QTabWidget* tabs() const { return m_tabs; }
+    [[nodiscard]] QPushButton* okButton() const { return m_ok; }
+    [[nodiscard]] QPushButton* cancelButton() const { return m_cancel; }
+    [[nodiscard]] QPushButton* applyButton() const { return m_apply; }
+    [[nodiscard]] bool applyOffered() const;
+
+    // What the buttons do, callable without clicking.
+    void applyPages();
+    void accept() override;
+
+signals:
+    // The pages were applied: the host stores the edited controls.
+    void applied();
+
+private:
+    void updateApply();
+
+    QTabWidget* m_tabs = nullptr;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QPushButton* m_apply = nullptr;
+    std::vector<PropertyPage*> m_pages;
+};
+
+// The platform dialogs the pages open. Each is a replaceable function, so a designer session can
+// be scripted; the defaults show the real dialogs.
+struct PageDialogs {
+    // The open-file dialog on a filter of description|pattern pairs, starting in initialDir (the
+    // platform's choice when empty): the chosen path, or with several files the folder and the
+    // names separated by NULs; an empty text when cancelled.
+    std::function<QString(QWidget* owner, const QString& filter, int flags,
+                          const QString& initialDir, const QString& title, bool multiSelect)>
+        open;
+    // The colour dialog starting on an RGB colour, with the 16 custom colours given; the chosen
+    // colour, or -1 when cancelled. The custom colours come back as the user left them.
+    std::function<int64_t(QWidget* owner, int64_t start, std::vector<uint32_t>& customColours)>
+        colour;
+    // The font dialog on a font; true with the chosen font, false when cancelled.
+    std::function<bool(QWidget* owner, QFont& font)> font;
+};
+[[nodiscard]] PageDialogs& pageDialogs();
+// Puts the real dialogs back.
+void resetPageDialogs();
+
+// Keeps only the digits 0 to 9 and Backspace of what is typed into a box.
+void acceptDigitsOnly(QWidget* box);
+
+// Selects the whole text of a box whenever it takes the focus.
+void selectAllOnFocus(QWidget* box);
+
+// The symbol-font triangles of the pages' arrow buttons, drawn as paths: left or right.
+[[nodiscard]] QIcon arrowIcon(bool left);
