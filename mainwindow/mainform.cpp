@@ -27,7 +27,11 @@
 #include "common/update.h"
 #include "common/windowutil.h"
 #include "companions/tray.h"
+#include "mainwindow/commands.h"
 #include "mainwindow/layout.h"
+#include "mainwindow/textadvert.h"
+#include "market/clipboardtexts.h"
+#include "mainwindow/news.h"
 #include "market/quoterun.h"
 #include "state/quotetables.h"
 #include "market/scheduler.h"
@@ -58,7 +62,9 @@
 #include "widgets/toolbar/mainbar.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QFontMetrics>
@@ -76,6 +82,9 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
+#include <QVBoxLayout>
+
+#include <map>
 
 namespace {
 
@@ -171,6 +180,13 @@ MainForm::MainForm() {
         resize(1280, 800);
     buildControls();
     buildMenus();
+    m_report = std::make_unique<DiagnosticReport>();
+    m_keyPreview = std::make_unique<commands::KeyPreview>(this, [this](int key, int shift) {
+        if (commands::keyCommand(key, shift).kind == commands::KeyCommand::Kind::None)
+            return false;
+        Form_KeyDown(key, shift);
+        return true;
+    });
 }
 
 MainForm::~MainForm() = default;
@@ -186,20 +202,28 @@ float MainForm::twipsHeight(const QWidget* w) const { return static_cast<float>(
 void MainForm::buildMenus() {
     auto* bar = new QMenuBar(this);
     bar->setObjectName(QStringLiteral("menuBar"));
-    m2 = bar->addMenu(QStringLiteral("系统"));
-    m21 = m2->addAction(QStringLiteral("用户登录"));
-    m22 = m2->addAction(QStringLiteral("注销登录"));
+    std::map<QString, QMenu*> menus;
+    for (const commands::Menu& m : commands::menus()) {
+        QMenu* menu = bar->addMenu(QString::fromUtf16(m.caption));
+        menu->setObjectName(QLatin1String(m.name));
+        menus[QLatin1String(m.name)] = menu;
+    }
+    for (const commands::MenuItem& item : commands::menuItems()) {
+        QMenu* menu = menus[QLatin1String(item.menu)];
+        const bool separator = item.action == commands::MenuAction::Separator;
+        QAction* action = separator ? menu->addSeparator() : menu->addAction(QString::fromUtf16(item.caption));
+        action->setObjectName(QLatin1String(item.name));
+        if (!separator)
+            connect(action, &QAction::triggered, this, [this, &item] { menuCommand(item); });
+    }
+    m2 = menus[QStringLiteral("m2")];
+    m4 = menus[QStringLiteral("m4")];
+    m5 = menus[QStringLiteral("m5")];
+    m21 = findChild<QAction*>(QStringLiteral("m21"));
+    m22 = findChild<QAction*>(QStringLiteral("m22"));
+    m25 = findChild<QAction*>(QStringLiteral("m25"));
+    m43 = findChild<QAction*>(QStringLiteral("m43"));
     m22->setEnabled(false);
-    connect(m22, &QAction::triggered, this, [this] { LogoutUser(); });
-    connect(m21, &QAction::triggered, this, [this] {
-        if (!LoggedIn)
-            loginForm().showForm(this);
-    });
-    m25 = m2->addAction(QStringLiteral("程序设置(&S)"));
-    connect(m25, &QAction::triggered, this, [this] { openSettings(); });
-    m4 = bar->addMenu(QStringLiteral("常用工具"));
-    m43 = m4->addAction(QStringLiteral("预警提醒"));
-    connect(m43, &QAction::triggered, this, [this] { txForm().showForm(this); });
     bar->setGeometry(0, 0, width(), bar->sizeHint().height());
 }
 
@@ -207,37 +231,7 @@ void MainForm::buildControls() {
     MainBar = new FlatToolbar(this);
     step([this] { MainBar->readProperties(toolbar::mainBarDesign()); });
     connect(MainBar, &FlatToolbar::ButtonClick, this,
-            [this](int, const QString& key, int, int, int, int, bool) {
-                // The toolbar's other commands (copy, settings, alerts) come with the command
-                // dispatch; signing in and out and the three tool windows are answered here.
-                // There is no system calculator to start on this desktop: "cal" opens our own.
-                if (key == u"cal") {
-                    calc().showForm();
-                    return;
-                }
-                if (key == u"cwcal") {
-                    cangJSQ().showForm(this);
-                    return;
-                }
-                if (key == u"jyjsq") {
-                    jiaoYiForm().showForm(this);
-                    return;
-                }
-                if (key == u"rjtx") {
-                    txForm().showForm(this);
-                    return;
-                }
-                if (key == u"set") {
-                    openSettings();
-                    return;
-                }
-                if (key != u"login")
-                    return;
-                if (LoggedIn)
-                    LogoutUser();
-                else
-                    loginForm().showForm(this);
-            });
+            [this](int btnIndex, const QString& key, int, int, int, int, bool) { MainBar_ButtonClick(btnIndex, key); });
 
     KeyImageList1 = new KeyImageList(this);
     KeyImageList1->hide();
@@ -325,6 +319,26 @@ void MainForm::buildControls() {
     }
     Web[1]->hide();
     Web[3]->hide();
+    // The text advert lies across the top of the strip, over its web pane; a layout keeps it as
+    // wide as the strip without touching the pane.
+    TextAD = new QLabel(YYMZ);
+    TextAD->setObjectName(QStringLiteral("TextAD"));
+    TextAD->setFont(songFont(12));
+    TextAD->setFixedHeight(20);
+    TextAD->setContentsMargins(6, 0, 6, 0);
+    TextAD->setAutoFillBackground(true);
+    {
+        QPalette pal = TextAD->palette();
+        pal.setColor(QPalette::Window, QColor(0xff, 0xf8, 0xdc));
+        pal.setColor(QPalette::WindowText, QColor(0x99, 0x00, 0x00));
+        TextAD->setPalette(pal);
+    }
+    connect(TextAD, &QLabel::linkActivated, this, [](const QString& link) { OpenUrl(link); });
+    auto* adLayout = new QVBoxLayout(YYMZ);
+    adLayout->setContentsMargins(0, 0, 0, 0);
+    adLayout->addWidget(TextAD);
+    adLayout->addStretch();
+    TextAD->hide();
     connect(Mwto, &SkinButton::Click, this, [this] {
         if (!Mwurl->text().trimmed().isEmpty())
             Web[2]->navigate(Mwurl->text().trimmed());
@@ -398,6 +412,24 @@ void MainForm::buildControls() {
     feed.refreshK = [this] { m_kline->RefreshK(); };
     m_feed = std::make_unique<charts::ChartFeed>(feed);
     m_feed->connectControls();
+
+    NewsView::Controls news{BBlist, PLList, NewsGo, NewsOle, Charts[0], Web[0], Cole[1], Cole[2]};
+    NewsView::Host newsHost;
+    newsHost.quoteTimerActive = [this] { return Timer1->isActive(); };
+    newsHost.setQuoteTimer = [this](bool on) { on ? Timer1->start() : Timer1->stop(); };
+    newsHost.fetch = [](const QString& url) {
+        return GetHttpText(url, {}, 0, QStringLiteral("GB2312"), {}, true);
+    };
+    newsHost.selectTab = [this](int tab) { step([this, tab] { Maintab->Tabs().Item(tab).setSelected(true); }); };
+    newsHost.popup = [this](const QString& title) {
+        ShowMsg(title, QString::fromUtf16(news::kPopupTitle), this, {}, false, 0);
+    };
+    m_newsView = std::make_unique<NewsView>(news, newsHost);
+    // The right button on the intraday chart opens the tray icon's menu there.
+    connect(Charts[0], &Chart::MouseDown, this, [](int16_t Button, int16_t, float, float) {
+        if (Button == 2 && platform::isLoaded<MenuForm>())
+            menuForm().MainMenu->popup(QCursor::pos());
+    });
 }
 
 void MainForm::buildRightColumn() {
@@ -503,12 +535,10 @@ void MainForm::formLoad() {
     setSettingsUi(ui);
     step([] { GetSet(); });
     // The range box starts on entry 1 ("72小时 F3"), set when the feed filled it.
-    // The quote text for the clipboard (Main.CopyPricestr) is not built yet: its entry does nothing
-    // until it is plugged in here.
     menuForm().setMainActions(MenuForm::MainActions{
         [this] { openSettings(); },
-        {},
-        [this] { unload(); },
+        [this] { CopyPricestr(); },
+        [this] { DoEndMe(); },
         [this](int index) {
             if (index >= 0 && index < SetDrawtype->count())
                 SetDrawtype->setCurrentIndex(index);
@@ -528,10 +558,12 @@ void MainForm::formLoad() {
     step([this] { trayAdd(); });
     FreeMemory();
     QFile::remove(QDir(programFolder()).filePath(QStringLiteral("otemp")));
-    if (const auto tab = rememberedTab(GetIni(QStringLiteral("tab")))) {
-        CurTab = static_cast<int16_t>(*tab);
-        step([this, tab] { Maintab->Tabs().Item(*tab).setSelected(true); });
-    }
+    step([this] {
+        if (const auto tab = rememberedTab(GetIni(QStringLiteral("tab")))) {
+            CurTab = static_cast<int16_t>(*tab);
+            Maintab->Tabs().Item(*tab).setSelected(true);
+        }
+    });
     if (ShowMini)
         OpenMini();
     if (IsVip) {
@@ -1010,9 +1042,162 @@ void MainForm::boardAction(const std::vector<BoardInteraction::Action>& actions)
     }
 }
 
-void MainForm::ReceiveKeyDown(int, int) {
-    // The keyboard commands come with the command dispatch.
+void MainForm::ReceiveKeyDown(int KeyCode, int Shift) { Form_KeyDown(KeyCode, Shift); }
+
+void MainForm::Form_KeyDown(int KeyCode, int Shift) {
+    using Kind = commands::KeyCommand::Kind;
+    const commands::KeyCommand command = commands::keyCommand(KeyCode, Shift);
+    switch (command.kind) {
+    case Kind::QuoteBoardTab:
+        step([this] { Maintab->Tabs().Item(QStringLiteral("T1")).setSelected(true); });
+        break;
+    case Kind::CopyReport:
+        CopyInfo();
+        break;
+    case Kind::Range:
+        // Setting the box raises its Click, which records the range and redraws.
+        if (const auto index = commands::rangeToSet(Combos[3]->currentIndex(), command.rangeIndex))
+            step([this, index] { Combos[3]->setCurrentIndex(*index); });
+        break;
+    case Kind::None:
+        break;
+    }
 }
+
+void MainForm::MainBar_ButtonClick(int, const QString& sKey) {
+    using Action = commands::ToolbarAction;
+    step([this, &sKey] {
+        switch (commands::toolbarAction(sKey)) {
+        case Action::Calculator:
+            // No system calculator is started on this desktop: the built-in one, a free window.
+            calc().showForm();
+            break;
+        case Action::PositionCalculator:
+            cangJSQ().showForm(this);
+            break;
+        case Action::TradeCalculator:
+            jiaoYiForm().showForm(this);
+            break;
+        case Action::Alerts:
+            txForm().showForm(this);
+            break;
+        case Action::Settings:
+            openSettings();
+            break;
+        case Action::CopyQuote:
+            CopyPricestr();
+            break;
+        case Action::LoginToggle:
+            if (LoggedIn)
+                LogoutUser();
+            else
+                loginForm().showForm(this);
+            break;
+        case Action::GoldEtfTab:
+            Maintab->Tabs().Item(QStringLiteral("T9")).setSelected(true);
+            break;
+        case Action::SilverEtfTab:
+            Maintab->Tabs().Item(QStringLiteral("T10")).setSelected(true);
+            break;
+        case Action::None:
+            break;
+        }
+    });
+}
+
+void MainForm::menuCommand(const commands::MenuItem& item) {
+    using Action = commands::MenuAction;
+    step([this, &item] {
+        switch (item.action) {
+        case Action::Login:
+            if (!LoggedIn)
+                loginForm().showForm(this);
+            break;
+        case Action::Logout:
+            LogoutUser();
+            break;
+        case Action::Register:
+            OpenUrl(commands::serviceWebPage(SiteUrl, QString::fromLatin1(commands::kRegisterPath)));
+            break;
+        case Action::LostPassword:
+            OpenUrl(commands::serviceWebPage(SiteUrl, QString::fromLatin1(commands::kLostPasswordPath)));
+            break;
+        case Action::Settings:
+            openSettings();
+            break;
+        case Action::BossKey:
+            bosskeym_Click();
+            break;
+        case Action::Quit:
+            DoEndMe();
+            break;
+        case Action::Toolbar:
+            MainBar_ButtonClick(item.btnIndex, QString::fromLatin1(item.key));
+            break;
+        case Action::CopyQuotes:
+            copyQuotes();
+            break;
+        case Action::Separator:
+            break;
+        }
+    });
+}
+
+namespace {
+
+ClipboardHost systemClipboard(QWidget* owner) {
+    return {[] {
+                if (QClipboard* clipboard = QGuiApplication::clipboard())
+                    clipboard->clear();
+            },
+            [](const QString& text) {
+                if (QClipboard* clipboard = QGuiApplication::clipboard())
+                    clipboard->setText(text);
+            },
+            [owner](const QString& text, const QString& title, bool modal, int autoCloseMs) {
+                ShowMsg(text, title, owner, {}, modal, autoCloseMs);
+            }};
+}
+
+} // namespace
+
+void MainForm::CopyPricestr() {
+    copyQuote(systemClipboard(this), [] { return QuoteTexts::GetList(); }, QuoteDate, QuoteTime, SiteUrl);
+}
+
+void MainForm::copyQuotes() {
+    ClipboardHost host = systemClipboard(this);
+    host.notify = [](const QString& text, const QString& title, bool, int) {
+        TrayBalloon(&menuForm(), text, title, 0);
+    };
+    const QString now = platform::generalDateText(platform::pcNow());
+    copyQuote(host, [] { return QuoteTexts::GetList(); }, now, QString(), SiteUrl);
+}
+
+void MainForm::CopyInfo() {
+    const auto facts = [this] {
+        ReportFacts f;
+        f.startTime = platform::generalDateText(StartTime);
+        f.pcTime = platform::timeText(platform::pcNow().time());
+        f.quoteTime = Nowtimes->text();
+        f.dataServer = DataServer;
+        f.serverSwitches = m_quotes->ServerSwitches;
+        f.polledLoads = m_scheduler->PolledLoads;
+        f.pushedLoads = m_scheduler->PushedLoads;
+        f.userServerHost = UserServerHost;
+        f.userServerPort = UserServerPort;
+        f.userServerSwitches = m_link->UserServerSwitches;
+        // The socket's state numbers: 7 connected, 0 closed, 6 on its way.
+        f.socketState = m_usersock->isConnected() ? 7 : m_usersock->isClosed() ? 0 : 6;
+        f.newsId = NewsId;
+        f.loggedIn = LoggedIn;
+        f.userName = UserName;
+        return f;
+    };
+    m_report->CopyInfo(systemClipboard(this), MainStarted, facts, defaultPingProbe());
+}
+
+void MainForm::DoEndMe() { unload(); }
 
 void MainForm::UpdateImg() {
     if (m_feed)
@@ -1025,12 +1210,30 @@ void MainForm::LoadData(QString& VipData) {
 }
 
 void MainForm::LoadTextAD() {
-    // The bottom text advert comes with the adverts and notices.
+    const std::optional<TextAdvert> ad = textAdvert(ConValue(QStringLiteral("adno")));
+    if (!ad) {
+        TextAD->hide();
+        return;
+    }
+    if (ad->link.isEmpty()) {
+        TextAD->setTextFormat(Qt::PlainText);
+        TextAD->setText(ad->text);
+    } else {
+        TextAD->setTextFormat(Qt::RichText);
+        TextAD->setText(QStringLiteral("<a href=\"%1\" style=\"color:#990000;text-decoration:none\">%2</a>")
+                            .arg(ad->link.toHtmlEscaped(), ad->text.toHtmlEscaped()));
+    }
+    TextAD->setToolTip(ad->link);
+    TextAD->show();
+    TextAD->raise();
 }
 
 void MainForm::LoadNews() {
-    // The news lists, ticker and chart markers come with the news.
+    if (m_newsView)
+        m_newsView->LoadNews();
 }
+
+void MainForm::bosskeym_Click() { menuForm().mhide_Click(); }
 
 void MainForm::OpenMini() {
     MiniForm& mini = Mini();
@@ -1038,8 +1241,8 @@ void MainForm::OpenMini() {
         mini.hide();
         return;
     }
-    const int x = static_cast<int>(platform::Val(GetIni(QStringLiteral("minix"))));
-    const int y = static_cast<int>(platform::Val(GetIni(QStringLiteral("miniy"))));
+    const int x = rememberedTwips(GetIni(QStringLiteral("minix")));
+    const int y = rememberedTwips(GetIni(QStringLiteral("miniy")));
     if (x != 0) {
         // Kept inside the work area, as a screen may have gone since.
         QRect area(0, 0, 1024, 768);
@@ -1252,7 +1455,12 @@ void MainForm::selectInstrument(InstrumentSelector selector, int index) {
     }
 }
 
-void MainForm::CheckMenu(int16_t Tonindex) { menuForm().checkInstrument(Tonindex); }
+void MainForm::CheckMenu(int16_t Tonindex) {
+    // While the menu holds only its "--" placeholder there is nothing to mark.
+    MenuForm& menu = menuForm();
+    if (menu.a0.size() > 1)
+        menu.checkInstrument(Tonindex);
+}
 
 void MainForm::setLiveBoxEnabled(bool enabled) { Check12->setEnabled(enabled); }
 void MainForm::setLiveBoxTicked(bool ticked) { Check12->setChecked(ticked); }

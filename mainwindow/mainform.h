@@ -30,7 +30,13 @@ class ChartFeed;
 }
 class RefreshScheduler;
 class LiveLink;
+class NewsView;
 class TcpLinkSocket;
+class DiagnosticReport;
+namespace commands {
+class KeyPreview;
+struct MenuItem;
+} // namespace commands
 class SkinButton;
 namespace platform {
 class BrowserPane;
@@ -51,6 +57,14 @@ public:
     void Form_LinkExecute(const QString& command);
     void Me_Resize(bool NoUpdateImg);
     void ReceiveKeyDown(int KeyCode, int Shift);
+    // The key presses of this window and of the windows that hand theirs over.
+    void Form_KeyDown(int KeyCode, int Shift);
+    // The toolbar's one dispatcher; the tool menu items raise it too.
+    void MainBar_ButtonClick(int btnIndex, const QString& sKey);
+    // The current quote, and the connection report for the support staff, to the clipboard.
+    void CopyPricestr();
+    void CopyInfo();
+    void DoEndMe();
 
     // The quote run of this window (snapshot, histories, captions) and its timers.
     void LoadData(QString& VipData);
@@ -62,10 +76,13 @@ public:
     [[nodiscard]] charts::ChartFeed& chartFeed() { return *m_feed; }
     [[nodiscard]] KlineFeed& klineFeed() { return *m_kline; }
 
-    // Entry points of the news, advert and mini-window code, built by later changes and installed
-    // into the window through these calls' bodies.
+    // The bottom text advert from the configuration's "adno", the news, the mini window.
     void LoadTextAD();
     void LoadNews() override;
+    // The lists, ticker and chart markers of the broadcasts and news.
+    [[nodiscard]] NewsView& newsView() { return *m_newsView; }
+    // The boss key's menu entry.
+    void bosskeym_Click();
     void OpenMini();
 
     // What the quote run shows and switches on this window.
@@ -173,6 +190,8 @@ public:
     QAction* m25 = nullptr;  // "程序设置(&S)"
     QMenu* m4 = nullptr;     // "常用工具"
     QAction* m43 = nullptr;  // "预警提醒"
+    QMenu* m5 = nullptr;     // "复制行情"
+    QLabel* TextAD = nullptr; // the text advert across the top of the advert strip
     QLabel* Systime = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
@@ -192,6 +211,8 @@ private:
     void buildControls();
     void buildRightColumn();
     void buildMenus();
+    void menuCommand(const commands::MenuItem& item);
+    void copyQuotes(); // the menu's copy: the present time instead of the quote's, and a balloon
     void Maintab_TabSelected(cTab theTab);
     void addTabs();
     void trayAdd();
@@ -215,6 +236,9 @@ private:
     std::unique_ptr<RefreshScheduler> m_scheduler;
     std::unique_ptr<TcpLinkSocket> m_usersock;
     std::unique_ptr<LiveLink> m_link;
+    std::unique_ptr<NewsView> m_newsView;
+    std::unique_ptr<DiagnosticReport> m_report;
+    std::unique_ptr<commands::KeyPreview> m_keyPreview;
     bool m_helloBusy = false;
     bool m_framesDragging = false;
     int m_framesDragY = 0;

@@ -76,8 +76,11 @@ int main(int argc, char* argv[]) {
         QStringLiteral("Logintype of the configuration: 0 lets anyone see the quotes, any other "
                        "number makes the main window's views need a login."),
         QStringLiteral("n"), QStringLiteral("0"));
+    const QCommandLineOption noAdvertOption(
+        QStringLiteral("no-advert"),
+        QStringLiteral("The configuration names no advert page (an empty botturl)."));
     parser.addOptions({httpPortOption, userPortOption, userPortsOption, seedOption, delayOption,
-                       loginTypeOption});
+                       loginTypeOption, noAdvertOption});
     parser.process(app);
 
     QTextStream err(stderr);
@@ -88,6 +91,7 @@ int main(int argc, char* argv[]) {
     options.seed = parser.value(seedOption).toUInt(&seedOk);
     options.faultDelayMs = parser.value(delayOption).toInt(&delayOk);
     options.loginType = parser.value(loginTypeOption).toInt(&loginTypeOk);
+    options.bottomAdvert = !parser.isSet(noAdvertOption);
     if (!readPort(parser.value(httpPortOption), options.httpPort) ||
         !readPort(parser.value(userPortOption), options.userPort) ||
         !readPorts(parser.value(userPortsOption), options.userPorts) || !seedOk || !delayOk ||

@@ -1,6 +1,7 @@
 #include "simservice/simmarket.h"
 
 #include "platform/vbtext.h"
+#include "simservice/simnews.h"
 
 #include <QStringList>
 
@@ -398,8 +399,8 @@ QString SimMarket::snapshotText(const QDateTime& now, SnapshotShape shape) const
     const QDate day = quoteDate(now);
     if (!day.isValid()) return {};
     const int slot = quoteSlot(now);
-    // The news version moves on every three hours of the trading day.
-    const qint64 newsVersion = day.toJulianDay() % 1000000 * 10 + slot / 90;
+    // The news version moves on whenever a broadcast or a news item arrives.
+    const qint64 newsVersion = SimNews::version(now);
     const int headerSlot = shape == SnapshotShape::SlotPastList ? kSlots : slot;
     QStringList parts;
     parts << QStringList{QString::number(instruments().size()), priceText(rmbFactor(day, slot)),

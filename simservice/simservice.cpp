@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/gbk.h"
 #include "platform/vbtext.h"
+#include "simservice/simnews.h"
 #include "simservice/simpages.h"
 
 #include <QHostAddress>
@@ -44,6 +45,8 @@ const QString kEtfPage = QStringLiteral("/web/etf.asp");
 const QString kForumPage = QStringLiteral("/bbs/");
 const QString kNewsItemPage = QStringLiteral("/news/show.asp");
 const QString kBroadcastItemPage = QStringLiteral("/bobao/show.asp");
+// The broadcasts and news feed the configuration names as newspath.
+const QString kNewsFeedPath = QStringLiteral("/soft/news.asp");
 const QString kBottomAdPage = QStringLiteral("/ad/bottom.asp");
 // Pages of the web site the program opens by name.
 const QString kVipPage = QStringLiteral("/vip.asp");
@@ -281,7 +284,7 @@ QString SimService::configText() const {
         QStringLiteral("new=") + platform::singleText(AppVer),
         QStringLiteral("close=,1.0,2.0,"),
         QStringLiteral("Logintype=%1").arg(options_.loginType),
-        QStringLiteral("newspath=") + b + QStringLiteral("soft/news.asp"),
+        QStringLiteral("newspath=") + b + kNewsFeedPath.mid(1),
         QStringLiteral("sjurl=") + b + kDataPage.mid(1),
         QStringLiteral("jjurl=") + b + kBookkeepingPage.mid(1),
         QStringLiteral("smsurl=") + b + kSmsPage.mid(1),
@@ -291,8 +294,10 @@ QString SimService::configText() const {
         QStringLiteral("bbdomain=") + b + kBroadcastItemPage.mid(1) + QStringLiteral("?id="),
         QStringLiteral("etf=") + b + kEtfPage.mid(1) + QStringLiteral("?t=gold"),
         QStringLiteral("byetf=") + b + kEtfPage.mid(1) + QStringLiteral("?t=silver"),
-        QStringLiteral("botturl=") + b + kBottomAdPage.mid(1),
+        QStringLiteral("botturl=") + (options_.bottomAdvert ? b + kBottomAdPage.mid(1) : QString()),
         QStringLiteral("adurlheight=900"),
+        // The bottom text advert: its text, then the page a click on it opens.
+        QStringLiteral("adno=新用户注册即送一个月VIP实时行情服务，点击了解详情|") + b + kVipPage.mid(1),
         QStringLiteral("dl=") + b + QStringLiteral("soft/brelto"),
         QStringLiteral("[/BRELTO]"),
     };
@@ -589,6 +594,10 @@ std::optional<SimService::Answer> SimService::pageAnswer(const QString& path,
         return htmlAnswer(simpages::forumPage());
     if (path == kBookkeepingPage) return htmlAnswer(simpages::bookkeepingPage(member));
     if (path == kSmsPage) return htmlAnswer(simpages::smsPage(member));
+    if (path == kNewsItemPage || path == kBroadcastItemPage) {
+        const int section = path == kNewsItemPage ? SimNews::kNews : SimNews::kBroadcasts;
+        if (const auto item = SimNews::itemPage(section, id)) return htmlAnswer(*item);
+    }
     if (path == kNewsItemPage) return htmlAnswer(simpages::newsPage(id, t.date()));
     if (path == kBroadcastItemPage) return htmlAnswer(simpages::broadcastPage(id, market_, t));
     if (path == kBottomAdPage)
@@ -861,6 +870,14 @@ bool SimService::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
         endpoint = Endpoint::Logout;
         accounts_.logout(request.body());
         answer.body = "OK";
+    } else if (path == kNewsFeedPath) {
+        endpoint = Endpoint::Page;
+        bool noCache = false;
+        for (const auto& [name, value] : request.headers())
+            if ((name.compare("Cache-Control", Qt::CaseInsensitive) == 0 || name.compare("Pragma", Qt::CaseInsensitive) == 0) &&
+                value.toLower().contains("no-cache"))
+                noCache = true;
+        answer.body = news_.answer(now(), noCache);
     } else if (auto page = pageAnswer(path, query)) {
         endpoint = Endpoint::Page;
         answer = std::move(*page);

@@ -2,6 +2,7 @@
 
 #include "simservice/simaccounts.h"
 #include "simservice/simmarket.h"
+#include "simservice/simnews.h"
 #include "simservice/simnotices.h"
 #include "simservice/simuserserver.h"
 
@@ -74,6 +75,7 @@ public:
         std::function<QDateTime()> now; // the service clock; empty: platform::pcNow
         int faultDelayMs = 25000;       // longer than the client's 20-second time-out
         int loginType = 0;              // the configuration's Logintype: non-zero needs a login
+        bool bottomAdvert = true;       // false: the configuration names no advert page (botturl)
     };
 
     explicit SimService(Options options, QObject* parent = nullptr);
@@ -98,6 +100,7 @@ public:
     QString configText() const;
     // The configuration's Logintype from the next download on.
     void setLoginType(int loginType) { options_.loginType = loginType; }
+    void setBottomAdvert(bool on) { options_.bottomAdvert = on; }
     int loginType() const { return options_.loginType; }
 
     QDateTime now() const;
@@ -214,6 +217,7 @@ private:
     SimMarket market_;
     SimAccounts accounts_;
     SimNotices notices_;
+    SimNews news_;
     quint16 port_ = 0;
     std::vector<std::unique_ptr<SimUserServer>> userServers_;
     std::vector<size_t> userList_; // the server of each `user` entry

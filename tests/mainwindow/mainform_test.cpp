@@ -57,6 +57,9 @@ protected:
         options.now = [this] { return serviceNow; };
         service = startLocalService(options);
         ASSERT_TRUE(service);
+        // No news here: the pop-ups of important broadcasts (tests/mainwindow/news_test.cpp) would
+        // stand among the boxes these tests look for.
+        service->setFault(QStringLiteral("/soft/news.asp"), SimService::Endpoint::Any, SimService::Fault::Empty);
         platform::setBrowserPaneFactory([](QWidget* parent) { return new platform::FakeBrowserPane(parent); });
         platform::setTrayIcon(&tray);
         platform::setQuitHandler([this] { ++quits; });

@@ -2,6 +2,7 @@
 
 #include "common/appinfo.h"
 #include "platform/clock.h"
+#include "platform/vberror.h"
 #include "platform/vbtext.h"
 #include "state/configstate.h"
 #include "state/session.h"
@@ -36,6 +37,40 @@ TEST(MainStartup, ClockCheck) {
     }
     EXPECT_FALSE(checkServerClock(QStringLiteral("<html>busy</html>"), at(9, 0, 0)));
     EXPECT_FALSE(checkServerClock(QString(), at(9, 0, 0)));
+}
+
+// The offset is 32 bits of seconds: a service clock further off than that overflows instead of
+// wrapping to a date decades away.
+TEST(MainStartup, ClockOffsetBeyondItsRangeOverflows) {
+    struct Case {
+        const char* server;
+        bool overflows;
+    };
+    const Case cases[] = {
+        {"9999-12-31 23:59:59", true},
+        {"100-1-1", true},
+        {"2094-12-28 12:14:08", true},  // 2^31 seconds ahead
+        {"2094-12-28 12:14:07", false}, // 2^31 - 1
+        {"1958-11-22 5:45:52", false},  // -2^31
+        {"1958-11-22 5:45:51", true},
+    };
+    for (const Case& c : cases) {
+        if (!platform::IsDate(QString::fromLatin1(c.server)))
+            continue; // a reader that refuses the year never reaches the offset
+        if (c.overflows) {
+            try {
+                (void)checkServerClock(QString::fromLatin1(c.server), at(9, 0, 0));
+                ADD_FAILURE() << c.server << " gave an offset";
+            } catch (const platform::VbError& e) {
+                EXPECT_EQ(e.number, platform::kErrOverflow) << c.server;
+            }
+        } else {
+            const auto r = checkServerClock(QString::fromLatin1(c.server), at(9, 0, 0));
+            ASSERT_TRUE(r.has_value()) << c.server;
+            EXPECT_EQ(at(9, 0, 0).addSecs(r->clockOffset), platform::parseDate(QString::fromLatin1(c.server)))
+                << c.server;
+        }
+    }
 }
 
 TEST(MainStartup, NoticeOnceADayAndExclusions) {
@@ -76,7 +111,29 @@ TEST(MainStartup, RememberedTab) {
         std::optional<int> tab;
     };
     const Case cases[] = {{"", std::nullopt}, {"0", std::nullopt}, {"-3", std::nullopt}, {"5", 5},
-                          {"11", 11},         {"12", 1},           {"99999", 1},        {"abc", std::nullopt}};
+                          {"11", 11},         {"12", 1},           {"32767", 1},        {"abc", std::nullopt},
+                          {"-1e20", std::nullopt}};
     for (const Case& c : cases)
         EXPECT_EQ(rememberedTab(QString::fromLatin1(c.stored)), c.tab) << c.stored;
+
+    // Beyond the 16-bit tab number the conversion overflows; the start-up step is then skipped.
+    for (const char* stored : {"32768", "99999", "1e20", "1e308"}) {
+        try {
+            (void)rememberedTab(QString::fromLatin1(stored));
+            ADD_FAILURE() << stored << " gave a tab";
+        } catch (const platform::VbError& e) {
+            EXPECT_EQ(e.number, platform::kErrOverflow) << stored;
+        }
+    }
+}
+
+TEST(MainStartup, RememberedTwipsOutsideTheRangeMeanNone) {
+    struct Case {
+        const char* stored;
+        int twips;
+    };
+    const Case cases[] = {{"", 0},           {"1500", 1500}, {"-300.7", -300}, {"2147483647", 2147483647},
+                          {"2147483648", 0}, {"1e20", 0},    {"-1e20", 0},     {"x", 0}};
+    for (const Case& c : cases)
+        EXPECT_EQ(rememberedTwips(QString::fromLatin1(c.stored)), c.twips) << c.stored;
 }

@@ -66,6 +66,8 @@ TEST_F(SimServiceTest, ConfigurationFromBothPathsCarriesTheKeysTheClientReads) {
         for (const char* key : {"newspath", "sjurl", "jjurl", "smsurl", "bakweb", "bbsurl",
                                 "newdomain", "bbdomain", "etf", "byetf", "botturl", "dl"})
             EXPECT_TRUE(lookup(config, QLatin1String(key)).startsWith(base)) << key;
+        EXPECT_EQ(lookup(config, QStringLiteral("adno")),
+                  QStringLiteral("新用户注册即送一个月VIP实时行情服务，点击了解详情|") + base + QStringLiteral("vip.asp"));
 
         const QString servers = lookup(config, QStringLiteral("server"));
         ASSERT_TRUE(servers.endsWith(u'|'));
@@ -302,7 +304,7 @@ TEST_F(SimServiceTest, RequestsTheClientCannotUseGetNothingOrAnErrorPage) {
         {"data4/do.asp?ver=3.6&m=now-price", true},
         {"data2/do.asp?ver=3.6&m=now-price", true},
         {"cons/config.asp", true},
-        {"soft/news.asp?ver=3.6", true},
+        {"soft/nosuch.asp?ver=3.6", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.target);

@@ -1,0 +1,148 @@
+// The broadcasts and news as a user meets them, on a real display (run under xvfb-run and
+// tools/withwm.sh) against the simulated service: the ticker moving along the bottom strip, the
+// broadcast list filled, the markers of today's items on the intraday chart, and where clicks on
+// them lead. Pictures: <build dir>/gallery/program/news-ticker-1.png and news-ticker-2.png (a second
+// apart), news-broadcasts.png, news-markers.png; tools/screenshot.sh copies them to docs/.
+#include "charts/chart.h"
+#include "companions/menuform.h"
+#include "companions/tray.h"
+#include "mainwindow/mainform.h"
+#include "mainwindow/news.h"
+#include "platform/browser.h"
+#include "platform/eventwait.h"
+#include "platform/fonts.h"
+#include "platform/forms.h"
+#include "platform/screen.h"
+#include "shell/instance.h"
+#include "shell/loginform.h"
+#include "shell/mainwindowlink.h"
+#include "simservice/simservice.h"
+#include "state/configstate.h"
+#include "state/quotetables.h"
+#include "state/session.h"
+#include "state/usersettings.h"
+#include "tests/support/forms.h"
+#include "tests/support/localservice.h"
+#include "tests/support/programfolder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QTest>
+
+namespace {
+
+class NewsOnDisplay : public ProgramFolderTest {
+protected:
+    void SetUp() override {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
+            GTEST_SKIP() << "needs a display: run under xvfb-run";
+        ProgramFolderTest::SetUp();
+        platform::registerFontSubstitutions();
+        setInstanceTopic(QStringLiteral("NEWS-%1").arg(QCoreApplication::applicationPid()));
+        ConfigLoaded = LoggedIn = IsVip = MainStarted = false;
+        UserName.clear();
+        CurTab = -1;
+        NewsId = 0;
+        platform::setQuitHandler([] {});
+        setMainWindowLink({[] { (void)Main(); }, [] { Main().show(); }, [] { Main().CheckLogin(); },
+                           [] { TrayRemove(); }});
+    }
+    void TearDown() override {
+        if (platform::isLoaded<MainForm>())
+            Main().unload();
+        platform::pauseMs(0);
+        platform::setQuitHandler(nullptr);
+        setMainWindowLink({});
+        setConfigurationHosts({});
+        service.reset();
+        ProgramFolderTest::TearDown();
+    }
+
+    static void picture(const QImage& image, const QString& name) {
+        QDir gallery(QStringLiteral(BRELTO_GALLERY_DIR));
+        ASSERT_TRUE(gallery.mkpath(QStringLiteral("program")));
+        ASSERT_TRUE(image.save(gallery.filePath(QStringLiteral("program/") + name)));
+    }
+
+    std::unique_ptr<SimService> service;
+};
+
+} // namespace
+
+TEST_F(NewsOnDisplay, TickerListsAndChartMarkers) {
+    service = startLocalService({});
+    ASSERT_TRUE(service);
+    loginForm().Command2_Click();
+    ASSERT_TRUE(waitUntil([] { return MainStarted && platform::isLoaded<MainForm>(); }, 10000));
+    MainForm& main = Main();
+    main.showNormal();
+    main.setGeometry(0, 0, 1280, 800);
+    NewsView& news = main.newsView();
+    ASSERT_TRUE(waitUntil([&] { return news.Tips.size() == 25 && !news.Tips[0]->property("Tag").isNull(); }, 10000));
+    EXPECT_TRUE(service->requestLog().join(u'\n').contains(QStringLiteral("/soft/news.asp?ver=")));
+
+    // The ticker: filled labels on the strip, moving to the left about 50 pixels a second.
+    EXPECT_TRUE(news.Tips[0]->text().startsWith(QStringLiteral("(1)")));
+    EXPECT_TRUE(news.Tips[24]->text().startsWith(QStringLiteral("(25)")));
+    EXPECT_TRUE(news.Newsgotime().isActive());
+    // Wait until the strip's start is inside the window, so both pictures show text.
+    ASSERT_TRUE(waitUntil([&] { return main.NewsGo->x() < main.NewsOle->width() - 900; }, 30000));
+    const QRect strip = main.NewsOle->geometry().adjusted(0, -120, 0, 0);
+    const int left1 = main.NewsGo->x();
+    picture(main.grab(strip).toImage(), QStringLiteral("news-ticker-1.png"));
+    platform::pauseMs(1000);
+    const int left2 = main.NewsGo->x();
+    picture(main.grab(strip).toImage(), QStringLiteral("news-ticker-2.png"));
+    EXPECT_LT(left2, left1 - 20);
+    EXPECT_GT(left2, left1 - 80);
+
+    // The broadcast tab: every broadcast of the feed, oldest first; a row opens its page in Web(0).
+    main.Maintab->Tabs().Item(4).setSelected(true);
+    ASSERT_TRUE(waitUntil([&] { return main.BBlist->isVisible(); }, 3000));
+    EXPECT_GE(main.BBlist->count(), 25);
+    EXPECT_GE(main.PLList->count(), 25);
+    EXPECT_LT(main.BBlist->item(0)->text(), main.BBlist->item(main.BBlist->count() - 1)->text());
+    const int row = main.BBlist->count() - 1;
+    const int32_t id = main.BBlist->item(row)->data(Qt::UserRole).toInt();
+    main.BBlist->scrollToItem(main.BBlist->item(row));
+    QTest::mouseClick(main.BBlist->viewport(), Qt::LeftButton, {},
+                      main.BBlist->visualItemRect(main.BBlist->item(row)).center());
+    EXPECT_EQ(main.Web[0]->locationUrl(), BroadcastItemUrl + QString::number(id));
+    platform::pauseMs(1500);
+    picture(main.grab().toImage(), QStringLiteral("news-broadcasts.png"));
+
+    // The intraday tab: markers of today's items; a press on one brings its tab forward.
+    main.Maintab->Tabs().Item(2).setSelected(true);
+    Chart* chart = main.Charts[0];
+    ASSERT_TRUE(waitUntil([&] { return chart->isVisible(); }, 3000));
+    platform::pauseMs(1000);
+    int marker = -1;
+    int markers = 0;
+    for (int k = 0; k < chart->DLCount(); ++k)
+        if (chart->MarkerUsed(k) && chart->DL(k).Visible) {
+            ++markers;
+            marker = k;
+        }
+    EXPECT_GE(markers, 1);
+    picture(main.grab().toImage(), QStringLiteral("news-markers.png"));
+    // The right button on the chart opens the tray icon's menu there.
+    ASSERT_TRUE(platform::isLoaded<MenuForm>());
+    QTest::mousePress(chart, Qt::RightButton, {}, chart->rect().center());
+    QTest::mouseRelease(chart, Qt::RightButton, {}, chart->rect().center());
+    EXPECT_TRUE(waitUntil([] { return menuForm().MainMenu->isVisible(); }, 3000));
+    menuForm().MainMenu->hide();
+
+    ASSERT_GE(marker, 0);
+    const ChartLabel& label = chart->DL(marker);
+    const QPoint inside(static_cast<int>(label.Left / TwipsX) + 2, static_cast<int>(label.Top / TwipsY) + 2);
+    ASSERT_EQ(chart->markerAt(label.Left + 30, label.Top + 30), marker);
+    const int16_t type = chart->MarkerType(marker);
+    QTest::mousePress(chart, Qt::LeftButton, {}, inside);
+    QTest::mouseRelease(chart, Qt::LeftButton, {}, inside);
+    ASSERT_TRUE(waitUntil([&] { return CurTab == (type == 0 ? 4 : 5); }, 3000));
+    EXPECT_TRUE(main.Web[0]->locationUrl().startsWith(type == 0 ? BroadcastItemUrl : NewsItemUrl));
+}
