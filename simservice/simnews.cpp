@@ -107,7 +107,7 @@ QString titleOf(qint64 slot, int section) {
     const quint64 h = mix(static_cast<quint64>(slot) * 2 + static_cast<quint64>(section) + 0x5151);
     if (section == SimNews::kNews)
         return QString::fromUtf16(kHeadlines[h % kHeadlines.size()]);
-    if ((h >> 8) % 10 < 2) {
+    if ((h >> 8) % 10 < 1) {
         return QString::fromUtf16(kEvents[(h >> 12) % kEvents.size()])
             .replace(QStringLiteral("%2"), QString::number(2 + (h >> 20) % 20))
             .replace(QStringLiteral("%3"), QString::number(1 + (h >> 24) % 12, 'f', 2));
