@@ -30,6 +30,7 @@
 #include "tests/support/forms.h"
 #include "tests/support/localservice.h"
 #include "tests/support/programfolder.h"
+#include "tests/mainwindow/mainondisplay.h"
 #include "widgets/toolbar/flattoolbar.h"
 
 #include <QApplication>
@@ -48,12 +49,6 @@
 namespace {
 
 constexpr int kPatienceMs = 30000; // a guard against hanging, not a measure
-
-void savePicture(const QImage& image, const QString& name) {
-    QDir gallery(QStringLiteral(BRELTO_GALLERY_DIR));
-    ASSERT_TRUE(gallery.mkpath(QStringLiteral("program")));
-    ASSERT_TRUE(image.save(gallery.filePath(QStringLiteral("program/") + name)));
-}
 
 // Closes the report's notice when it comes up: it is modal, and the key that opened it waits for it.
 class ReportNoticeCloser {
@@ -76,47 +71,17 @@ private:
 
 // The program in this process, against a simulated service, with the main window wired in as
 // main() wires it.
-class CommandsOnDisplay : public ProgramFolderTest {
+class CommandsOnDisplay : public MainOnDisplay {
 protected:
-    void SetUp() override {
-        if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
-            GTEST_SKIP() << "needs a display: run under xvfb-run";
-        ProgramFolderTest::SetUp();
-        platform::registerFontSubstitutions();
-        setInstanceTopic(QStringLiteral("COMMANDS-%1").arg(QCoreApplication::applicationPid()));
-        ConfigLoaded = LoggedIn = IsVip = MainStarted = false;
-        UserName.clear();
-        CurTab = -1;
-        platform::setQuitHandler([] {});
-        setMainWindowLink({[] { (void)Main(); }, [] { Main().show(); }, [] { Main().CheckLogin(); },
-                           [] { TrayRemove(); }});
-    }
-    void TearDown() override {
-        closeBoxes();
-        if (platform::isLoaded<MainForm>())
-            Main().unload();
-        platform::pauseMs(0);
-        platform::setQuitHandler(nullptr);
-        setMainWindowLink({});
-        setConfigurationHosts({});
-        service.reset();
-        ProgramFolderTest::TearDown();
-    }
+    CommandsOnDisplay() : MainOnDisplay(QStringLiteral("COMMANDS")) {}
 
+    // The main window with the first quotes on its board.
     MainForm& loginToMain() {
-        service = startLocalService();
-        EXPECT_TRUE(service);
-        loginForm().Command2_Click();
-        EXPECT_TRUE(waitUntil([] { return MainStarted && platform::isLoaded<MainForm>(); }, 10000));
-        MainForm& main = Main();
-        main.showNormal();
-        main.setGeometry(0, 0, 1280, 800);
+        MainForm& main = MainOnDisplay::loginToMain();
         EXPECT_TRUE(waitUntil([] { return ProdCount > 0; }, 10000));
         platform::pauseMs(300);
         return main;
     }
-
-    std::unique_ptr<SimService> service;
 };
 
 // A key pressed in `target`, as the keyboard gives it, and a moment for what it starts.

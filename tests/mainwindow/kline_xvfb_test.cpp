@@ -17,6 +17,7 @@
 #include "tests/support/forms.h"
 #include "tests/support/localservice.h"
 #include "tests/support/programfolder.h"
+#include "tests/mainwindow/mainondisplay.h"
 #include "companions/tray.h"
 
 #include <QApplication>
@@ -28,51 +29,16 @@
 
 namespace {
 
-class KlineOnDisplay : public ProgramFolderTest {
+class KlineOnDisplay : public MainOnDisplay {
 protected:
-    void SetUp() override {
-        if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
-            GTEST_SKIP() << "needs a display: run under xvfb-run";
-        ProgramFolderTest::SetUp();
-        platform::registerFontSubstitutions();
-        setInstanceTopic(QStringLiteral("KLINE-%1").arg(QCoreApplication::applicationPid()));
-        ConfigLoaded = LoggedIn = IsVip = MainStarted = false;
-        UserName.clear();
-        CurTab = -1;
-        platform::setQuitHandler([] {});
-        setMainWindowLink({[] { (void)Main(); }, [] { Main().show(); }, [] { Main().CheckLogin(); },
-                           [] { TrayRemove(); }});
-    }
-    void TearDown() override {
-        if (platform::isLoaded<MainForm>())
-            Main().unload();
-        platform::pauseMs(0);
-        platform::setQuitHandler(nullptr);
-        setMainWindowLink({});
-        setConfigurationHosts({});
-        service.reset();
-        ProgramFolderTest::TearDown();
-    }
-
-    void picture(const QImage& image, const QString& name) {
-        QDir gallery(QStringLiteral(BRELTO_GALLERY_DIR));
-        ASSERT_TRUE(gallery.mkpath(QStringLiteral("program")));
-        ASSERT_TRUE(image.save(gallery.filePath(QStringLiteral("program/") + name)));
-    }
-
-    std::unique_ptr<SimService> service;
+    KlineOnDisplay() : MainOnDisplay(QStringLiteral("KLINE")) {}
 };
 
 } // namespace
 
 TEST_F(KlineOnDisplay, PeriodsKeysAndCrosshairOnTheKlineTab) {
-    service = startLocalService({});
-    ASSERT_TRUE(service);
-    loginForm().Command2_Click();
-    ASSERT_TRUE(waitUntil([] { return MainStarted && platform::isLoaded<MainForm>(); }, 10000));
-    MainForm& main = Main();
-    main.showNormal();
-    main.setGeometry(0, 0, 1280, 800);
+    MainForm& main = loginToMain();
+    ASSERT_TRUE(service && MainStarted);
     platform::pauseMs(500);
 
     main.Maintab->Tabs().Item(3).setSelected(true);
@@ -83,7 +49,7 @@ TEST_F(KlineOnDisplay, PeriodsKeysAndCrosshairOnTheKlineTab) {
     EXPECT_EQ(klines->Label6.Caption, QStringLiteral("日线图"));
     const int dailyBars = static_cast<int>(klines->bars().size());
     EXPECT_GT(dailyBars, 30);
-    picture(main.grab().toImage(), QStringLiteral("kline_daily.png"));
+    savePicture(main.grab().toImage(), QStringLiteral("kline_daily.png"));
 
     // The minus key on the chart asks for five bars fewer (when the history is long enough).
     klines->setFocus();
@@ -115,12 +81,12 @@ TEST_F(KlineOnDisplay, PeriodsKeysAndCrosshairOnTheKlineTab) {
     platform::pauseMs(300);
     EXPECT_FALSE(Klineforms().klfLabels[15]->text().isEmpty());
     EXPECT_TRUE(klines->Linex.Visible);
-    picture(QGuiApplication::primaryScreen()->grabWindow(0).toImage(), QStringLiteral("kline_15min_crosshair.png"));
+    savePicture(QGuiApplication::primaryScreen()->grabWindow(0).toImage(), QStringLiteral("kline_15min_crosshair.png"));
 
     // The weekly button, then the crosshair off again.
     QTest::mouseClick(main.findChild<QRadioButton*>(QStringLiteral("kOptions1")), Qt::LeftButton, {}, QPoint(8, 10));
     ASSERT_TRUE(waitUntil([&] { return klines->Label6.Caption == QStringLiteral("周线图"); }, 5000));
-    picture(main.grab().toImage(), QStringLiteral("kline_weekly.png"));
+    savePicture(main.grab().toImage(), QStringLiteral("kline_weekly.png"));
     QTest::mouseDClick(klines, Qt::LeftButton, {}, at);
     EXPECT_FALSE(platform::isLoaded<KlineForms>());
 }

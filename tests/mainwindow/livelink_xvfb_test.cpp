@@ -24,6 +24,7 @@
 #include "tests/support/forms.h"
 #include "tests/support/localservice.h"
 #include "tests/support/programfolder.h"
+#include "tests/mainwindow/mainondisplay.h"
 #include "widgets/buttons/skinbutton.h"
 
 #include <QApplication>
@@ -36,35 +37,24 @@
 
 namespace {
 
-class LiveLinkOnDisplay : public ProgramFolderTest {
+class LiveLinkOnDisplay : public MainOnDisplay {
 protected:
+    LiveLinkOnDisplay() : MainOnDisplay(QStringLiteral("LIVELINK")) {}
+
     void SetUp() override {
-        if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
-            GTEST_SKIP() << "needs a display: run under xvfb-run";
-        ProgramFolderTest::SetUp();
-        platform::registerFontSubstitutions();
-        setInstanceTopic(QStringLiteral("LIVELINK-%1").arg(QCoreApplication::applicationPid()));
-        ConfigLoaded = LoggedIn = IsVip = MainStarted = UseRealtime = PushLost = false;
+        MainOnDisplay::SetUp();
+        if (IsSkipped())
+            return;
         // A weekday morning, running on: the market is open and every push carries the slot
         // the program is in.
         clock.start();
         platform::setPcClock([this] { return now(); });
-        platform::setQuitHandler([] {});
-        setMainWindowLink({[] { (void)Main(); }, [] { Main().show(); }, [] { Main().CheckLogin(); },
-                           [] { TrayRemove(); }});
     }
     void TearDown() override {
-        closeBoxes();
-        if (platform::isLoaded<MainForm>())
-            Main().unload();
+        MainOnDisplay::TearDown();
         platform::unloadAll();
         platform::pauseMs(0);
         platform::setPcClock(nullptr);
-        platform::setQuitHandler(nullptr);
-        setMainWindowLink({});
-        setConfigurationHosts({});
-        service.reset();
-        ProgramFolderTest::TearDown();
     }
 
     QDateTime now() const {
@@ -88,14 +78,11 @@ protected:
             ms);
     }
 
-    void picture(QWidget& widget, const QString& name) {
-        QDir gallery(QStringLiteral(BRELTO_GALLERY_DIR));
-        ASSERT_TRUE(gallery.mkpath(QStringLiteral("livelink")));
-        ASSERT_TRUE(widget.grab().toImage().save(gallery.filePath(QStringLiteral("livelink/") + name)));
+    static void picture(QWidget& widget, const QString& name) {
+        savePicture(widget.grab().toImage(), name, QStringLiteral("livelink"));
     }
 
     QElapsedTimer clock;
-    std::unique_ptr<SimService> service;
 };
 
 } // namespace

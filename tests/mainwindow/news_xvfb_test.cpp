@@ -5,28 +5,19 @@
 // apart), news-broadcasts.png, news-markers.png; tools/screenshot.sh copies them to docs/.
 #include "charts/chart.h"
 #include "companions/menuform.h"
-#include "companions/tray.h"
-#include "mainwindow/mainform.h"
 #include "mainwindow/news.h"
 #include "platform/browser.h"
 #include "platform/eventwait.h"
-#include "platform/fonts.h"
 #include "platform/forms.h"
 #include "platform/screen.h"
-#include "shell/instance.h"
-#include "shell/loginform.h"
-#include "shell/mainwindowlink.h"
-#include "simservice/simservice.h"
 #include "state/configstate.h"
 #include "state/quotetables.h"
 #include "state/session.h"
 #include "state/usersettings.h"
+#include "tests/mainwindow/mainondisplay.h"
 #include "tests/support/forms.h"
-#include "tests/support/localservice.h"
-#include "tests/support/programfolder.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -35,52 +26,16 @@
 
 namespace {
 
-class NewsOnDisplay : public ProgramFolderTest {
+class NewsOnDisplay : public MainOnDisplay {
 protected:
-    void SetUp() override {
-        if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
-            GTEST_SKIP() << "needs a display: run under xvfb-run";
-        ProgramFolderTest::SetUp();
-        platform::registerFontSubstitutions();
-        setInstanceTopic(QStringLiteral("NEWS-%1").arg(QCoreApplication::applicationPid()));
-        ConfigLoaded = LoggedIn = IsVip = MainStarted = false;
-        UserName.clear();
-        CurTab = -1;
-        NewsId = 0;
-        platform::setQuitHandler([] {});
-        setMainWindowLink({[] { (void)Main(); }, [] { Main().show(); }, [] { Main().CheckLogin(); },
-                           [] { TrayRemove(); }});
-    }
-    void TearDown() override {
-        if (platform::isLoaded<MainForm>())
-            Main().unload();
-        platform::pauseMs(0);
-        platform::setQuitHandler(nullptr);
-        setMainWindowLink({});
-        setConfigurationHosts({});
-        service.reset();
-        ProgramFolderTest::TearDown();
-    }
-
-    static void picture(const QImage& image, const QString& name) {
-        QDir gallery(QStringLiteral(BRELTO_GALLERY_DIR));
-        ASSERT_TRUE(gallery.mkpath(QStringLiteral("program")));
-        ASSERT_TRUE(image.save(gallery.filePath(QStringLiteral("program/") + name)));
-    }
-
-    std::unique_ptr<SimService> service;
+    NewsOnDisplay() : MainOnDisplay(QStringLiteral("NEWS")) {}
 };
 
 } // namespace
 
 TEST_F(NewsOnDisplay, TickerListsAndChartMarkers) {
-    service = startLocalService({});
-    ASSERT_TRUE(service);
-    loginForm().Command2_Click();
-    ASSERT_TRUE(waitUntil([] { return MainStarted && platform::isLoaded<MainForm>(); }, 10000));
-    MainForm& main = Main();
-    main.showNormal();
-    main.setGeometry(0, 0, 1280, 800);
+    MainForm& main = loginToMain();
+    ASSERT_TRUE(service && MainStarted);
     NewsView& news = main.newsView();
     ASSERT_TRUE(waitUntil([&] { return news.Tips.size() == 25 && !news.Tips[0]->property("Tag").isNull(); }, 10000));
     EXPECT_TRUE(service->requestLog().join(u'\n').contains(QStringLiteral("/soft/news.asp?ver=")));
@@ -93,10 +48,10 @@ TEST_F(NewsOnDisplay, TickerListsAndChartMarkers) {
     ASSERT_TRUE(waitUntil([&] { return main.NewsGo->x() < main.NewsOle->width() - 900; }, 30000));
     const QRect strip = main.NewsOle->geometry().adjusted(0, -120, 0, 0);
     const int left1 = main.NewsGo->x();
-    picture(main.grab(strip).toImage(), QStringLiteral("news-ticker-1.png"));
+    savePicture(main.grab(strip).toImage(), QStringLiteral("news-ticker-1.png"));
     platform::pauseMs(1000);
     const int left2 = main.NewsGo->x();
-    picture(main.grab(strip).toImage(), QStringLiteral("news-ticker-2.png"));
+    savePicture(main.grab(strip).toImage(), QStringLiteral("news-ticker-2.png"));
     EXPECT_LT(left2, left1 - 20);
     EXPECT_GT(left2, left1 - 80);
 
@@ -113,7 +68,7 @@ TEST_F(NewsOnDisplay, TickerListsAndChartMarkers) {
                       main.BBlist->visualItemRect(main.BBlist->item(row)).center());
     EXPECT_EQ(main.Web[0]->locationUrl(), BroadcastItemUrl + QString::number(id));
     platform::pauseMs(1500);
-    picture(main.grab().toImage(), QStringLiteral("news-broadcasts.png"));
+    savePicture(main.grab().toImage(), QStringLiteral("news-broadcasts.png"));
 
     // The intraday tab: markers of today's items; a press on one brings its tab forward.
     main.Maintab->Tabs().Item(2).setSelected(true);
@@ -128,7 +83,7 @@ TEST_F(NewsOnDisplay, TickerListsAndChartMarkers) {
             marker = k;
         }
     EXPECT_GE(markers, 1);
-    picture(main.grab().toImage(), QStringLiteral("news-markers.png"));
+    savePicture(main.grab().toImage(), QStringLiteral("news-markers.png"));
     // The right button on the chart opens the tray icon's menu there.
     ASSERT_TRUE(platform::isLoaded<MenuForm>());
     QTest::mousePress(chart, Qt::RightButton, {}, chart->rect().center());

@@ -32,6 +32,7 @@
 #include "tests/support/forms.h"
 #include "tests/support/localservice.h"
 #include "tests/support/programfolder.h"
+#include "tests/mainwindow/mainondisplay.h"
 #include "widgets/buttons/skinbutton.h"
 #include "widgets/toolbar/flattoolbar.h"
 
@@ -62,60 +63,11 @@ long residentKiB() {
     return -1;
 }
 
-// The program against an in-process simulated service, started afresh for each test, with the
-// main window wired in as main() wires it.
-class ProgramOnDisplay : public ProgramFolderTest {
+class ProgramOnDisplay : public MainOnDisplay {
 protected:
-    void SetUp() override {
-        if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
-            GTEST_SKIP() << "needs a display: run under xvfb-run";
-        ProgramFolderTest::SetUp();
-        // The fonts as the program has them.
-        platform::registerFontSubstitutions();
-        setInstanceTopic(QStringLiteral("TEST-%1").arg(QCoreApplication::applicationPid()));
-        ConfigLoaded = LoggedIn = IsVip = MainStarted = false;
-        UserName.clear();
-        CurTab = -1;
-        platform::setQuitHandler([] {});
-        setMainWindowLink({[] { (void)Main(); }, [] { Main().show(); }, [] { Main().CheckLogin(); },
-                           [] { TrayRemove(); }});
-    }
-    void TearDown() override {
-        if (platform::isLoaded<MainForm>())
-            Main().unload();
-        platform::pauseMs(0);
-        platform::setQuitHandler(nullptr);
-        setMainWindowLink({});
-        setConfigurationHosts({});
-        service.reset();
-        // A member's session leaves nothing behind for the next test: no alerts, no live link.
-        TxCount = 0;
-        TxProd = {0};
-        TxCompare = {0};
-        TxPrice = {0.0f};
-        UseRealtime = PushLost = false;
-        ProgramFolderTest::TearDown();
-    }
+    ProgramOnDisplay() : MainOnDisplay(QStringLiteral("TEST")) {}
 
-    // Starts the service, logs in with the demo account and waits for the main window.
-    MainForm& loginToMain(SimService::Options options = {}) {
-        service = startLocalService(options);
-        EXPECT_TRUE(service);
-        loginForm().Command2_Click();
-        EXPECT_TRUE(waitUntil([] { return MainStarted && platform::isLoaded<MainForm>(); }, 10000));
-        MainForm& main = Main();
-        main.showNormal();
-        main.setGeometry(0, 0, 1280, 800);
-        return main;
-    }
-
-    void picture(QWidget& widget, const QString& name) {
-        QDir gallery(QStringLiteral(BRELTO_GALLERY_DIR));
-        ASSERT_TRUE(gallery.mkpath(QStringLiteral("program")));
-        ASSERT_TRUE(widget.grab().toImage().save(gallery.filePath(QStringLiteral("program/") + name)));
-    }
-
-    std::unique_ptr<SimService> service;
+    static void picture(QWidget& widget, const QString& name) { savePicture(widget.grab().toImage(), name); }
 };
 
 } // namespace
@@ -219,9 +171,9 @@ TEST_F(ProgramOnDisplay, ToolbarOpensTheToolWindows) {
     EXPECT_EQ(&cangJSQ(), before);
     EXPECT_EQ(position.Text11->text(), live.addPrice);
     // The whole screen, so that the tool windows show over the main window.
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        EXPECT_TRUE(screen->grabWindow(0).save(
-            QDir(QStringLiteral(BRELTO_GALLERY_DIR)).filePath(QStringLiteral("program/tool_windows.png"))));
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        savePicture(screen->grabWindow(0).toImage(), QStringLiteral("tool_windows.png"));
+    }
     calc().unload();
 }
 
