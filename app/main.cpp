@@ -27,8 +27,9 @@ void takeConfigurationHostsFromEnvironment() {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // The web panes' "event:" addresses must be known before the application object exists.
-    platform::registerBrowserSchemes();
+    // The web panes' "event:" addresses and their drawing are settled before the application
+    // object exists.
+    platform::prepareBrowserProcess();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     platform::registerFontSubstitutions();

@@ -126,6 +126,7 @@ std::optional<double> seriesValue(QStringView element) {
 SeriesValues seriesValues(QStringView text) {
     SeriesValues values;
     if (text.isEmpty()) return values;
+    values.reserve(static_cast<size_t>(text.count(u',') + 1));
     for (const QStringView element : text.tokenize(u','))
         values.push_back(seriesValue(element));
     return values;
@@ -170,6 +171,8 @@ std::vector<SeriesSegment> seriesSegments(const SeriesValues& values, SeriesRule
     }
 
     std::optional<double> lastEndY;
+    int joinedFrom = -1; // the point the last segment ended on
+    segments.reserve(static_cast<size_t>(std::max(count, 0)));
     for (int i = 0; i <= end; ++i) {
         if (weekday == 6 && i > saturdayLast) break;
         if (weekday == 1 && i < mondayFirst) continue;
@@ -182,11 +185,13 @@ std::vector<SeriesSegment> seriesSegments(const SeriesValues& values, SeriesRule
         }
         const std::optional<double>& next = values[static_cast<size_t>(i) + 1];
         if (!next || !(*next > 0)) continue;
-        const std::optional<double> y1 = pointY(l, m, H, *value, MinValue);
+        // A joined line starts where the segment before it ended: its height is known already.
+        const std::optional<double> y1 = joinedFrom == i ? lastEndY : pointY(l, m, H, *value, MinValue);
         const std::optional<double> y2 = pointY(l, m, H, *next, MinValue);
         if (!y1 || !y2) continue;
         segments.push_back({i, x1, *y1, pointX(l, m, i + 1), *y2});
         lastEndY = y2;
+        joinedFrom = i + 1;
     }
     return segments;
 }

@@ -692,6 +692,14 @@ void MainForm::GetCon() {
         },
         " GetCon.");
     step([this] { LoadTextAD(); }, " GetCon.");
+    // The advert strip's page, when the configuration names one; without it the strip's pane
+    // stays on "about:blank" and the web engine is never started for it.
+    step(
+        [this] {
+            if (!BottomAdUrl.isEmpty())
+                Web[7]->navigate(BottomAdUrl);
+        },
+        " GetCon.");
     step([this] { LoadNews(); }, " GetCon.");
     Timer3->start();
     Timer2->start();

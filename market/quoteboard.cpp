@@ -5,6 +5,7 @@
 #include "shell/usersettings.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace {
@@ -30,11 +31,38 @@ QString changeText(float change, float price, const QString& twoDecimals) {
     return rounded == change ? twoDecimals : FormatChange(rounded, false);
 }
 
+// Decimals of a number as printed: what follows its last point.
+int decimalsShown(const QString& text) {
+    const qsizetype dot = text.lastIndexOf(u'.');
+    return dot < 0 ? 0 : static_cast<int>(text.size() - dot - 1);
+}
+
 // The bank's selling price: the single-precision sum lands beside the decimal one (64.52 + 0.06
-// gives 64.57999), so it is rounded to the decimals its two terms are quoted with.
-QString sellText(float price, float spread) {
-    const int decimals = std::max(DecimalCount(price), DecimalCount(spread));
+// gives 64.57999), so it is rounded to the decimals its two terms are quoted with. The price's
+// decimals are read off its text as shown, which is the text DecimalCount would make again.
+QString sellText(float price, const QString& priceText, float spread, int spreadDecimals) {
+    const int decimals = std::max(decimalsShown(priceText), spreadDecimals);
     return singleText(static_cast<float>(Round(static_cast<double>(price + spread), decimals)));
+}
+
+// The value of a number the board printed, as a single. A printed single is plain ASCII, which
+// from_chars reads as Val does; anything else goes through Val.
+float shownValue(const QString& text) {
+    char ascii[32];
+    const qsizetype n = text.size();
+    if (n == 0 || n >= qsizetype(sizeof ascii))
+        return static_cast<float>(platform::Val(text));
+    for (qsizetype k = 0; k < n; ++k) {
+        const char16_t ch = text[k].unicode();
+        if (ch > 0x7f)
+            return static_cast<float>(platform::Val(text));
+        ascii[k] = static_cast<char>(ch);
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(ascii, ascii + n, value);
+    if (error != std::errc() || end != ascii + n)
+        return static_cast<float>(platform::Val(text));
+    return static_cast<float>(value);
 }
 
 // Single-precision amounts stay single when rounded and printed.
@@ -117,8 +145,10 @@ QuoteBoard::Refresh QuoteBoard::refreshRow(int i) {
     if (moved(&Inputs::high) || moved(&Inputs::low))
         c[ColRange].text = fixedByLevel(now.high - now.low, now.high, 10);
 
+    if (spreadMoved)
+        spreadDecimals_[n] = DecimalCount(spread);
     if (spread != 0 && (spreadMoved || priceMoved))
-        c[ColSell].text = sellText(price, spread);
+        c[ColSell].text = sellText(price, c[ColPrice].text, spread, spreadDecimals_[n]);
     if (spreadMoved || moved(&Inputs::premium)) {
         if (spread != 0) {
             c[ColOther].text = formatFixed(spread, 2);
@@ -132,7 +162,7 @@ QuoteBoard::Refresh QuoteBoard::refreshRow(int i) {
 
     // The tag holds the price's own text ("现价" as shown); read back as a single it compares
     // like with like.
-    const auto tag = [&] { return static_cast<float>(platform::Val(c[ColPrice].text)); };
+    const auto tag = [&] { return shownValue(c[ColPrice].text); };
     if (!lastShown_.at(n))
         lastShown_[n] = tag();
     const float shown = *lastShown_[n];

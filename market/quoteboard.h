@@ -72,6 +72,8 @@ private:
     std::array<std::optional<Inputs>, kMaxProducts> shown_;
     // The price each row showed last (the tag of "现价", read back), for "上次涨跌".
     std::array<std::optional<float>, kMaxProducts> lastShown_;
+    // Decimals of each row's spread as a single prints it, counted when the spread moves.
+    std::array<int, kMaxProducts> spreadDecimals_{};
 };
 
 // "溢价" of a T+D row over its bank partner ("tdhj" over "gh", "tdby" over "ying" per kilogram),

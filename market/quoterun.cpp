@@ -61,8 +61,19 @@ VbError subscriptError() {
 // One instrument row, "name,price,change,high,low,code,spread". Every field is read before any
 // is stored, so a bad row leaves its instrument as the last good snapshot had it.
 void readRow(int i, QStringView text) {
-    const QList<QStringView> f = text.split(u',');
-    if (f.size() < 7)
+    // The first seven fields, found in place: a list per row was a tenth of the run.
+    std::array<QStringView, 7> f;
+    size_t count = 0;
+    for (qsizetype start = 0; count < f.size(); ++count) {
+        const qsizetype comma = text.indexOf(u',', start);
+        f[count] = comma < 0 ? text.sliced(start) : text.sliced(start, comma - start);
+        if (comma < 0) {
+            ++count;
+            break;
+        }
+        start = comma + 1;
+    }
+    if (count < f.size())
         platform::raiseSubscript();
     // Price and change are read strictly, as the previous close is formed from them; a strict
     // number reads the same leniently.
@@ -80,8 +91,11 @@ void readRow(int i, QStringView text) {
     ProdHigh[i] = high;
     ProdLow[i] = low;
     ProdOpen[i] = 0;
-    ProdName[i] = f[0].toString();
-    ProdCode[i] = f[5].toString();
+    // Names and codes rarely change between snapshots: kept texts spare an allocation per row.
+    if (ProdName[i] != f[0])
+        ProdName[i] = f[0].toString();
+    if (ProdCode[i] != f[5])
+        ProdCode[i] = f[5].toString();
     ProdSpread[i] = spread;
 }
 
@@ -374,7 +388,9 @@ void QuoteRun::sampleTicks() {
         StepMark = 26;
         for (int j = 0; j <= ProdLast; ++j)
             std::copy(ProdTick[j].begin() + 2, ProdTick[j].end(), ProdTick[j].begin() + 1);
-        std::copy(TickTime.begin() + 2, TickTime.end(), TickTime.begin() + 1);
+        // Moved, not copied: a full window shifts every run, and copying its texts was a tenth of
+        // the run.
+        std::move(TickTime.begin() + 2, TickTime.end(), TickTime.begin() + 1);
     }
     for (int j = 0; j <= ProdLast; ++j)
         ProdTick[j][TickCount] = ProdPrice[j][0];

@@ -1,9 +1,8 @@
 #include "platform/browser.h"
 
 #include <QCoreApplication>
-#include <QOpenGLContext>
-#include <QOpenGLWidget>
 #include <QPointer>
+#include <QQuickWindow>
 #include <QShowEvent>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -89,6 +88,21 @@ bool sandboxSwitchedOff() {
            QCoreApplication::arguments().contains(QStringLiteral("--no-sandbox"));
 }
 
+// A web view shows its page through a Qt Quick scene. Drawn by the graphics card, that scene is a
+// texture inside the window, and the first one forces Qt to make the whole window again as an
+// OpenGL window: the window manager forgets it was maximised, and from then on every repaint of
+// the window (a clock's second, a ticker's step) is composed through OpenGL, which without a
+// graphics card costs a large part of a core and the 60 MB of a software renderer. Composed in
+// software, the scene is a picture the window draws like any other, and the window stays as it
+// was made. Chosen before the first view exists, as the scene's graphics must be.
+void composePagesInSoftware() {
+    static const bool chosen = [] {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        return true;
+    }();
+    (void)chosen;
+}
+
 class WebEnginePane final : public BrowserPane {
 public:
     explicit WebEnginePane(QWidget* parent) : BrowserPane(parent) {
@@ -121,6 +135,7 @@ private:
     }
 
     void makeView() {
+        composePagesInSoftware();
         installEventSchemeRefusal(QWebEngineProfile::defaultProfile());
         m_view = new QWebEngineView(this);
         m_page = new PanePage(m_view);
@@ -152,32 +167,6 @@ private:
     QPointer<PanePage> m_page;
 };
 
-bool openGlAvailable() {
-    static const bool available = [] {
-        QOpenGLContext context;
-        return context.create();
-    }();
-    return available;
-}
-
-// A web view draws through OpenGL. When the first one joins a window whose native surface was made
-// for plain drawing, Qt destroys that window and makes it again, and the window manager forgets
-// what it knew of it: a maximised window comes back neither maximised nor in its place. So a
-// window that will hold web panes gets a surface fit for them before it is first made: a hidden
-// OpenGL child decides the surface type then. A window already made is left alone.
-void prepareWindowSurface(QWidget* parent) {
-    if (parent == nullptr || !webEngineCanStart() || !openGlAvailable())
-        return;
-    QWidget* window = parent->window();
-    const QString name = QStringLiteral("webSurface");
-    if (window->testAttribute(Qt::WA_WState_Created) ||
-        window->findChild<QOpenGLWidget*>(name, Qt::FindDirectChildrenOnly) != nullptr)
-        return;
-    auto* surface = new QOpenGLWidget(window);
-    surface->setObjectName(name);
-    surface->hide();
-}
-
 BrowserPaneFactory& paneFactory() {
     static BrowserPaneFactory factory;
     return factory;
@@ -194,6 +183,13 @@ bool registerBrowserSchemes() {
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
     QWebEngineUrlScheme::registerScheme(scheme);
     return true;
+}
+
+void prepareBrowserProcess() {
+    registerBrowserSchemes();
+    composePagesInSoftware();
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
 }
 
 bool webEngineCanStart() {
@@ -267,7 +263,6 @@ void FakeBrowserPane::completeDocument() { emit documentComplete(locationUrl());
 BrowserPane* createBrowserPane(QWidget* parent) {
     if (const BrowserPaneFactory& factory = paneFactory())
         return factory(parent);
-    prepareWindowSurface(parent);
     return new WebEnginePane(parent);
 }
 

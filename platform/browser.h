@@ -15,6 +15,13 @@ namespace platform {
 // or earlier), false when the application object already exists and it is too late.
 bool registerBrowserSchemes();
 
+// Everything the web engine needs settled before the application object exists, for a program
+// whose windows hold web panes: the scheme above, and pages composed in software, so that no
+// window ever turns into an OpenGL window and the process loads no OpenGL driver at all (about
+// 60 MB, and a large part of a core for every repaint where there is no graphics card). A
+// QT_XCB_GL_INTEGRATION chosen by the user is left alone. main() calls this first.
+void prepareBrowserProcess();
+
 // Whether the web engine may start in this process. Chromium's sandbox cannot run as root and would
 // end the program; as root the panes therefore stay empty unless the sandbox was switched off on
 // purpose (QTWEBENGINE_DISABLE_SANDBOX set, or --no-sandbox), with one warning on the log.

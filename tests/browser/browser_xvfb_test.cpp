@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMap>
 #include <QPointer>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -87,7 +88,8 @@ protected:
         ASSERT_TRUE(platform::webEngineCanStart()) << "as root, set QTWEBENGINE_DISABLE_SANDBOX=1";
         platform::setEventAddressHandler([this](const QString& a) { m_received.append(a); });
         m_server.pages["/book"] =
-            "<html><head><meta charset='utf-8'><title>book</title></head><body>"
+            "<html><head><meta charset='utf-8'><title>book</title></head>"
+            "<body style='background:#00c000'>"
             "<a id='hold' href='EVENT:mgold,10,350.5,0,0,0,0|tdhj,2,3,0,0,0,0|'>hold</a>"
             "<a id='chinese' href='EVENT:\xE9\xBB\x84\xE9\x87\x91,1'>chinese</a>"
             "<a id='other' href='/other' target='_blank'>other</a>"
@@ -192,6 +194,58 @@ TEST_F(BrowserOnDisplay, FirstViewLeavesAMaximisedWindowAsItWas) {
     QSignalSpy complete(pane, &BrowserPane::documentComplete);
     pane->navigate(m_server.url("/other"));
     ASSERT_TRUE(complete.wait(kPatienceMs));
+    QTest::qWait(300); // the window manager's answer to a re-made window, were there one
+    EXPECT_EQ(window->winId(), before) << "the native window was made again";
+    EXPECT_TRUE(window->isMaximized());
+}
+
+// A pane that gets its view long after the window came up (its tab first chosen much later) acts
+// as one that had it from the start: what it was told while it had none is kept or handed on, the
+// last address loads once, its page's event links reach the program, and the maximised window
+// around it stays the same native window.
+TEST_F(BrowserOnDisplay, LateViewKeepsWhatThePaneWasToldAndHandsOnEventLinks) {
+    auto window = std::make_unique<QWidget>();
+    BrowserPane* early = platform::createBrowserPane(window.get());
+    early->navigate("about:blank");
+    BrowserPane* late = platform::createBrowserPane(window.get());
+    late->setGeometry(0, 0, 400, 300);
+    late->hide();
+    window->showMaximized();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->isMaximized(); }, kPatienceMs));
+    const WId before = window->winId();
+
+    late->navigate("EVENT:before-the-view|1|");
+    late->navigate("about:blank");
+    late->navigate(m_server.url("/other"));
+    late->navigate(m_server.url("/book"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_received, QStringList{"EVENT:before-the-view|1|"}) << "handed on at once, view or not";
+    EXPECT_EQ(late->findChild<QWebEngineView*>(), nullptr) << "a hidden pane makes no view";
+    EXPECT_EQ(early->findChild<QWebEngineView*>(), nullptr) << "a pane on about:blank makes no view";
+    EXPECT_TRUE(m_server.paths.isEmpty());
+
+    QSignalSpy complete(late, &BrowserPane::documentComplete);
+    late->show();
+    ASSERT_TRUE(complete.wait(kPatienceMs));
+    EXPECT_EQ(complete.at(0).at(0).toString(), m_server.url("/book"));
+    EXPECT_EQ(m_server.paths, QList<QByteArray>{"/book"}) << "only the last address is loaded";
+    EXPECT_EQ(early->findChild<QWebEngineView*>(), nullptr);
+    // The page is on the screen, in the pane.
+    const QPoint middle = late->mapTo(window.get(), QPoint(late->width() / 2, late->height() / 2));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QImage shot = window->screen()->grabWindow(window->winId()).toImage();
+            return (shot.pixel(middle * shot.devicePixelRatio()) & 0xffffff) == 0x00c000;
+        },
+        kPatienceMs))
+        << "the page's green is not on the screen";
+
+    click(late, "hold");
+    ASSERT_TRUE(waitForEvents(2));
+    EXPECT_EQ(m_received.last(), "EVENT:mgold,10,350.5,0,0,0,0|tdhj,2,3,0,0,0,0|");
+    EXPECT_EQ(late->locationUrl(), m_server.url("/book"));
+
     QTest::qWait(300); // the window manager's answer to a re-made window, were there one
     EXPECT_EQ(window->winId(), before) << "the native window was made again";
     EXPECT_TRUE(window->isMaximized());

@@ -108,6 +108,31 @@ TEST_F(SnapshotRunTest, BadRowsAreLoggedAndSkipped) {
     EXPECT_EQ(view.count(QStringLiteral("UpdateImg")), 4);
 }
 
+// A row is read by its first seven fields, whatever follows them; a renamed instrument or code is
+// taken over by the next snapshot.
+TEST_F(SnapshotRunTest, RowsAreReadByTheirFirstSevenFields) {
+    const struct {
+        QString row;
+        const char* name;
+        const char* code;
+        float spread;
+    } steps[] = {
+        {QStringLiteral("a,2,0.5,3,1,c,0.25,extra,more"), "a", "c", 0.25f},
+        {QStringLiteral("a,2,0.5,3,1,c,0.25"), "a", "c", 0.25f},
+        {QStringLiteral("renamed,2,0.5,3,1,c,0.5,"), "renamed", "c", 0.5f},
+        {QStringLiteral("renamed,2,0.5,3,1,recoded,0.5"), "renamed", "recoded", 0.5f},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.row.toStdString());
+        run.LoadData(snapshotText({step.row}));
+        EXPECT_EQ(ProdName[0], QString::fromLatin1(step.name));
+        EXPECT_EQ(ProdCode[0], QString::fromLatin1(step.code));
+        EXPECT_EQ(ProdSpread[0], step.spread);
+        EXPECT_EQ(ProdPrice[0][0], 2.0f);
+    }
+    EXPECT_TRUE(logTexts().isEmpty());
+}
+
 TEST_F(SnapshotRunTest, LenientFieldsReadTheirLeadingNumber) {
     run.LoadData(QStringLiteral("0,abc,12.7x,2024-5-15,10:00:00,3.5x|") +
                  row(QStringLiteral("a"), QStringLiteral("2"), QStringLiteral("0.5"), QStringLiteral("c"),
