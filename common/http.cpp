@@ -3,6 +3,7 @@
 #include "common/rawhttp.h"
 #include "platform/eventwait.h"
 #include "platform/gbk.h"
+#include "platform/savefile.h"
 
 #include <QAbstractNetworkCache>
 #include <QCoreApplication>
@@ -10,7 +11,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <memory>
@@ -98,8 +98,17 @@ QNetworkRequest makeRequest(const QString& url) {
 
 } // namespace
 
+static std::function<QString(const QString&)>& httpTextSource() {
+    static std::function<QString(const QString&)> source;
+    return source;
+}
+
+void setHttpTextSource(std::function<QString(const QString& Url)> source) { httpTextSource() = std::move(source); }
+
 QString GetHttpText(const QString& Url, const QString& PostData, int16_t TimeoutSec,
                     const QString& Charset, const QString& Cookie, bool NoCache) {
+    if (httpTextSource())
+        return httpTextSource()(Url);
     const int seconds = TimeoutSec == 0 ? kDefaultTimeoutSec : TimeoutSec;
     QNetworkAccessManager* nam = manager();
     // A program that is ending sends nothing more: its waits would return at once anyway.
@@ -135,8 +144,7 @@ bool DownFile(const QString& Url, const QString& File) {
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         const QByteArray body = reply->readAll();
         if (status >= 200 && status <= 299 && !body.isEmpty()) {
-            QSaveFile out(File);
-            written = out.open(QIODevice::WriteOnly) && out.write(body) == body.size() && out.commit();
+            written = platform::saveWholeFile(File, body);
         }
     }
     ClearUrlCache(Url);

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // The one road to the service, the configuration hosts and the data servers. Both calls wait for
 // the answer while the event loop keeps running, so callers must tolerate being re-entered. Once
 // the program is ending they send nothing, and a wait under way ends as a failure.
@@ -13,6 +15,9 @@
                                   int16_t TimeoutSec = 0, const QString& Charset = QStringLiteral("GB2312"),
                                   const QString& Cookie = {}, bool NoCache = false);
 
+// Answers GetHttpText from the source instead of the network (the fuzz targets and their replay
+// feed answers straight to the parsers this way); a null source restores the network.
+void setHttpTextSource(std::function<QString(const QString& Url)> source);
 // GET Url into File, replacing it. False after 300 s, on any failure, and on a non-2xx status or
 // an empty body: an error page is never saved, and nothing is left behind.
 [[nodiscard]] bool DownFile(const QString& Url, const QString& File);

@@ -7,6 +7,9 @@
 #include "state/configstate.h"
 #include "state/session.h"
 
+#include <cmath>
+#include <limits>
+
 namespace {
 qint64 minuteIndex(const QDateTime& t) {
     return t.toSecsSinceEpoch() >= 0 ? t.toSecsSinceEpoch() / 60 : (t.toSecsSinceEpoch() - 59) / 60;
@@ -29,8 +32,13 @@ std::optional<ClockCheck> checkServerClock(const QString& answer, const QDateTim
         c.clockOffset = 0;
         return c;
     }
+    // The offset is a 32-bit count of seconds (about 68 years either way); an answer beyond that
+    // (9999-12-31, say) overflows before anything of the check is applied.
+    const qint64 offset = pcNow.secsTo(server);
+    if (offset < std::numeric_limits<int32_t>::min() || offset > std::numeric_limits<int32_t>::max())
+        platform::raiseOverflow();
     c.serverNow = server;
-    c.clockOffset = static_cast<int32_t>(pcNow.secsTo(server));
+    c.clockOffset = static_cast<int32_t>(offset);
     c.clocksDiffer = true;
     return c;
 }
@@ -66,7 +74,16 @@ std::optional<int> rememberedTab(const QString& stored) {
     }();
     if (v <= 0)
         return std::nullopt;
-    const int tab = static_cast<int>(v);
+    // The tab number is a 16-bit integer: a larger value overflows (the step is skipped).
+    const int tab = platform::CInt(std::trunc(v));
     // A hand-edited value beyond the strip falls back to the first tab.
     return tab >= 1 && tab <= 11 ? tab : 1;
+}
+
+int rememberedTwips(const QString& stored) {
+    try {
+        return platform::CLng(std::trunc(platform::Val(stored)));
+    } catch (const platform::VbError&) {
+        return 0;
+    }
 }

@@ -23,7 +23,8 @@ struct ClockCheck {
     int32_t clockOffset = 0;
     bool clocksDiffer = false; // the balloon about a wrong system time is due (unless switched off)
 };
-// nullopt when the answer is not a date (the check is skipped).
+// nullopt when the answer is not a date (the check is skipped); raises the overflow error when the
+// offset does not fit its 32 bits.
 [[nodiscard]] std::optional<ClockCheck> checkServerClock(const QString& answer, const QDateTime& pcNow);
 
 // Minute boundaries passed from `from` to `to` (negative when `to` is earlier).
@@ -46,5 +47,10 @@ struct LoginCaption {
 // The signed-in page address the logged-in display opens on the bookkeeping and SMS tabs.
 [[nodiscard]] QString singleSignOnAddress(const QString& page);
 
-// The tab to restore from set.ini `tab`: 1..11, else none (a value outside is ignored).
+// The tab to restore from set.ini `tab`: 1..11, else none (a value outside is ignored). A value
+// beyond the 16-bit tab number raises the overflow error.
 [[nodiscard]] std::optional<int> rememberedTab(const QString& stored);
+
+// A remembered window position in twips (set.ini `minix`, `miniy`); 0, meaning none, when the
+// text holds no number or one beyond the 32-bit range.
+[[nodiscard]] int rememberedTwips(const QString& stored);

@@ -1,9 +1,17 @@
 #include "platform/inifile.h"
 
 #include "platform/gbk.h"
+#include "platform/savefile.h"
 
 #include <QFile>
-#include <QSaveFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -137,12 +145,94 @@ QString cutToProfileBuffer(const QString& value) {
     return value.left(chars);
 }
 
+namespace {
+
+// Identity, size and last change of a file. File times advance in steps of a few milliseconds, so
+// a stamp only proves a file unchanged once its last change is older than such a step.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    timespec modified{};
+    timespec changed{};
+    bool operator==(const FileStamp& o) const {
+        return device == o.device && inode == o.inode && size == o.size && modified.tv_sec == o.modified.tv_sec &&
+               modified.tv_nsec == o.modified.tv_nsec && changed.tv_sec == o.changed.tv_sec &&
+               changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+std::optional<FileStamp> stampOf(const QByteArray& path) {
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0)
+        return std::nullopt;
+    return FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+bool settled(const FileStamp& stamp) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const auto ms = [](const timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000 + t.tv_nsec / 1000000; };
+    return ms(now) - ms(stamp.modified) > 1000;
+}
+
+std::optional<QByteArray> readAll(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    QByteArray bytes;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ::close(fd);
+            if (n < 0)
+                return std::nullopt;
+            return bytes;
+        }
+        bytes.append(buffer, n);
+    }
+}
+
+// The last file read, parsed: a settings load reads some fifty keys of one file in a row. It is
+// parsed again only when its bytes differ, and read again unless its stamp shows it settled and
+// unchanged, so an edit from outside is always seen.
+struct ParsedFile {
+    QByteArray path;
+    FileStamp stamp;
+    QByteArray bytes;
+    IniDocument doc;
+};
+
+ParsedFile& lastRead() {
+    static ParsedFile f;
+    return f;
+}
+
+} // namespace
+
 std::optional<QString> readProfileString(const QString& path, const QString& section,
                                          const QString& key) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const QByteArray name = QFile::encodeName(path);
+    const std::optional<FileStamp> stamp = stampOf(name);
+    if (!stamp)
         return std::nullopt;
-    return IniDocument::parse(file.readAll()).value(section, key);
+    ParsedFile& cached = lastRead();
+    const bool known = cached.path == name;
+    if (!known || !(cached.stamp == *stamp) || !settled(*stamp)) {
+        const std::optional<QByteArray> bytes = readAll(name);
+        if (!bytes)
+            return std::nullopt;
+        if (!known || *bytes != cached.bytes) {
+            cached.doc = IniDocument::parse(*bytes);
+            cached.bytes = *bytes;
+            cached.path = name;
+        }
+        cached.stamp = *stamp;
+    }
+    return cached.doc.value(section, key);
 }
 
 bool editProfile(const QString& path, const std::function<void(IniDocument&)>& edit) {
@@ -156,13 +246,7 @@ bool editProfile(const QString& path, const std::function<void(IniDocument&)>& e
         file.close();
     }
     edit(doc);
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = doc.toBytes();
-    if (out.write(bytes) != bytes.size())
-        return false;
-    return out.commit();
+    return saveWholeFile(path, doc.toBytes());
 }
 
 bool writeProfileString(const QString& path, const QString& section, const QString& key,

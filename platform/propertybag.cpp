@@ -1,13 +1,87 @@
 #include "platform/propertybag.h"
 
 #include <QDataStream>
+#include <QFont>
 #include <QIODevice>
+#include <QtEndian>
+
+#include <optional>
 
 namespace platform {
 
 namespace {
 
 constexpr quint32 kBagMagic = 0x42414731; // "BAG1"
+
+// Qt's own stream form of a font holds a list whose reader reserves room for the count it reads,
+// so a font is kept as its description text behind this mark (a private-use character no
+// caption starts with).
+const QString kFontMark = QStringLiteral(u"\uF8FFfont:");
+
+QVariant storedForm(const QVariant& value) {
+    if (value.typeId() == QMetaType::QFont)
+        return kFontMark + value.value<QFont>().toString();
+    return value;
+}
+
+QVariant readForm(QVariant value) {
+    if (value.typeId() == QMetaType::QString) {
+        const QString text = value.toString();
+        if (text.startsWith(kFontMark)) {
+            QFont font;
+            if (font.fromString(text.mid(kFontMark.size())))
+                return font;
+        }
+    }
+    return value;
+}
+
+// The least an entry takes in the byte form: an empty key (4) and a null value's type and flag (5).
+constexpr qsizetype kMinEntryBytes = 9;
+
+// Value types a bag may hold in its byte form. Their stream readers take sizes in steps bounded by
+// the bytes present; list and map types reserve room for a count read from the input before any
+// element is there, so they (and types this program never stores) make the bytes no bag.
+bool storableType(quint32 typeId) {
+    switch (typeId) {
+    case QMetaType::UnknownType: // a value written as nothing
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::QChar:
+    case QMetaType::QString:
+    case QMetaType::QByteArray:
+    case QMetaType::QColor:
+    case QMetaType::QImage:
+    case QMetaType::QPixmap:
+    case QMetaType::QSize:
+    case QMetaType::QPoint:
+    case QMetaType::QRect:
+    case QMetaType::QDate:
+    case QMetaType::QTime:
+    case QMetaType::QDateTime:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The type of the value the stream is about to read, without reading it.
+std::optional<quint32> nextValueType(QDataStream& in) {
+    const QByteArray head = in.device()->peek(4);
+    if (head.size() < 4)
+        return std::nullopt;
+    return qFromBigEndian<quint32>(head.constData());
+}
 
 } // namespace
 
@@ -94,7 +168,7 @@ QByteArray PropertyBag::toBytes() const {
     out.setVersion(QDataStream::Qt_6_4);
     out << kBagMagic << static_cast<qint32>(m_entries.size());
     for (const Entry& e : m_entries)
-        out << e.key << e.value;
+        out << e.key << storedForm(e.value);
     return bytes;
 }
 
@@ -106,14 +180,21 @@ PropertyBag PropertyBag::fromBytes(const QByteArray& bytes) {
     in >> magic >> count;
     if (in.status() != QDataStream::Ok || magic != kBagMagic || count < 0)
         return {};
+    // A count the remaining bytes cannot hold is no bag.
+    if (count > (bytes.size() - in.device()->pos()) / kMinEntryBytes)
+        return {};
     PropertyBag bag;
     for (qint32 i = 0; i < count; ++i) {
         QString key;
         QVariant value;
-        in >> key >> value;
+        in >> key;
+        const std::optional<quint32> type = in.status() == QDataStream::Ok ? nextValueType(in) : std::nullopt;
+        if (!type || !storableType(*type))
+            return {};
+        in >> value;
         if (in.status() != QDataStream::Ok)
             return {};
-        bag.write(key, value);
+        bag.write(key, readForm(value));
     }
     return bag;
 }

@@ -31,8 +31,9 @@ public:
     [[nodiscard]] QVariantMap toVariantMap() const;
     [[nodiscard]] static PropertyBag fromVariantMap(const QVariantMap& map);
 
-    // A byte form of the bag that keeps every value type Qt can stream (numbers, texts, fonts,
-    // pictures); fromBytes gives an empty bag for bytes that are not such a form.
+    // A byte form of the bag that keeps the value types controls store (numbers, texts, bytes,
+    // fonts, pictures, colours, sizes, dates); fromBytes gives an empty bag for bytes that are not
+    // such a form, hold another type, or count more entries than they can hold.
     [[nodiscard]] QByteArray toBytes() const;
     [[nodiscard]] static PropertyBag fromBytes(const QByteArray& bytes);
 

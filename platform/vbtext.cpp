@@ -401,7 +401,8 @@ void Randomize(uint32_t seed) { generator().reseed(seed); }
 QDateTime zeroDate() { return naiveDateTime(QDate(1899, 12, 30)); }
 
 QString shortDateText(const QDate& d) {
-    return QStringLiteral("%1-%2-%3").arg(d.year()).arg(d.month()).arg(d.day());
+    // Four-digit years: the date reader takes no other, so a date before 1000 still reads back.
+    return QStringLiteral("%1-%2-%3").arg(d.year(), 4, 10, QLatin1Char('0')).arg(d.month()).arg(d.day());
 }
 
 QString timeText(const QTime& t) {

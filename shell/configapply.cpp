@@ -70,12 +70,16 @@ void applyUserServers(const std::function<void(const QString&)>& stepFailed) {
         QString user = key("user");
         if (!user.contains(u':'))
             return;
-        UserHostList.clear();
-        UserPortList.clear();
+        // Read whole before anything is replaced: a bad entry leaves the lists as they were, and
+        // hosts and ports always pair up.
+        QStringList hosts;
+        QList<uint16_t> ports;
         if (!user.contains(u',')) {
             const QStringList parts = user.split(u':');
-            UserHostList << parts[0];
-            UserPortList << port(at(parts, 1));
+            ports << port(at(parts, 1));
+            hosts << parts[0];
+            UserHostList = hosts;
+            UserPortList = ports;
             UserServerIndex = RandomInt(static_cast<int32_t>(user.count(u':')) - 1);
             return;
         }
@@ -87,9 +91,11 @@ void applyUserServers(const std::function<void(const QString&)>& stepFailed) {
             const qsizetype colon = items[i].indexOf(u':');
             if (colon < 0)
                 platform::raiseSubscript();
-            UserHostList << items[i].left(colon);
-            UserPortList << port(items[i].mid(colon + 1));
+            hosts << items[i].left(colon);
+            ports << port(items[i].mid(colon + 1));
         }
+        UserHostList = hosts;
+        UserPortList = ports;
         UserServerIndex = RandomInt(n - 1);
     });
     step(stepFailed, [] { UserServerStart = static_cast<int16_t>(UserServerIndex); });

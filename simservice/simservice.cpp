@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 
 namespace {
 
@@ -114,13 +115,14 @@ const std::array<std::pair<SimService::Endpoint, const char*>, 12> kEndpointName
     {SimService::Endpoint::Hello, "hello"},
 }};
 
-const std::array<std::pair<SimService::Fault, const char*>, 6> kFaultNames = {{
+const std::array<std::pair<SimService::Fault, const char*>, 7> kFaultNames = {{
     {SimService::Fault::None, "none"},
     {SimService::Fault::Empty, "empty"},
     {SimService::Fault::Garbage, "garbage"},
     {SimService::Fault::NotFound, "404"},
     {SimService::Fault::Delay, "delay"},
     {SimService::Fault::Close, "close"},
+    {SimService::Fault::Trickle, "trickle"},
 }};
 
 // A rule's path key without a trailing "/", so "/data1/" and "/data1" are the same folder.
@@ -766,7 +768,7 @@ SimService::Answer SimService::noticeAdminAnswer(const QUrlQuery& query) {
     return a;
 }
 
-void SimService::writeAnswer(QTcpSocket* socket, const Answer& answer) {
+QByteArray SimService::answerBytes(const Answer& answer) {
     QByteArray out = "HTTP/1.1 " + QByteArray::number(answer.status) + ' ' +
                      reasonPhrase(answer.status) + "\r\n";
     out += "Content-Type: " + answer.contentType + "\r\n";
@@ -776,7 +778,11 @@ void SimService::writeAnswer(QTcpSocket* socket, const Answer& answer) {
     // One request per connection: a dropped or delayed answer then never strands a reused link.
     out += "Connection: close\r\n\r\n";
     out += answer.body;
-    socket->write(out);
+    return out;
+}
+
+void SimService::writeAnswer(QTcpSocket* socket, const Answer& answer) {
+    socket->write(answerBytes(answer));
     // Closed from the event loop, not from inside the request handling that owns the socket.
     QTimer::singleShot(0, socket, [socket] { socket->disconnectFromHost(); });
 }
@@ -913,8 +919,30 @@ bool SimService::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
     case Fault::Close:
         QTimer::singleShot(0, socket, [socket] { socket->abort(); });
         break;
+    case Fault::Trickle:
+        trickleAnswer(socket, answer);
+        break;
     }
     return true;
+}
+
+void SimService::trickleAnswer(QTcpSocket* socket, const Answer& answer) {
+    auto* timer = new QTimer(socket);
+    timer->setInterval(std::max(1, options_.trickleByteMs));
+    auto bytes = std::make_shared<QByteArray>(answerBytes(answer));
+    auto sent = std::make_shared<qsizetype>(0);
+    connect(timer, &QTimer::timeout, socket, [socket, timer, bytes, sent] {
+        if (socket->state() != QAbstractSocket::ConnectedState) {
+            timer->stop();
+            return;
+        }
+        socket->write(bytes->mid((*sent)++, 1));
+        if (*sent >= bytes->size()) {
+            timer->stop();
+            socket->disconnectFromHost();
+        }
+    });
+    timer->start();
 }
 
 void SimService::missingHandler(const QHttpServerRequest&, QTcpSocket* socket) {

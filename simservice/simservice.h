@@ -53,8 +53,9 @@ public:
     };
     // How an endpoint misbehaves: an empty body, a body that is not in the transport code, an
     // HTTP 404 with an HTML page, the right answer only after the fault delay, or the connection
-    // dropped without an answer.
-    enum class Fault { None, Empty, Garbage, NotFound, Delay, Close };
+    // dropped without an answer; or the right answer trickling out a byte at a time (trickleByteMs
+    // apart), so a client's time-out ends the request before the answer has arrived whole.
+    enum class Fault { None, Empty, Garbage, NotFound, Delay, Close, Trickle };
 
     struct Options {
         quint16 httpPort = 18631; // 0 picks a free port
@@ -74,6 +75,7 @@ public:
         uint32_t seed = 1;
         std::function<QDateTime()> now; // the service clock; empty: platform::pcNow
         int faultDelayMs = 25000;       // longer than the client's 20-second time-out
+        int trickleByteMs = 100;        // between the bytes of a trickled answer
         int loginType = 0;              // the configuration's Logintype: non-zero needs a login
         bool bottomAdvert = true;       // false: the configuration names no advert page (botturl)
     };
@@ -212,6 +214,8 @@ private:
     Answer noticeAdminAnswer(const QUrlQuery& query);
     QList<SimUserServer*> serversOn(quint16 port) const;
     static void writeAnswer(QTcpSocket* socket, const Answer& answer);
+    static QByteArray answerBytes(const Answer& answer);
+    void trickleAnswer(QTcpSocket* socket, const Answer& answer);
 
     Options options_;
     SimMarket market_;

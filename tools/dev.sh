@@ -3,6 +3,12 @@
 #   bash tools/dev.sh run    build, then start the simulated service on its default ports and the
 #                            program against it
 #   bash tools/dev.sh test   build, then run every test
+#   bash tools/dev.sh fuzz [SECONDS]
+#                            build the fuzz targets with clang and the address and undefined-
+#                            behaviour sanitizers (build-fuzz/), run each for SECONDS (default 60)
+#   bash tools/dev.sh sanitize
+#                            every test in an address + undefined-behaviour sanitizer build
+#                            (build-asan/), the display tests on a virtual display; any report fails
 set -euo pipefail
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -16,6 +22,7 @@ packages=(
     fonts-arphic-uming fonts-wqy-microhei
     xvfb xauth fluxbox xdotool x11-utils
     libxcb1-dev
+    clang
 )
 
 install_packages() {
@@ -62,8 +69,16 @@ test)
     xvfb-run -a -s "-screen 0 1280x800x24" bash "$top/tools/withwm.sh" \
         ctest --output-on-failure --timeout 600 -L xvfb
     ;;
+fuzz)
+    install_packages
+    bash "$top/tools/fuzz.sh" "${2:-60}"
+    ;;
+sanitize)
+    install_packages
+    bash "$top/tools/sanitize.sh"
+    ;;
 *)
-    echo "usage: bash tools/dev.sh run|test" >&2
+    echo "usage: bash tools/dev.sh run|test|fuzz [SECONDS]|sanitize" >&2
     exit 2
     ;;
 esac

@@ -123,3 +123,25 @@ TEST(IniFileCrash, KilledWriterLeavesAWholeFile) {
                 << "round " << round << " key " << k;
     }
 }
+
+// A settings load reads many keys of one file in a row; edits between reads, even of the same size
+// within the same instant, or by replacing the file, are always seen.
+TEST(IniFileRead, SeesEveryEditBetweenReads) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("set.ini"));
+    const auto overwrite = [&](const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    };
+    for (int round = 0; round < 50; ++round) {
+        const QByteArray value = QByteArray::number(round % 10);
+        overwrite("[Main Set]\r\ntab=" + value + "\r\n"); // same size every time, in place
+        ASSERT_EQ(platform::readProfileString(path, kMain, QStringLiteral("tab")), QString::fromLatin1(value)) << round;
+    }
+    ASSERT_TRUE(platform::writeProfileString(path, kMain, QStringLiteral("tab"), QStringLiteral("7")));
+    EXPECT_EQ(platform::readProfileString(path, kMain, QStringLiteral("tab")), QStringLiteral("7"));
+    QFile::remove(path);
+    EXPECT_EQ(platform::readProfileString(path, kMain, QStringLiteral("tab")), std::nullopt);
+}

@@ -1,5 +1,9 @@
 #include "platform/propertybag.h"
 
+#include <QDataStream>
+#include <QFont>
+#include <QIODevice>
+
 #include <gtest/gtest.h>
 
 using platform::PropertyBag;
@@ -76,6 +80,57 @@ TEST(PropertyBag, BytesThatAreNoBagGiveAnEmptyBag) {
     EXPECT_TRUE(PropertyBag::fromBytes(QByteArrayLiteral("not a bag at all")).isEmpty());
     const QByteArray bytes = sampleBag().toBytes();
     EXPECT_TRUE(PropertyBag::fromBytes(bytes.left(bytes.size() - 3)).isEmpty());
+}
+
+// Counts in the byte form come from a file a user can replace: none may make the reader allocate
+// beyond what the bytes hold, and a list type (whose reader reserves room for its count) is refused.
+TEST(PropertyBag, CountsBeyondTheBytesPresentGiveAnEmptyBag) {
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+    };
+    const auto bagHead = [](qint32 count) {
+        QByteArray b;
+        QDataStream out(&b, QIODevice::WriteOnly);
+        out << quint32(0x42414731) << count;
+        return b;
+    };
+    QByteArray listValue = bagHead(1);
+    {
+        QDataStream out(&listValue, QIODevice::Append);
+        out << QString() << quint32(QMetaType::QStringList) << quint8(0) << quint32(0x7fffffff);
+    }
+    // Qt's stream form of a font carries a list of families, whose reader reserves room for its
+    // count before reading any; a bag keeps fonts as text, so a font in that form is no bag.
+    QByteArray qtFont = bagHead(1);
+    {
+        QDataStream out(&qtFont, QIODevice::Append);
+        out.setVersion(QDataStream::Qt_6_4);
+        out << QString() << QVariant(QFont(QStringLiteral("宋体"), 9));
+    }
+    const Case cases[] = {
+        {"font in the toolkit's stream form", qtFont},
+        // 65,535 entries, the first an empty key and a byte-array list counting 825 million items.
+        {"byte-array list", QByteArray::fromHex("42414731" "0000ffff" "00000000" "00000031" "00" "31310031")},
+        {"text list counting 2^31", listValue},
+        {"count beyond the bytes", bagHead(0x7fffffff) + QByteArray(64, '\0')},
+        {"negative count", bagHead(-1)},
+    };
+    for (const Case& c : cases)
+        EXPECT_TRUE(PropertyBag::fromBytes(c.bytes).isEmpty()) << c.name;
+
+    // The same head with a count the bytes can hold still reads.
+    PropertyBag two;
+    two.write(QStringLiteral("A"), 1);
+    two.write(QStringLiteral("B"), QByteArray(100, 'x'));
+    two.write(QStringLiteral("C"), QVariant());
+    QFont font(QStringLiteral("宋体"), 12);
+    font.setBold(true);
+    two.write(QStringLiteral("Font"), font);
+    const PropertyBag back = PropertyBag::fromBytes(two.toBytes());
+    EXPECT_EQ(back.keys(), two.keys());
+    EXPECT_EQ(back.read(QStringLiteral("Font")).value<QFont>(), font);
+    EXPECT_EQ(back.read(QStringLiteral("Font")).typeId(), QMetaType::QFont);
 }
 
 TEST(PropertyBag, BagsDifferingInOneValueAreNotEqual) {

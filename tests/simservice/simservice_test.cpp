@@ -77,6 +77,23 @@ TEST_F(SimServiceTest, ConfigurationFromBothPathsCarriesTheKeysTheClientReads) {
     }
 }
 
+// Without an advert page the configuration still names the key, empty, as a service that shows
+// none sends it; the next download has the page again once it is switched back on.
+TEST_F(SimServiceTest, AdvertPageCanBeLeftOutOfTheConfiguration) {
+    SimService& s = start(kWednesday);
+    const auto advertPage = [&] {
+        return lookup(clientDecode(get(s.configUrl() + QStringLiteral("?v=3.6&m=TESTCLIENT01"))),
+                      QStringLiteral("botturl"));
+    };
+    const QString page = advertPage();
+    EXPECT_TRUE(page.startsWith(s.baseUrl())) << page.toStdString();
+    s.setBottomAdvert(false);
+    EXPECT_EQ(advertPage(), QString());
+    EXPECT_TRUE(clientDecode(get(s.configUrl())).contains(QStringLiteral("\r\nbotturl=\r\n")));
+    s.setBottomAdvert(true);
+    EXPECT_EQ(advertPage(), page);
+}
+
 TEST_F(SimServiceTest, EveryDataServerAndItsGetShtmlFormTellTheTime) {
     SimService& s = start(at(2024, 5, 15, 0, 0)); // midnight still carries the time part
     const QStringList urls = s.servedDataUrls();
@@ -412,6 +429,9 @@ INSTANTIATE_TEST_SUITE_P(
                   Seen::Nothing},
         FaultCase{"DelayedClock", SimService::Endpoint::Clock, SimService::Fault::Delay,
                   "/data1/get.shtml", "t=6&r=0.5", "/data2/get.shtml", Seen::Nothing},
+        // A byte every 100 ms: the snapshot is still arriving when the client gives up.
+        FaultCase{"TricklingSnapshot", SimService::Endpoint::Snapshot, SimService::Fault::Trickle,
+                  "/data1/get.shtml", "ver=3.6&m=now-price&rnd=0.5", "/data2/get.shtml", Seen::Nothing},
         FaultCase{"GarbageConfig", SimService::Endpoint::Config, SimService::Fault::Garbage,
                   "/cons/config.txt", "v=3.6&m=X", "/brelto/cons/config.txt", Seen::Undecodable},
         FaultCase{"DroppedConfig", SimService::Endpoint::Config, SimService::Fault::Close,

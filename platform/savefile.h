@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace platform {
+
+// Replaces the file with the bytes in one step: a crash or a full disk leaves the old file whole.
+// Temporary files that an earlier save of the same file left behind (a kill between writing and
+// renaming) are removed first, so they never pile up beside it. False when nothing was written.
+bool saveWholeFile(const QString& path, const QByteArray& bytes);
+
+// Removes the temporary files interrupted saves of `path` left beside it ("<name>.XXXXXX").
+void removeSaveLeftovers(const QString& path);
+
+} // namespace platform
