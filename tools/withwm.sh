@@ -21,7 +21,14 @@ for _ in $(seq 1 50); do
 done
 "$@"
 rc=$?
+# fluxbox can deadlock in its own TERM handler (it talks to the X server from inside the signal):
+# give it two seconds, then end it for good.
 kill "$wm" 2>/dev/null
+for _ in $(seq 1 20); do
+    kill -0 "$wm" 2>/dev/null || break
+    sleep 0.1
+done
+kill -KILL "$wm" 2>/dev/null
 wait "$wm" 2>/dev/null
 rm -rf "$home"
 exit $rc
