@@ -316,7 +316,7 @@ TEST_F(UserServerTest, PushesComeOneToThreeSecondsApartAsSeparateMessages) {
     EXPECT_EQ(lastRecord(s).pushes, 1 + static_cast<int>(link.reads.size() - link.mark));
 }
 
-// Split at every byte: one byte per read, a Chinese name torn between reads, and a heartbeat
+// Split at every byte: one byte per write, a Chinese name torn between reads, and a heartbeat
 // answer queued behind the push that is trickling out, never inside it.
 TEST_F(UserServerTest, SplitModeSendsEveryByteOnItsOwn) {
     SimService& s = startWith(300);
@@ -333,10 +333,14 @@ TEST_F(UserServerTest, SplitModeSendsEveryByteOnItsOwn) {
     ASSERT_TRUE(
         waitUntil([&] { return link.received(link.mark).size() >= expected.size(); }, 10000));
     EXPECT_TRUE(link.received(link.mark).startsWith(expected));
-    qsizetype longest = 0;
+    // Each byte is its own write; a busy reader may still find two queued at once, so the
+    // check is that the message came in pieces of about a byte, not in one or a few reads.
+    const qsizetype reads = link.reads.size() - link.mark;
+    qsizetype singles = 0;
     for (qsizetype i = link.mark; i < link.reads.size(); ++i)
-        longest = std::max(longest, link.reads[i].size());
-    EXPECT_EQ(longest, 1);
+        singles += link.reads[i].size() == 1 ? 1 : 0;
+    EXPECT_GE(reads, expected.size() / 2);
+    EXPECT_GE(singles, reads / 2);
 }
 
 // Two snapshots in one write, the earlier first, each whole.
