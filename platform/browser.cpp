@@ -1,25 +1,21 @@
 #include "platform/browser.h"
 
+#include "platform/webengine.h"
+
 #include <QCoreApplication>
-#include <QPointer>
-#include <QQuickWindow>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
 #include <QShowEvent>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QWebEngineNewWindowRequest>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineUrlRequestJob>
-#include <QWebEngineUrlScheme>
-#include <QWebEngineUrlSchemeHandler>
-#include <QWebEngineView>
+
+#include <memory>
 
 #include <unistd.h>
 
 namespace platform {
 namespace {
-
-constexpr char kEventScheme[] = "event";
 
 EventAddressHandler& eventHandler() {
     static EventAddressHandler handler;
@@ -32,7 +28,7 @@ void deliverEventAddress(const QString& address) {
         handler(address);
 }
 
-bool isEventUrl(const QUrl& url) { return url.scheme().compare(QLatin1String(kEventScheme)) == 0; }
+bool isEventUrl(const QUrl& url) { return url.scheme().compare(QLatin1String("event")) == 0; }
 
 // A page that went to an event address: the engine is in the middle of its own call, so the
 // program hears of it from the event loop, where it may show a box or navigate again.
@@ -42,44 +38,6 @@ void postEventAddress(const QUrl& url) {
         Qt::QueuedConnection);
 }
 
-// What still asks for an event address after navigations are caught (a picture, a script's
-// request) is refused here, so nothing of the scheme ever leaves the engine.
-class EventSchemeRefusal final : public QWebEngineUrlSchemeHandler {
-public:
-    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
-
-    void requestStarted(QWebEngineUrlRequestJob* job) override {
-        job->fail(QWebEngineUrlRequestJob::RequestDenied);
-    }
-};
-
-void installEventSchemeRefusal(QWebEngineProfile* profile) {
-    if (profile->urlSchemeHandler(kEventScheme) == nullptr)
-        profile->installUrlSchemeHandler(kEventScheme, new EventSchemeRefusal(profile));
-}
-
-class PanePage final : public QWebEnginePage {
-public:
-    using QWebEnginePage::QWebEnginePage;
-
-    bool silent = false;
-
-protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
-        if (!isEventUrl(url))
-            return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
-        postEventAddress(url);
-        return false;
-    }
-
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
-                                  int lineNumber, const QString& sourceID) override {
-        if (silent && level == ErrorMessageLevel)
-            return;
-        QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceID);
-    }
-};
-
 // Chromium's sandbox refuses to run as root and takes the whole process down with it, so as root
 // the engine only starts when the sandbox was switched off on purpose, as CI and the tests do.
 bool sandboxSwitchedOff() {
@@ -88,39 +46,25 @@ bool sandboxSwitchedOff() {
            QCoreApplication::arguments().contains(QStringLiteral("--no-sandbox"));
 }
 
-// A web view shows its page through a Qt Quick scene. Drawn by the graphics card, that scene is a
-// texture inside the window, and the first one forces Qt to make the whole window again as an
-// OpenGL window: the window manager forgets it was maximised, and from then on every repaint of
-// the window (a clock's second, a ticker's step) is composed through OpenGL, which without a
-// graphics card costs a large part of a core and the 60 MB of a software renderer. Composed in
-// software, the scene is a picture the window draws like any other, and the window stays as it
-// was made. Chosen before the first view exists, as the scene's graphics must be.
-void composePagesInSoftware() {
-    static const bool chosen = [] {
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-        return true;
-    }();
-    (void)chosen;
-}
-
 class WebEnginePane final : public BrowserPane {
 public:
     explicit WebEnginePane(QWidget* parent) : BrowserPane(parent) {
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
     }
+    ~WebEnginePane() override = default;
 
 protected:
     void load(const QString& url) override {
         if (m_view)
-            m_view->setUrl(QUrl::fromUserInput(url));
+            m_view->setUrl(url);
         else
             makeViewWhenDue();
     }
 
     void applySilent(bool silent) override {
-        if (m_page)
-            m_page->silent = silent;
+        if (m_view)
+            m_view->setSilent(silent);
     }
 
     void showEvent(QShowEvent* event) override {
@@ -135,36 +79,30 @@ private:
     }
 
     void makeView() {
-        composePagesInSoftware();
-        installEventSchemeRefusal(QWebEngineProfile::defaultProfile());
-        m_view = new QWebEngineView(this);
-        m_page = new PanePage(m_view);
-        m_page->silent = isSilent();
-        m_view->setPage(m_page);
-        connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
-            if (!url.isEmpty())
-                setLocation(url.toString());
-        });
-        connect(m_page, &QWebEnginePage::loadFinished, this,
-                [this](bool) { emit documentComplete(m_page->url().toString()); });
+        webengine::Engine* engine = webengine::engine();
+        if (engine == nullptr)
+            return;
+        webengine::ViewHooks hooks;
+        hooks.urlChanged = [this](const QString& url) { setLocation(url); };
+        hooks.loadFinished = [this](const QString& url) { emit documentComplete(url); };
+        hooks.eventAddress = [](const QUrl& url) { postEventAddress(url); };
         // A page that wants a new window (a link to another frame, a script) gets this pane.
-        connect(m_page, &QWebEnginePage::newWindowRequested, this,
-                [this](QWebEngineNewWindowRequest& request) {
-                    if (newWindowsRefused())
-                        return;
-                    const QUrl url = request.requestedUrl();
-                    if (isEventUrl(url))
-                        postEventAddress(url);
-                    else if (!url.isEmpty())
-                        navigate(url.toString());
-                });
-        layout()->addWidget(m_view);
+        hooks.newWindow = [this](const QUrl& url) {
+            if (newWindowsRefused())
+                return;
+            if (isEventUrl(url))
+                postEventAddress(url);
+            else if (!url.isEmpty())
+                navigate(url.toString());
+        };
+        m_view.reset(engine->makeView(this, std::move(hooks)));
+        m_view->setSilent(isSilent());
+        layout()->addWidget(m_view->widget());
         if (!locationUrl().isEmpty())
-            m_view->setUrl(QUrl::fromUserInput(locationUrl()));
+            m_view->setUrl(locationUrl());
     }
 
-    QPointer<QWebEngineView> m_view;
-    QPointer<PanePage> m_page;
+    std::unique_ptr<webengine::View> m_view;
 };
 
 BrowserPaneFactory& paneFactory() {
@@ -175,21 +113,17 @@ BrowserPaneFactory& paneFactory() {
 } // namespace
 
 bool registerBrowserSchemes() {
-    if (!QWebEngineUrlScheme::schemeByName(kEventScheme).name().isEmpty())
-        return true;
-    if (QCoreApplication::instance() != nullptr)
-        return false;
-    QWebEngineUrlScheme scheme(kEventScheme);
-    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
-    QWebEngineUrlScheme::registerScheme(scheme);
-    return true;
+    webengine::Engine* engine = webengine::engine();
+    return engine != nullptr && engine->registerSchemes();
 }
 
 void prepareBrowserProcess() {
-    registerBrowserSchemes();
-    composePagesInSoftware();
     if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
+    // What the engine's library would ask for itself, had it been loaded before the application
+    // object exists.
+    if (QCoreApplication::instance() == nullptr)
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 bool webEngineCanStart() {
@@ -222,6 +156,49 @@ QString eventAddressText(const QUrl& url) {
 }
 
 void setEventAddressHandler(EventAddressHandler handler) { eventHandler() = std::move(handler); }
+
+namespace webengine {
+namespace {
+
+QLibrary*& loadedModule() {
+    static QLibrary* module = nullptr;
+    return module;
+}
+
+Engine* loadEngine() {
+    const QString name = QStringLiteral("brelto-webengine.so");
+    QStringList places;
+    if (QCoreApplication::instance() != nullptr)
+        places << QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    places << QStringLiteral(BRELTO_WEBENGINE_MODULE);
+    QString errors;
+    for (const QString& place : places) {
+        if (!QFileInfo::exists(place))
+            continue;
+        // Never unloaded: the engine's threads outlive any pane.
+        auto* module = new QLibrary(place);
+        module->setLoadHints(QLibrary::PreventUnloadHint);
+        if (auto entry = reinterpret_cast<EntryPoint>(module->resolve(kEntryPointName))) {
+            loadedModule() = module;
+            return entry();
+        }
+        errors += module->errorString() + u' ';
+        delete module;
+    }
+    qWarning("Web pages stay empty: the web engine's module cannot be loaded. %s", qPrintable(errors));
+    return nullptr;
+}
+
+} // namespace
+
+Engine* engine() {
+    static Engine* const loaded = loadEngine();
+    return loaded;
+}
+
+bool engineLoaded() { return loadedModule() != nullptr; }
+
+} // namespace webengine
 
 BrowserPane::BrowserPane(QWidget* parent) : QWidget(parent) {}
 

@@ -10,16 +10,17 @@ class QUrl;
 
 namespace platform {
 
-// Registers the scheme of the "EVENT:" addresses with the web engine, which must happen before
-// the application object exists: main() calls this first. True when the scheme is registered (now
-// or earlier), false when the application object already exists and it is too late.
+// Registers the scheme of the "EVENT:" addresses with the web engine, loading the engine's module
+// (the panes do this themselves before their first page). True when the scheme is registered (now
+// or earlier), false when the module cannot be loaded or the engine started without it.
 bool registerBrowserSchemes();
 
-// Everything the web engine needs settled before the application object exists, for a program
-// whose windows hold web panes: the scheme above, and pages composed in software, so that no
-// window ever turns into an OpenGL window and the process loads no OpenGL driver at all (about
-// 60 MB, and a large part of a core for every repaint where there is no graphics card). A
-// QT_XCB_GL_INTEGRATION chosen by the user is left alone. main() calls this first.
+// What the web engine needs settled before the application object exists, for a program whose
+// windows hold web panes: pages are composed in software, so that no window ever turns into an
+// OpenGL window and the process loads no OpenGL driver at all (about 60 MB, and a large part of a
+// core for every repaint where there is no graphics card). A QT_XCB_GL_INTEGRATION chosen by the
+// user is left alone. The engine itself is loaded only when a pane first shows a page. main()
+// calls this first.
 void prepareBrowserProcess();
 
 // Whether the web engine may start in this process. Chromium's sandbox cannot run as root and would

@@ -1,6 +1,6 @@
 // The web engine costs a process of its own and most of the program's memory: the real program
-// starts it only once a page is really shown. Checked on the real executable, logged in, by the
-// processes it runs and the pages the service was asked for.
+// loads and starts it only once a page is really shown. Checked on the real executable, logged in,
+// by the processes it runs, the libraries it has loaded and the pages the service was asked for.
 #include "common/textcodec.h"
 #include "simservice/simservice.h"
 #include "tests/support/childprogram.h"
@@ -44,6 +44,16 @@ bool openGlDriverLoaded(qint64 pid) {
         return false;
     const QByteArray text = maps.readAll();
     return text.contains("_dri.so") || text.contains("libLLVM");
+}
+
+// Whether the process has loaded the web engine's libraries at all: without a page to show it
+// must not, as they alone hold about 20 MB.
+bool engineLibraryLoaded(qint64 pid) {
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
+    if (!maps.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = maps.readAll();
+    return text.contains("libQt6WebEngineCore") || text.contains("brelto-webengine");
 }
 
 bool webPageRequested(const QStringList& requests) {
@@ -95,11 +105,13 @@ TEST(WebEngineOnDemand, StartsOnlyForATabThatShowsAPage) {
         if (c.engine) {
             EXPECT_TRUE(QTest::qWaitFor(engineRuns, kPatienceMs)) << childProcesses(run.processId()).join(u' ').toStdString();
             EXPECT_TRUE(QTest::qWaitFor([&] { return webPageRequested(service.requestLog()); }, kPatienceMs));
+            EXPECT_TRUE(engineLibraryLoaded(run.processId()));
         } else {
             // Long enough for a start-up page or an engine started anyway to show itself.
             QTest::qWait(4000);
             EXPECT_FALSE(engineRuns()) << childProcesses(run.processId()).join(u' ').toStdString();
             EXPECT_FALSE(webPageRequested(service.requestLog())) << service.requestLog().join(u'\n').toStdString();
+            EXPECT_FALSE(engineLibraryLoaded(run.processId()));
         }
         EXPECT_FALSE(openGlDriverLoaded(run.processId()));
         EXPECT_EQ(run.state(), QProcess::Running);

@@ -1,4 +1,5 @@
 #include "platform/browser.h"
+#include "platform/webengine.h"
 
 #include "tests/support/qtprint.h"
 
@@ -33,11 +34,14 @@ protected:
 
 } // namespace
 
-TEST(BrowserSchemes, EventSchemeIsRegisteredBeforeTheApplicationExists) {
+// The engine's module is loaded on demand, once the application exists, and registers the scheme
+// then; asking again is harmless.
+TEST(BrowserSchemes, EventSchemeIsRegisteredWhenTheEngineIsLoaded) {
+    ASSERT_TRUE(platform::registerBrowserSchemes());
+    EXPECT_TRUE(platform::webengine::engineLoaded());
     const QWebEngineUrlScheme scheme = QWebEngineUrlScheme::schemeByName("event");
     EXPECT_EQ(scheme.name(), QByteArray("event"));
     EXPECT_EQ(scheme.syntax(), QWebEngineUrlScheme::Syntax::Path);
-    // Asking again once the application exists is harmless and reports the earlier registration.
     EXPECT_TRUE(platform::registerBrowserSchemes());
 }
 

@@ -1,5 +1,5 @@
-// The browser tests' application object. The web engine is prepared before it exists, as the
-// program's main() does. Where the Qt platform needs a display and there is none,
+// The browser tests' application object. The web engine is prepared before it exists and loaded
+// after, as in the program. Where the Qt platform needs a display and there is none,
 // no application is made and the tests that need one skip.
 #include "platform/browser.h"
 
@@ -14,7 +14,6 @@ namespace {
 class BrowserApp : public ::testing::Environment {
 public:
     void SetUp() override {
-        ASSERT_TRUE(platform::registerBrowserSchemes());
         platform::prepareBrowserProcess();
         const QByteArray qpa = qgetenv("QT_QPA_PLATFORM");
         if (qpa != "offscreen" && qEnvironmentVariableIsEmpty("DISPLAY"))
