@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QProcess>
 #include <QRegularExpression>
@@ -215,13 +216,15 @@ void stopProcess(QProcess* p) {
     }
 }
 
-// The program's own folder, as a user has it: the executable, an empty settings file but for the
-// tab to come back to, and temporary and runtime folders of its own so that its single-instance
-// channel meets no other copy.
+// The program's own folder, as a user has it: the executable and the web engine's module beside
+// it, an empty settings file but for the tab to come back to, and temporary and runtime folders of
+// its own so that its single-instance channel meets no other copy.
 bool prepareProgramFolder(const QTemporaryDir& folder, const QString& executable) {
     const QDir dir(folder.path());
+    const QString module = QStringLiteral("brelto-webengine.so");
     QFile settings(dir.filePath(QStringLiteral("set.ini")));
     return folder.isValid() && QFile::copy(executable, dir.filePath(QStringLiteral("brelto"))) &&
+           QFile::copy(QFileInfo(executable).dir().filePath(module), dir.filePath(module)) &&
            dir.mkpath(QStringLiteral("tmp")) && dir.mkpath(QStringLiteral("run")) &&
            QFile::setPermissions(dir.filePath(QStringLiteral("run")),
                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) &&
