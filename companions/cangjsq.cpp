@@ -1,7 +1,6 @@
 #include "companions/cangjsq.h"
 
 #include "common/msgbox.h"
-#include "platform/keys.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
 #include "state/quotetables.h"
@@ -12,7 +11,6 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -311,16 +309,9 @@ void CangJSQ::formLoad() {
 }
 
 bool CangJSQ::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const int code = platform::virtualKey(*key);
-        if (code == platform::VK_ESCAPE) {
-            unload();
-            return true;
-        }
-        if (code != 0)
-            platform::sendKeyToMain(code, platform::shiftMask(key->modifiers()));
-    } else if (event->type() == QEvent::FocusOut) {
+    if (escapeUnloadsOtherKeysToMain(event))
+        return true;
+    if (event->type() == QEvent::FocusOut) {
         if (auto* box = qobject_cast<QLineEdit*>(watched); box != nullptr && !box->isReadOnly())
             normalise(box);
     }

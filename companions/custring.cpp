@@ -1,12 +1,10 @@
 #include "companions/custring.h"
 
-#include "platform/keys.h"
 #include "platform/sound.h"
 #include "state/usersettings.h"
 
 #include <QEvent>
 #include <QFont>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -44,16 +42,8 @@ bool CustRingForm::queryUnload() {
 }
 
 bool CustRingForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const int code = platform::virtualKey(*key);
-        if (code == platform::VK_ESCAPE) {
-            unload();
-            return true;
-        }
-        if (code != 0)
-            platform::sendKeyToMain(code, platform::shiftMask(key->modifiers()));
-    }
+    if (escapeUnloadsOtherKeysToMain(event))
+        return true;
     return platform::Form::eventFilter(watched, event);
 }
 

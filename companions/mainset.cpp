@@ -4,7 +4,6 @@
 #include "common/settings.h"
 #include "common/storedlists.h"
 #include "common/windowutil.h"
-#include "platform/keys.h"
 #include "platform/screen.h"
 #include "state/quotetables.h"
 #include "state/session.h"
@@ -16,7 +15,6 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 
@@ -340,16 +338,8 @@ bool MainSet::queryUnload() {
 }
 
 bool MainSet::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const int code = platform::virtualKey(*key);
-        if (code == platform::VK_ESCAPE) {
-            unload();
-            return true;
-        }
-        if (code != 0)
-            platform::sendKeyToMain(code, platform::shiftMask(key->modifiers()));
-    }
+    if (escapeUnloadsOtherKeysToMain(event))
+        return true;
     return platform::Form::eventFilter(watched, event);
 }
 

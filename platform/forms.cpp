@@ -1,10 +1,12 @@
 #include "platform/forms.h"
 
 #include "platform/eventwait.h"
+#include "platform/keys.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPointer>
 
 #include <unordered_map>
@@ -180,6 +182,20 @@ void setMainForm(Form* form, KeySink receiveKeyDown) {
 }
 
 Form* mainForm() { return runtime().main; }
+
+bool Form::escapeUnloadsOtherKeysToMain(QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const int code = virtualKey(*key);
+    if (code == VK_ESCAPE) {
+        unload();
+        return true;
+    }
+    if (code != 0)
+        sendKeyToMain(code, shiftMask(key->modifiers()));
+    return false;
+}
 
 void sendKeyToMain(int keyCode, int shift) {
     const Runtime& r = runtime();

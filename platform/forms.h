@@ -45,6 +45,10 @@ protected:
 
     void closeEvent(QCloseEvent* event) final;
 
+    // The keys of a companion window: Escape unloads it (true: the key is used up), any other key
+    // is handed to the main window as well and goes on to its control (false).
+    bool escapeUnloadsOtherKeysToMain(QEvent* event);
+
 private:
     template <typename F>
     friend F& form();
