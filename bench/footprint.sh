@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The program's footprint beside a bare Qt label and a bare web view: memory of every process,
-# idle CPU on tab 1, start to the login window, login click to the first quote; twice, with the
-# simulated configuration's advert page and without one. Run by hand after a build:
+# idle CPU on tab 1, start to the login window, login click to the first quote; three times: with
+# the simulated configuration's advert page, without one, and without one with the news feed
+# failing so that the news ticker stands still. Run by hand after a build:
 #   bench/footprint.sh [--idle-seconds N] [--no-advert-only] [--probe 'COMMAND {pid}']
-# --idle-seconds: how long the idle measure lasts (60 by default); --probe: a command run on the
-# program while it idles (perf record -g -p {pid} ..., strace -f -c -p {pid} ...), whose own cost
-# then spoils that run's figures.
+# --idle-seconds: how long the idle measure lasts (60 by default); --no-advert-only: the last two
+# runs only; --probe: a command run on the program while it idles (perf record -g -p {pid} ...,
+# strace -f -c -p {pid} ...), whose own cost then spoils that run's figures.
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BRELTO_BUILD_DIR:-$here/build}
