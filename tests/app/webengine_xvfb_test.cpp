@@ -36,23 +36,23 @@ QStringList childProcesses(qint64 pid) {
     return names;
 }
 
+// What the process has mapped (its libraries and files); empty once it has ended.
+QByteArray mappedFiles(qint64 pid) {
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
+    return maps.open(QIODevice::ReadOnly) ? maps.readAll() : QByteArray();
+}
+
 // Whether the process has an OpenGL driver loaded: pages are composed in software, so a window
 // that turned into an OpenGL window, or the engine drawing through one, shows here.
 bool openGlDriverLoaded(qint64 pid) {
-    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
-    if (!maps.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray text = maps.readAll();
+    const QByteArray text = mappedFiles(pid);
     return text.contains("_dri.so") || text.contains("libLLVM");
 }
 
 // Whether the process has loaded the web engine's libraries at all: without a page to show it
 // must not, as they alone hold about 20 MB.
 bool engineLibraryLoaded(qint64 pid) {
-    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
-    if (!maps.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray text = maps.readAll();
+    const QByteArray text = mappedFiles(pid);
     return text.contains("libQt6WebEngineCore") || text.contains("brelto-webengine");
 }
 
