@@ -299,8 +299,11 @@ void Chart::setLineWidth(int width) {
 }
 
 void Chart::drawSegments(const std::vector<charts::SeriesSegment>& segments, OleColor color) {
+    std::vector<QLineF> lines;
+    lines.reserve(segments.size());
     for (const charts::SeriesSegment& seg : segments)
-        m_surface->Line(seg.x1, seg.y1, seg.x2, seg.y2, color);
+        lines.emplace_back(seg.x1, seg.y1, seg.x2, seg.y2);
+    m_surface->Lines(lines, color);
 }
 
 void Chart::finishDrawing() {

@@ -84,28 +84,66 @@ std::optional<double> pointY(const ChartLayout& l, const ChartMargins& m, double
 
 namespace {
 
-// The common case of a series element, a plain decimal ("2150.35", "-3", "0"), read without the
-// general number scanner; anything else goes the general way. Both give the same double.
+// Powers of ten a double holds exactly.
+constexpr std::array<double, 23> kExactTens{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common case of a series element, a plain decimal ("2150.35", "-3", "0", ".5"), read
+// without the general number scanner; anything else goes the general way. Both give the same
+// double: digits that make an integer below 2^53 with at most 22 decimals are the quotient of
+// two exact doubles, which one division rounds correctly; other plain decimals go through
+// std::from_chars.
 std::optional<double> plainDecimal(QStringView element) {
     constexpr qsizetype kLongest = 40;
-    if (element.isEmpty() || element.size() > kLongest) return std::nullopt;
-    std::array<char, kLongest> text{};
-    bool digits = false;
-    bool point = false;
-    for (qsizetype i = 0; i < element.size(); ++i) {
-        const char16_t c = element[i].unicode();
-        if (c >= u'0' && c <= u'9')
-            digits = true;
-        else if (c == u'.' && !point)
-            point = true;
-        else if (!(c == u'-' && i == 0))
+    const qsizetype size = element.size();
+    if (size == 0 || size > kLongest) return std::nullopt;
+    const char16_t* c = reinterpret_cast<const char16_t*>(element.utf16());
+    const bool negative = c[0] == u'-';
+    constexpr uint64_t kExactLimit = uint64_t{1} << 53;
+    uint64_t mantissa = 0;
+    int digits = 0;
+    int decimals = -1; // none before the point
+    bool exact = true;
+    for (qsizetype i = negative ? 1 : 0; i < size; ++i) {
+        const char16_t ch = c[i];
+        if (ch >= u'0' && ch <= u'9') {
+            ++digits;
+            if (decimals >= 0) ++decimals;
+            mantissa = mantissa * 10 + (ch - u'0');
+            if (mantissa >= kExactLimit) exact = false; // later digits cannot bring it back
+        } else if (ch == u'.' && decimals < 0) {
+            decimals = 0;
+        } else {
             return std::nullopt;
-        text[static_cast<size_t>(i)] = static_cast<char>(c);
+        }
+        if (!exact) break;
+    }
+    if (exact) {
+        if (digits == 0) return std::nullopt;
+        const int scale = std::max(decimals, 0);
+        if (scale < static_cast<int>(kExactTens.size())) {
+            const double value = static_cast<double>(mantissa) / kExactTens[static_cast<size_t>(scale)];
+            return negative ? -value : value;
+        }
+    }
+    std::array<char, kLongest> text{};
+    bool anyDigit = false;
+    bool point = false;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t ch = c[i];
+        if (ch >= u'0' && ch <= u'9')
+            anyDigit = true;
+        else if (ch == u'.' && !point)
+            point = true;
+        else if (!(ch == u'-' && i == 0))
+            return std::nullopt;
+        text[static_cast<size_t>(i)] = static_cast<char>(ch);
     }
     double value = 0;
-    const char* end = text.data() + element.size();
+    const char* end = text.data() + size;
     const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (!digits || error != std::errc() || stop != end || !std::isfinite(value))
+    if (!anyDigit || error != std::errc() || stop != end || !std::isfinite(value))
         return std::nullopt;
     return value;
 }
@@ -123,12 +161,50 @@ std::optional<double> seriesValue(QStringView element) {
     return std::nullopt;
 }
 
+// One pass over the text: an element that is a short plain decimal held exactly (see
+// plainDecimal) is read while the comma is looked for; any other goes through seriesValue.
 SeriesValues seriesValues(QStringView text) {
     SeriesValues values;
     if (text.isEmpty()) return values;
     values.reserve(static_cast<size_t>(text.count(u',') + 1));
-    for (const QStringView element : text.tokenize(u','))
-        values.push_back(seriesValue(element));
+    const char16_t* c = reinterpret_cast<const char16_t*>(text.utf16());
+    const qsizetype size = text.size();
+    constexpr uint64_t kExactLimit = uint64_t{1} << 53;
+    constexpr qsizetype kLongest = 40;
+    qsizetype start = 0;
+    while (true) {
+        qsizetype i = start;
+        const bool negative = i < size && c[i] == u'-';
+        if (negative) ++i;
+        uint64_t mantissa = 0;
+        int digits = 0;
+        int decimals = -1;
+        bool fast = true;
+        for (; i < size && c[i] != u','; ++i) {
+            const char16_t ch = c[i];
+            if (!fast) continue;
+            if (ch >= u'0' && ch <= u'9') {
+                ++digits;
+                if (decimals >= 0) ++decimals;
+                mantissa = mantissa * 10 + (ch - u'0');
+                fast = mantissa < kExactLimit;
+            } else if (ch == u'.' && decimals < 0) {
+                decimals = 0;
+            } else {
+                fast = false;
+            }
+        }
+        const int scale = std::max(decimals, 0);
+        if (fast && digits > 0 && i - start <= kLongest &&
+            scale < static_cast<int>(kExactTens.size())) {
+            const double value = static_cast<double>(mantissa) / kExactTens[static_cast<size_t>(scale)];
+            values.emplace_back(negative ? -value : value);
+        } else {
+            values.push_back(seriesValue(text.sliced(start, i - start)));
+        }
+        if (i >= size) break;
+        start = i + 1;
+    }
     return values;
 }
 

@@ -80,18 +80,6 @@ std::span<const int> penPattern(int style) {
     }
 }
 
-bool patternOn(std::span<const int> pattern, int step) {
-    int period = 0;
-    for (int run : pattern)
-        period += run;
-    int pos = step % period;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        if (pos < pattern[i]) return i % 2 == 0;
-        pos -= pattern[i];
-    }
-    return false;
-}
-
 } // namespace
 
 QFont surfaceFont(const QString& name, double points, bool bold) {
@@ -181,6 +169,25 @@ void Surface::Line(double x1, double y1, double x2, double y2, OleColor color) {
     CurrentY = y2;
 }
 
+void Surface::Lines(std::span<const QLineF> lines, OleColor color) {
+    for (const QLineF& l : lines) {
+        if (!finite(l.x1(), l.y1()) || !finite(l.x2(), l.y2())) { // rare: one by one, skipping it
+            for (const QLineF& each : lines)
+                Line(each.x1(), each.y1(), each.x2(), each.y2(), color);
+            return;
+        }
+    }
+    if (lines.empty()) return;
+    paintLines(lines, color);
+    CurrentX = lines.back().x2();
+    CurrentY = lines.back().y2();
+}
+
+void Surface::paintLines(std::span<const QLineF> lines, OleColor color) {
+    for (const QLineF& l : lines)
+        paintLine(l.x1(), l.y1(), l.x2(), l.y2(), color);
+}
+
 void Surface::Box(double x1, double y1, double x2, double y2, OleColor color) {
     if (!finite(x1, y1) || !finite(x2, y2)) return;
     paintBox(x1, y1, x2, y2, color, false);
@@ -232,11 +239,100 @@ double Surface::TextHeight(const QString& text) const {
 
 namespace {
 
+// The image's pixels, found once per drawing call. The charts draw thousands of short lines and
+// runs per frame; a call per pixel or per row (each with its own detach check) costs more than
+// the pixels themselves. Every write is clipped to the image.
+class Raster {
+public:
+    explicit Raster(QImage& image)
+        : m_width(image.width()), m_height(image.height()),
+          m_stride(image.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb))),
+          m_bits(m_width > 0 && m_height > 0 ? reinterpret_cast<QRgb*>(image.bits()) : nullptr) {}
+
+    [[nodiscard]] int width() const { return m_width; }
+    [[nodiscard]] int height() const { return m_height; }
+
+    void set(int x, int y, QRgb c) {
+        if (static_cast<unsigned>(x) < static_cast<unsigned>(m_width) &&
+            static_cast<unsigned>(y) < static_cast<unsigned>(m_height))
+            m_bits[y * m_stride + x] = c;
+    }
+
+    // The rectangle from (left, top) up to, not including, (right, bottom).
+    void fill(int left, int top, int right, int bottom, QRgb c) {
+        left = std::max(left, 0);
+        top = std::max(top, 0);
+        right = std::min(right, m_width);
+        bottom = std::min(bottom, m_height);
+        if (left >= right) return;
+        for (int y = top; y < bottom; ++y) {
+            QRgb* row = m_bits + y * m_stride;
+            std::fill(row + left, row + right, c);
+        }
+    }
+
+private:
+    int m_width;
+    int m_height;
+    qsizetype m_stride;
+    QRgb* m_bits;
+};
+
+// The pixels of the one-pixel line from (x1, y1) towards (x2, y2), the end pixel left out, as
+// put(step, x, y): along the major axis one pixel per step, the minor coordinate the nearest to
+// the true line, halves moving on (the path of gdi::drawLine). The minor offset
+// (2 * step * minor + major) / (2 * major) is kept as a running remainder, in 64 bits.
+template <typename Put>
+void walkLine(int x1, int y1, int x2, int y2, Put&& put) {
+    const int dx = std::abs(x2 - x1);
+    const int dy = std::abs(y2 - y1);
+    const int sx = x2 >= x1 ? 1 : -1;
+    const int sy = y2 >= y1 ? 1 : -1;
+    const bool flat = dx >= dy;
+    const int n = flat ? dx : dy;
+    const qint64 twoMajor = 2 * static_cast<qint64>(n);
+    const qint64 twoMinor = 2 * static_cast<qint64>(flat ? dy : dx);
+    qint64 rest = n;
+    int minor = 0;
+    for (int i = 0; i < n; ++i) {
+        if (flat)
+            put(i, x1 + sx * i, y1 + sy * minor);
+        else
+            put(i, x1 + sx * minor, y1 + sy * i);
+        rest += twoMinor;
+        if (rest >= twoMajor) {
+            rest -= twoMajor;
+            ++minor;
+        }
+    }
+}
+
+// Whether a patterned pen draws the pixel `step` pixels from the line's start.
+class PenPattern {
+public:
+    explicit PenPattern(std::span<const int> runs) : m_runs(runs) {
+        for (int run : runs)
+            m_period += run;
+    }
+    [[nodiscard]] bool on(int step) const {
+        int pos = step % m_period;
+        for (size_t i = 0; i < m_runs.size(); ++i) {
+            if (pos < m_runs[i]) return i % 2 == 0;
+            pos -= m_runs[i];
+        }
+        return false;
+    }
+
+private:
+    std::span<const int> m_runs;
+    int m_period = 0;
+};
+
 // One pen stroke between pixel positions, with the pen's width and style.
 class PixelPen {
 public:
     PixelPen(QImage& image, int width, int style, OleColor color)
-        : m_image(image), m_width(width), m_style(style), m_color(color) {
+        : m_raster(image), m_width(width), m_style(style), m_rgb(toQRgb(color)) {
         if (m_width > 1 || m_style == vbInsideSolid) m_style = vbSolid;
     }
 
@@ -245,7 +341,7 @@ public:
         const double margin = kFarPixels;
         if (std::max({std::abs(x1), std::abs(y1), std::abs(x2), std::abs(y2)}) > margin) {
             if (!clipSegment(x1, y1, x2, y2, -m_width - 2.0, -m_width - 2.0,
-                             m_image.width() + m_width + 2.0, m_image.height() + m_width + 2.0))
+                             m_raster.width() + m_width + 2.0, m_raster.height() + m_width + 2.0))
                 return;
         }
         const int ix1 = roundPixel(x1);
@@ -261,17 +357,19 @@ public:
     }
 
 private:
+    void thin(int x1, int y1, int x2, int y2) {
+        walkLine(x1, y1, x2, y2, [this](int, int x, int y) { m_raster.set(x, y, m_rgb); });
+    }
+
     // A straight run (the grid and frame lines) is the one-pixel-wide rectangle of the same
-    // pixels, end left out, which fills whole rows at once; any other line goes pixel by pixel.
+    // pixels, end left out; any other line goes pixel by pixel.
     void solid(int x1, int y1, int x2, int y2) {
         if (y1 == y2 && x1 != x2)
-            gdi::fillRect(m_image, {x1 < x2 ? x1 : x2 + 1, y1, x1 < x2 ? x2 : x1 + 1, y1 + 1},
-                          m_color);
+            m_raster.fill(x1 < x2 ? x1 : x2 + 1, y1, x1 < x2 ? x2 : x1 + 1, y1 + 1, m_rgb);
         else if (x1 == x2 && y1 != y2)
-            gdi::fillRect(m_image, {x1, y1 < y2 ? y1 : y2 + 1, x1 + 1, y1 < y2 ? y2 : y1 + 1},
-                          m_color);
+            m_raster.fill(x1, y1 < y2 ? y1 : y2 + 1, x1 + 1, y1 < y2 ? y2 : y1 + 1, m_rgb);
         else
-            gdi::drawLine(m_image, x1, y1, x2, y2, m_color);
+            thin(x1, y1, x2, y2);
     }
 
     // A wide pen: the one-pixel line repeated across the pen's width (across the shorter axis),
@@ -280,33 +378,31 @@ private:
         const int lo = -(m_width - 1) / 2;
         const int hi = m_width / 2;
         const bool flat = std::abs(x2 - x1) >= std::abs(y2 - y1);
-        const int limit = flat ? m_image.height() : m_image.width();
+        const int limit = flat ? m_raster.height() : m_raster.width();
         const int low = flat ? std::min(y1, y2) : std::min(x1, x2);
         const int high = flat ? std::max(y1, y2) : std::max(x1, x2);
         for (int o = lo; o <= hi; ++o) {
             if (high + o < 0 || low + o >= limit) continue;
             if (flat)
-                gdi::drawLine(m_image, x1, y1 + o, x2, y2 + o, m_color);
+                thin(x1, y1 + o, x2, y2 + o);
             else
-                gdi::drawLine(m_image, x1 + o, y1, x2 + o, y2, m_color);
+                thin(x1 + o, y1, x2 + o, y2);
         }
-        gdi::fillRect(m_image, {x1 + lo, y1 + lo, x1 + hi + 1, y1 + hi + 1}, m_color);
-        gdi::fillRect(m_image, {x2 + lo, y2 + lo, x2 + hi + 1, y2 + hi + 1}, m_color);
+        m_raster.fill(x1 + lo, y1 + lo, x1 + hi + 1, y1 + hi + 1, m_rgb);
+        m_raster.fill(x2 + lo, y2 + lo, x2 + hi + 1, y2 + hi + 1, m_rgb);
     }
 
     // The pixels of the solid line, kept or left out by the pen's pattern counted along the
-    // longer axis from the start. The solid line is drawn on a scratch image so that the path
-    // is exactly the one of gdi::drawLine; the path does not change when the line is moved, so
-    // the scratch need only cover the line's bounding box (or the image, when that is smaller).
+    // longer axis from the start.
     void patterned(int x1, int y1, int x2, int y2) {
-        const auto pattern = penPattern(m_style);
+        const auto runs = penPattern(m_style);
         if (x1 == x2 || y1 == y2) { // a straight run: each "on" stretch is a short solid line
             const int n = std::max(std::abs(x2 - x1), std::abs(y2 - y1));
             const int sx = x2 > x1 ? 1 : (x2 < x1 ? -1 : 0);
             const int sy = y2 > y1 ? 1 : (y2 < y1 ? -1 : 0);
             size_t k = 0;
-            for (int step = 0; step < n; k = (k + 1) % pattern.size()) {
-                const int run = std::min(pattern[k], n - step);
+            for (int step = 0; step < n; k = (k + 1) % runs.size()) {
+                const int run = std::min(runs[k], n - step);
                 if (k % 2 == 0)
                     solid(x1 + sx * step, y1 + sy * step, x1 + sx * (step + run),
                           y1 + sy * (step + run));
@@ -314,34 +410,24 @@ private:
             }
             return;
         }
-        const int boxWidth = std::abs(x2 - x1) + 1;
-        const int boxHeight = std::abs(y2 - y1) + 1;
-        const bool boxScratch = static_cast<qint64>(boxWidth) * boxHeight <=
-                                static_cast<qint64>(m_image.width()) * m_image.height();
-        const int ox = boxScratch ? std::min(x1, x2) : 0;
-        const int oy = boxScratch ? std::min(y1, y2) : 0;
-        QImage scratch = boxScratch ? gdi::makeSurface(boxWidth, boxHeight, 0x000000)
-                                    : gdi::makeSurface(m_image.width(), m_image.height(), 0x000000);
-        gdi::drawLine(scratch, x1 - ox, y1 - oy, x2 - ox, y2 - oy, 0xFFFFFF);
-        const bool flat = std::abs(x2 - x1) >= std::abs(y2 - y1);
-        const int left = std::max(std::min(x1, x2), 0);
-        const int right = std::min(std::max(x1, x2), m_image.width() - 1);
-        const int top = std::max(std::min(y1, y2), 0);
-        const int bottom = std::min(std::max(y1, y2), m_image.height() - 1);
-        for (int y = top; y <= bottom; ++y) {
-            for (int x = left; x <= right; ++x) {
-                if (gdi::pixel(scratch, x - ox, y - oy) != 0xFFFFFF) continue;
-                const int step = flat ? std::abs(x - x1) : std::abs(y - y1);
-                if (patternOn(pattern, step)) gdi::setPixel(m_image, x, y, m_color);
-            }
-        }
+        const PenPattern pattern(runs);
+        walkLine(x1, y1, x2, y2, [&](int step, int x, int y) {
+            if (pattern.on(step)) m_raster.set(x, y, m_rgb);
+        });
     }
 
-    QImage& m_image;
+    Raster m_raster;
     int m_width;
     int m_style;
-    OleColor m_color;
+    QRgb m_rgb;
 };
+
+constexpr int kTextFormat = gdi::DT_NOCLIP | gdi::DT_NOPREFIX | gdi::DT_SINGLELINE;
+// Room of the text's layout box: wide enough never to wrap or align anything.
+constexpr int kTextRoom = 1 << 20;
+// Texts above these sizes are drawn each time rather than kept.
+constexpr qsizetype kLongestStamp = 256;
+constexpr qint64 kLargestStampArea = 1 << 22;
 
 } // namespace
 
@@ -359,6 +445,13 @@ void ImageSurface::paintLine(double x1, double y1, double x2, double y2, OleColo
              pixelsOf(y2, TwipsY));
 }
 
+void ImageSurface::paintLines(std::span<const QLineF> lines, OleColor color) {
+    PixelPen pen(m_image, DrawWidth(), DrawStyle(), color);
+    for (const QLineF& l : lines)
+        pen.line(pixelsOf(l.x1(), TwipsX), pixelsOf(l.y1(), TwipsY), pixelsOf(l.x2(), TwipsX),
+                 pixelsOf(l.y2(), TwipsY));
+}
+
 void ImageSurface::paintBox(double x1, double y1, double x2, double y2, OleColor color,
                             bool filled) {
     const double far = kFarPixels;
@@ -370,7 +463,7 @@ void ImageSurface::paintBox(double x1, double y1, double x2, double y2, OleColor
     const int top = std::min(px(y1, TwipsY), px(y2, TwipsY));
     const int bottom = std::max(px(y1, TwipsY), px(y2, TwipsY));
     if (filled) {
-        gdi::fillRect(m_image, {left, top, right + 1, bottom + 1}, color);
+        Raster(m_image).fill(left, top, right + 1, bottom + 1, toQRgb(color));
         return;
     }
     PixelPen pen(m_image, DrawWidth(), DrawStyle(), color);
@@ -401,7 +494,55 @@ void ImageSurface::paintPoint(double x, double y, OleColor color) {
     const int iy = roundPixel(cy);
     const int lo = -(DrawWidth() - 1) / 2;
     const int hi = DrawWidth() / 2;
-    gdi::fillRect(m_image, {ix + lo, iy + lo, ix + hi + 1, iy + hi + 1}, color);
+    Raster(m_image).fill(ix + lo, iy + lo, ix + hi + 1, iy + hi + 1, toQRgb(color));
+}
+
+// The text drawn once on a clear scratch image with room all round, read back as runs. A pixel
+// only partly covered, or one on the scratch's border (the text may reach beyond it), means the
+// runs would not give the same picture: such a text is drawn each time.
+ImageSurface::TextStamp ImageSurface::makeStamp(const QString& text) const {
+    TextStamp stamp;
+    if (text.size() > kLongestStamp) return stamp;
+    const QFontMetrics metrics(font());
+    const int pad = metrics.height() + 4;
+    const qint64 width = static_cast<qint64>(metrics.horizontalAdvance(text)) + 2 * pad;
+    const qint64 height = static_cast<qint64>(metrics.height()) + 2 * pad;
+    if (width <= 0 || height <= 0 || width * height > kLargestStampArea) return stamp;
+    QImage scratch(static_cast<int>(width), static_cast<int>(height),
+                   QImage::Format_ARGB32_Premultiplied);
+    scratch.fill(Qt::transparent);
+    gdi::drawText(scratch, text, {pad, pad, pad + kTextRoom, pad + kTextRoom}, kTextFormat, font(),
+                  0xFFFFFF);
+    const int w = scratch.width();
+    const int h = scratch.height();
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
+        for (int x = 0; x < w;) {
+            const int alpha = qAlpha(row[x]);
+            if (alpha == 0) {
+                ++x;
+                continue;
+            }
+            if (alpha != 255 || y == 0 || y == h - 1 || x == 0) return {};
+            const int start = x;
+            while (x < w && qAlpha(row[x]) == 255)
+                ++x;
+            if (x == w || qAlpha(row[x]) != 0) return {};
+            stamp.runs.push_back({start - pad, y - pad, x - start});
+        }
+    }
+    stamp.stamped = true;
+    return stamp;
+}
+
+const ImageSurface::TextStamp& ImageSurface::stampOf(const QString& text) {
+    constexpr qsizetype kFonts = 16;
+    constexpr qsizetype kTexts = 512;
+    if (m_stamps.size() >= kFonts && !m_stamps.contains(fontKey())) m_stamps.clear();
+    auto& stamps = m_stamps[fontKey()];
+    if (const auto known = stamps.constFind(text); known != stamps.cend()) return *known;
+    if (stamps.size() >= kTexts) stamps.clear();
+    return *stamps.insert(text, makeStamp(text));
 }
 
 void ImageSurface::paintText(double x, double y, const QString& text) {
@@ -410,9 +551,16 @@ void ImageSurface::paintText(double x, double y, const QString& text) {
     if (std::abs(cx) > kFarPixels || std::abs(cy) > kFarPixels) return;
     const int ix = roundPixel(cx);
     const int iy = roundPixel(cy);
-    constexpr int kRoom = 1 << 20;
-    gdi::drawText(m_image, text, {ix, iy, ix + kRoom, iy + kRoom},
-                  gdi::DT_NOCLIP | gdi::DT_NOPREFIX | gdi::DT_SINGLELINE, font(), ForeColor);
+    const TextStamp& stamp = stampOf(text);
+    if (!stamp.stamped) {
+        gdi::drawText(m_image, text, {ix, iy, ix + kTextRoom, iy + kTextRoom}, kTextFormat, font(),
+                      ForeColor);
+        return;
+    }
+    Raster raster(m_image);
+    const QRgb c = toQRgb(ForeColor);
+    for (const TextStamp::Run& run : stamp.runs)
+        raster.fill(ix + run.dx, iy + run.dy, ix + run.dx + run.length, iy + run.dy + 1, c);
 }
 
 void ImageSurface::resized() {

@@ -5,8 +5,10 @@
 #include <QFont>
 #include <QHash>
 #include <QImage>
+#include <QLineF>
 #include <QString>
 
+#include <span>
 #include <vector>
 
 // The picture box the line and candlestick charts draw on: positions in twips (TwipsX and TwipsY
@@ -78,6 +80,9 @@ public:
     void Cls();
     // Line from (x1, y1) to (x2, y2) with the pen; the print position moves to (x2, y2).
     void Line(double x1, double y1, double x2, double y2, OleColor color);
+    // Lines one after another with the pen, as Line for each in turn (a chart's series is
+    // hundreds of short ones); the print position moves to the end of the last drawn.
+    void Lines(std::span<const QLineF> lines, OleColor color);
     // Outline of the rectangle with corners (x1, y1) and (x2, y2), both corners included.
     void Box(double x1, double y1, double x2, double y2, OleColor color);
     // The same rectangle filled, its outline included.
@@ -99,11 +104,15 @@ protected:
     // The drawing itself, in twips, with the state above. Positions are finite.
     virtual void paintClear() = 0;
     virtual void paintLine(double x1, double y1, double x2, double y2, OleColor color) = 0;
+    // Lines with finite positions, in order; by default each through paintLine.
+    virtual void paintLines(std::span<const QLineF> lines, OleColor color);
     virtual void paintBox(double x1, double y1, double x2, double y2, OleColor color,
                           bool filled) = 0;
     virtual void paintPoint(double x, double y, OleColor color) = 0;
     virtual void paintText(double x, double y, const QString& text) = 0;
     virtual void resized() = 0;
+    // Identifies the current font (name, size, weight and the rest), for caches kept by font.
+    [[nodiscard]] const QString& fontKey() const { return m_fontKey; }
 
 private:
     void updateFont();
@@ -133,13 +142,32 @@ public:
 protected:
     void paintClear() override;
     void paintLine(double x1, double y1, double x2, double y2, OleColor color) override;
+    void paintLines(std::span<const QLineF> lines, OleColor color) override;
     void paintBox(double x1, double y1, double x2, double y2, OleColor color, bool filled) override;
     void paintPoint(double x, double y, OleColor color) override;
     void paintText(double x, double y, const QString& text) override;
     void resized() override;
 
 private:
+    // A text as it is drawn in one font: rows of pen-coloured pixel runs relative to the text's
+    // top-left corner. Without antialiasing a glyph pixel is either the pen's colour or left as
+    // it was, so the same runs give the same picture at any position and in any colour; a chart
+    // prints the same labels on every redraw.
+    struct TextStamp {
+        struct Run {
+            int dx;
+            int dy;
+            int length;
+        };
+        // False when the text cannot be kept this way and is drawn each time.
+        bool stamped = false;
+        std::vector<Run> runs;
+    };
+    [[nodiscard]] TextStamp makeStamp(const QString& text) const;
+    [[nodiscard]] const TextStamp& stampOf(const QString& text);
+
     QImage m_image;
+    QHash<QString, QHash<QString, TextStamp>> m_stamps; // by font key, then text
 };
 
 // One drawing call as a RecordingSurface keeps it: positions in twips, the pen and font of the

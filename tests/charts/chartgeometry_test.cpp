@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <string>
 
 using namespace charts;
 
@@ -106,6 +110,89 @@ TEST(SeriesValueTest, NumbersAndNonNumbers) {
     EXPECT_EQ(seriesValue(QString()), std::nullopt);
     EXPECT_EQ(seriesValue(QStringLiteral("abc")), std::nullopt);
     EXPECT_EQ(seriesValue(QStringLiteral("1e999")), std::nullopt);
+}
+
+// The correctly rounded value of a plain decimal, as the general reader gives it.
+double correctlyRounded(const std::string& text) {
+    double value = std::numeric_limits<double>::quiet_NaN();
+    const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    EXPECT_TRUE(error == std::errc() && stop == text.data() + text.size()) << text;
+    return value;
+}
+
+void expectSameDouble(const std::string& text) {
+    const std::optional<double> got = seriesValue(QString::fromStdString(text));
+    ASSERT_TRUE(got.has_value()) << text;
+    const double want = correctlyRounded(text);
+    // Bit for bit: a value one unit off, or 0 for -0, would move a point on the chart's edge.
+    EXPECT_EQ(std::bit_cast<uint64_t>(*got), std::bit_cast<uint64_t>(want))
+        << text << ": " << *got << " instead of " << want;
+}
+
+// Plain decimals read fast, and give exactly the double the general reader gives, also where
+// the fast way cannot hold the digits (beyond 2^53, more than 22 decimals).
+TEST(SeriesValueTest, PlainDecimalsGiveTheCorrectlyRoundedDouble) {
+    for (const char* text :
+         {"0", "-0", "0.0", "5.", ".5", "-.5", "007.50", "2150.35", "-2150.35", "0.1", "0.3",
+          "2156.32", "1234567.891", "9007199254740991", "9007199254740992", "9007199254740993",
+          "18446744073709551617", "123456789012345678901234567890",
+          "0.1234567890123456789012", "0.12345678901234567890123", "1.7976931348623157",
+          "0.00000000000000000000001", "0.0000000000000000000001", "0.000000000000000000000000001", "4503599627370495.5", "2.2250738585072014"})
+        expectSameDouble(text);
+
+    // Generated prices: 1 to 19 digits with the point anywhere, either sign.
+    uint64_t seed = 88172645463325252ull;
+    const auto next = [&seed] {
+        seed ^= seed << 13;
+        seed ^= seed >> 7;
+        seed ^= seed << 17;
+        return seed;
+    };
+    for (int n = 0; n < 4000; ++n) {
+        const int digits = 1 + static_cast<int>(next() % 19);
+        std::string text = next() % 4 == 0 ? "-" : "";
+        const int point = static_cast<int>(next() % static_cast<uint64_t>(digits + 1));
+        for (int i = 0; i < digits; ++i) {
+            if (i == point) text += '.';
+            text += static_cast<char>('0' + next() % 10);
+        }
+        expectSameDouble(text);
+    }
+}
+
+// Reading a whole series text gives, element by element, what seriesValue gives.
+TEST(SeriesValueTest, SeriesTextReadsEachElementAsSeriesValue) {
+    const char* texts[] = {
+        "2150.35,2150.4,-3,0,-0",
+        "1,,2,",
+        ",",
+        "abc, 7 ,1e3,.5,5.,-.5,.,-",
+        "9007199254740993,12345678901234567890,0.00000000000000000000001,1.5",
+        "0.000000000000000000000000000000000000000001,00000000000000000000000000000000000000001",
+        "1.2.3,--1,1-2,&H10,2150.35",
+        "7",
+    };
+    for (const char* text : texts) {
+        const QString series = QString::fromLatin1(text);
+        const SeriesValues values = seriesValues(QStringView(series));
+        const QStringList elements = series.split(u',');
+        ASSERT_EQ(values.size(), static_cast<size_t>(elements.size())) << text;
+        for (qsizetype i = 0; i < elements.size(); ++i) {
+            const std::optional<double> want = seriesValue(elements[i]);
+            const std::optional<double>& got = values[static_cast<size_t>(i)];
+            ASSERT_EQ(got.has_value(), want.has_value()) << text << " element " << i;
+            if (want) {
+                EXPECT_EQ(std::bit_cast<uint64_t>(*got), std::bit_cast<uint64_t>(*want))
+                    << text << " element " << i;
+            }
+        }
+    }
+    EXPECT_TRUE(seriesValues(QStringView()).empty());
+}
+
+TEST(SeriesValueTest, MalformedPlainLookingElementsAreNoNumbers) {
+    for (const char* text : {".", "-", "--1", "1.2.3", "1-2", "12a", "-.", "1..2"})
+        EXPECT_EQ(seriesValue(QString::fromLatin1(text)), std::nullopt) << text;
 }
 
 // A missing point breaks the line on both sides; so does the empty element after a trailing ",".
