@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -27,6 +28,16 @@ int position(char16_t c) { return c < 128 ? kPositions[c] : -1; }
 
 // r = a random fraction times 4, rounded to the nearest whole number (halves to even).
 int mixValue(float fraction) { return static_cast<int>(std::nearbyint(fraction * 4.0f)); }
+
+// The byte two table positions spell; -1 when they spell none.
+int pairByte(int p1, int p2) {
+    if (p1 < 0 || p2 < 0)
+        return -1;
+    const int value = kTableSize * (p2 / 8) + p1;
+    if (value > 255)
+        return -1;
+    return value ^ (p2 % 8);
+}
 
 using Pair = std::array<char16_t, 2>;
 
@@ -83,19 +94,34 @@ QString DecodeText(const QString& Text) {
     const qsizetype n = Text.size();
     if (n == 0)
         return {};
+    // The byte of every pair of ASCII characters, -1 where the pair spells none: one lookup per
+    // byte, since every snapshot comes through here.
+    static const auto kBytes = [] {
+        auto bytes = std::make_unique<std::array<int16_t, 128 * 128>>();
+        for (int c1 = 0; c1 < 128; ++c1)
+            for (int c2 = 0; c2 < 128; ++c2)
+                (*bytes)[c1 * 128 + c2] = static_cast<int16_t>(pairByte(position(c1), position(c2)));
+        return bytes;
+    }();
     QByteArray bytes((n + 1) / 2, Qt::Uninitialized);
     char* out = bytes.data();
-    const QChar* in = Text.constData();
-    for (qsizetype i = 0; i < n; i += 2) {
-        const int p1 = position(in[i].unicode());
+    const char16_t* in = reinterpret_cast<const char16_t*>(Text.constData());
+    for (qsizetype i = 0; i + 1 < n; i += 2) {
+        const char16_t c1 = in[i];
+        const char16_t c2 = in[i + 1];
+        if ((c1 | c2) >= 128)
+            return {};
+        const int16_t b = (*kBytes)[c1 * 128 + c2];
+        if (b < 0)
+            return {};
+        *out++ = static_cast<char>(b);
+    }
+    if (n % 2 != 0) {
         // A lone last character decodes as if its partner were the table's first character.
-        const int p2 = i + 1 < n ? position(in[i + 1].unicode()) : 0;
-        if (p1 < 0 || p2 < 0)
+        const int b = pairByte(position(in[n - 1]), 0);
+        if (b < 0)
             return {};
-        const int value = kTableSize * (p2 / 8) + p1;
-        if (value > 255)
-            return {};
-        *out++ = static_cast<char>(value ^ (p2 % 8));
+        *out = static_cast<char>(b);
     }
     return platform::fromGbk(bytes);
 }

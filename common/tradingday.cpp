@@ -150,10 +150,10 @@ QString FormatPrice(float V) {
 QString FormatChange(float V, bool Four) {
     const int decimals = Four ? 4 : 2;
     if (V > 0)
-        return u'+' + platform::formatFixed(V, decimals);
+        return platform::formatFixed(V, decimals, u'+');
     if (V == 0)
         return QStringLiteral("0");
-    return u'-' + platform::formatFixed(-V, decimals);
+    return platform::formatFixed(-V, decimals, u'-');
 }
 
 int16_t DecimalCount(float V) {

@@ -4,6 +4,7 @@
 #include "platform/vberror.h"
 
 #include <QRegularExpression>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <charconv>
@@ -11,8 +12,6 @@
 #include <cstring>
 #include <limits>
 #include <optional>
-#include <string>
-#include <vector>
 
 namespace platform {
 
@@ -23,11 +22,16 @@ void raiseSubscript() { throw VbError(kErrSubscript, QStringLiteral("下标越�
 namespace {
 
 bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Characters in a stack buffer for the short texts numbers come in; longer ones go to the heap.
+// Every number of every snapshot row passes through here, so the usual case must not allocate.
+using CharBuffer = QVarLengthArray<char, 64>;
 
 // Reads a decimal number text (already checked for shape, no separators) without the locale.
-double parseDecimal(const std::string& s, bool negativeExponent) {
+double parseDecimal(const char* s, std::size_t n, bool negativeExponent) {
     double v = 0;
-    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    const auto r = std::from_chars(s, s + n, v);
     if (r.ec == std::errc::result_out_of_range) {
         if (negativeExponent)
             return 0;
@@ -38,23 +42,25 @@ double parseDecimal(const std::string& s, bool negativeExponent) {
     return v;
 }
 
+char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
 // "&H" / "&O" literals keep the width rules of integer literals: four hex digits or fewer make a
 // 16-bit value, so &HFFFF is -1.
-std::optional<double> radixLiteral(const std::string& s, std::size_t& used) {
+std::optional<double> radixLiteral(const char* s, std::size_t n, std::size_t& used) {
     used = 0;
-    if (s.size() < 2 || s[0] != '&')
+    if (n < 2 || s[0] != '&')
         return std::nullopt;
-    const char kind = static_cast<char>(std::toupper(static_cast<unsigned char>(s[1])));
+    const char kind = upper(s[1]);
     const int base = kind == 'H' ? 16 : kind == 'O' ? 8 : 0;
     if (base == 0)
         return std::nullopt;
     std::size_t i = 2;
     uint64_t v = 0;
     int digits = 0;
-    for (; i < s.size(); ++i) {
-        const int c = std::toupper(static_cast<unsigned char>(s[i]));
+    for (; i < n; ++i) {
+        const char c = upper(s[i]);
         int d = -1;
-        if (c >= '0' && c <= '9')
+        if (isDigit(c))
             d = c - '0';
         else if (base == 16 && c >= 'A' && c <= 'F')
             d = c - 'A' + 10;
@@ -74,31 +80,33 @@ std::optional<double> radixLiteral(const std::string& s, std::size_t& used) {
 }
 
 struct Scanned {
-    std::string number;       // normalised for from_chars
+    CharBuffer number;        // normalised for from_chars
     bool negativeExponent = false;
     bool hasDigits = false;
     std::size_t end = 0;      // characters consumed
     std::optional<double> radix;
 };
 
-// Scans sign, digits, point, digits and exponent from the start of an ASCII text.
-Scanned scanNumber(const std::string& s, bool allowThousands) {
-    Scanned r;
-    std::size_t i = 0;
+// Scans sign, digits, point, digits and exponent from the start of an ASCII text. The normalised
+// number is never longer than the text it comes from.
+void scanNumber(const char* s, std::size_t n, bool allowThousands, Scanned& r) {
     std::size_t used = 0;
-    if ((r.radix = radixLiteral(s, used))) {
+    if ((r.radix = radixLiteral(s, n, used))) {
         r.end = used;
         r.hasDigits = used > 2;
-        return r;
+        return;
     }
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+    r.number.resize(static_cast<qsizetype>(n));
+    char* out = r.number.data();
+    std::size_t i = 0;
+    if (i < n && (s[i] == '+' || s[i] == '-')) {
         if (s[i] == '-')
-            r.number += '-';
+            *out++ = '-';
         ++i;
     }
-    for (; i < s.size(); ++i) {
-        if (std::isdigit(static_cast<unsigned char>(s[i]))) {
-            r.number += s[i];
+    for (; i < n; ++i) {
+        if (isDigit(s[i])) {
+            *out++ = s[i];
             r.hasDigits = true;
         } else if (allowThousands && s[i] == ',' && r.hasDigits) {
             continue;
@@ -106,30 +114,33 @@ Scanned scanNumber(const std::string& s, bool allowThousands) {
             break;
         }
     }
-    if (i < s.size() && s[i] == '.') {
-        r.number += '.';
-        for (++i; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++i) {
-            r.number += s[i];
+    if (i < n && s[i] == '.') {
+        *out++ = '.';
+        for (++i; i < n && isDigit(s[i]); ++i) {
+            *out++ = s[i];
             r.hasDigits = true;
         }
     }
-    if (r.hasDigits && i < s.size() && std::strchr("eEdD", s[i]) != nullptr) {
+    if (r.hasDigits && i < n && (upper(s[i]) == 'E' || upper(s[i]) == 'D')) {
         std::size_t j = i + 1;
-        std::string exp = "e";
-        if (j < s.size() && (s[j] == '+' || s[j] == '-')) {
+        char sign = 0;
+        if (j < n && (s[j] == '+' || s[j] == '-')) {
             r.negativeExponent = s[j] == '-';
-            exp += s[j++];
+            sign = s[j++];
         }
         const std::size_t firstDigit = j;
-        for (; j < s.size() && std::isdigit(static_cast<unsigned char>(s[j])); ++j)
-            exp += s[j];
+        while (j < n && isDigit(s[j]))
+            ++j;
         if (j > firstDigit) {
-            r.number += exp;
+            *out++ = 'e';
+            if (sign != 0)
+                *out++ = sign;
+            out = std::copy(s + firstDigit, s + j, out);
             i = j;
         }
     }
+    r.number.resize(out - r.number.data());
     r.end = i;
-    return r;
 }
 
 double scannedValue(const Scanned& sc) {
@@ -137,53 +148,231 @@ double scannedValue(const Scanned& sc) {
         return *sc.radix;
     if (!sc.hasDigits)
         return 0;
-    std::string n = sc.number;
-    if (!n.empty() && n[0] == '-')
-        return -parseDecimal(n.substr(1), sc.negativeExponent);
-    return parseDecimal(n, sc.negativeExponent);
+    const char* n = sc.number.data();
+    const auto size = static_cast<std::size_t>(sc.number.size());
+    if (size > 0 && n[0] == '-')
+        return -parseDecimal(n + 1, size - 1, sc.negativeExponent);
+    return parseDecimal(n, size, sc.negativeExponent);
 }
 
-std::string asciiPrefix(QStringView text, bool skipBlanks) {
-    std::string s;
-    s.reserve(text.size());
-    for (QChar c : text) {
+void asciiPrefix(QStringView text, bool skipBlanks, CharBuffer& s) {
+    s.resize(text.size());
+    char* out = s.data();
+    for (const QChar c : text) {
         const char16_t u = c.unicode();
         if (skipBlanks && isBlank(u))
             continue;
         if (u >= 0x80)
             break;
-        s += static_cast<char>(u);
+        *out++ = static_cast<char>(u);
     }
-    return s;
+    s.resize(out - s.data());
 }
 
 // Whole-text strict scan shared by IsNumeric and the strict conversions.
-std::optional<Scanned> strictScan(QStringView text) {
+bool strictScan(QStringView text, Scanned& sc) {
     const QStringView t = text.trimmed();
     if (t.isEmpty())
-        return std::nullopt;
-    const std::string s = asciiPrefix(t, false);
-    if (static_cast<qsizetype>(s.size()) != t.size())
-        return std::nullopt;
-    Scanned sc = scanNumber(s, true);
-    if (!sc.hasDigits || sc.end != s.size())
-        return std::nullopt;
-    return sc;
+        return false;
+    CharBuffer s;
+    asciiPrefix(t, false, s);
+    if (s.size() != t.size())
+        return false;
+    scanNumber(s.data(), static_cast<std::size_t>(s.size()), true, sc);
+    return sc.hasDigits && sc.end == static_cast<std::size_t>(s.size());
+}
+
+// The first `wanted` (at most 24) significant decimal digits of a positive value, exactly, as
+// d1 d2 d3... with value = 0.d1d2d3... x 10^point (what follows them is cut off).
+// Worked in integers, which is several times quicker than a correctly rounded print; false when
+// the value is not below 2^63 or has bits below 2^-64 (the caller then prints it).
+bool exactDigits(double value, int wanted, int8_t* digits, int& point) {
+    if (!(value > 0 && value < 0x1p63))
+        return false;
+    uint64_t whole = static_cast<uint64_t>(value);
+    const double fraction = std::ldexp(value - static_cast<double>(whole), 64);
+    auto bits = static_cast<uint64_t>(fraction); // the fraction in 64 binary places
+    if (static_cast<double>(bits) != fraction)
+        return false;
+    int count = 0;
+    point = 0;
+    if (whole != 0) {
+        int8_t reversed[20];
+        int n = 0;
+        for (; whole != 0; whole /= 10)
+            reversed[n++] = static_cast<int8_t>(whole % 10);
+        point = n;
+        for (int k = n - 1; k >= 0 && count < wanted; --k)
+            digits[count++] = reversed[k];
+    }
+    while (count < wanted && bits != 0) {
+        const unsigned __int128 next = static_cast<unsigned __int128>(bits) * 10;
+        const auto digit = static_cast<int8_t>(next >> 64);
+        bits = static_cast<uint64_t>(next);
+        if (count == 0 && digit == 0) {
+            --point; // a leading zero of the fraction
+            continue;
+        }
+        digits[count++] = digit;
+    }
+    std::fill(digits + count, digits + wanted, int8_t{0});
+    return true;
+}
+
+constexpr uint64_t kPowersOf10[] = {1ull,          10ull,          100ull,          1000ull,
+                                    10000ull,      100000ull,      1000000ull,      10000000ull,
+                                    100000000ull,  1000000000ull,  10000000000ull};
+constexpr double kPowersOf5[] = {1, 5, 25, 125, 625, 3125, 15625, 78125, 390625, 1953125, 9765625, 48828125};
+
+// True when a single (held as a double) is exactly n x 10^k. A single has 24 significant bits, so
+// only 0 <= k <= 10 (5^k must divide the 24-bit mantissa) and -11 <= k < 0 (5^-k must divide n,
+// which has eight digits) can hold; there the products below are exact.
+bool singleEquals(double v, uint64_t n, int k) {
+    if (k >= 0) {
+        if (k > 10 || v >= 1e19 || v != std::floor(v))
+            return false;
+        return static_cast<uint64_t>(v) == n * kPowersOf10[k];
+    }
+    if (k < -11)
+        return false;
+    return std::ldexp(v, -k) * kPowersOf5[-k] == static_cast<double>(n);
+}
+
+void sevenDigits(double v, int* digits, int& exponent);
+int writeGeneral(bool negative, const int* digits, int exponent, char16_t* out);
+int roundedDigits(int significant, int8_t* digits, int count, int& point);
+
+// The text of a non-zero finite single to 7 significant digits, in the general format: the exact
+// value rounded with halves up, trailing zeros dropped, exponent form ("1.5E-05", "1.234568E+07")
+// below 1E-04 and from 1E+07 on. Written to `out` (room for 16 characters); returns its length.
+int writeSingle(float value, char16_t* out) {
+    const double v = std::fabs(static_cast<double>(value));
+    int digits[7];
+    int exponent = 0;
+    int8_t exact[8];
+    int point = 0;
+    if (exactDigits(v, 8, exact, point)) {
+        // Halves go up: the eighth exact digit decides alone.
+        std::copy(exact, exact + 7, digits);
+        exponent = point - 1;
+        if (exact[7] >= 5) {
+            int k = 6;
+            while (k >= 0 && digits[k] == 9)
+                digits[k--] = 0;
+            if (k >= 0) {
+                ++digits[k];
+            } else {
+                digits[0] = 1;
+                ++exponent;
+            }
+        }
+    } else {
+        sevenDigits(v, digits, exponent);
+    }
+    return writeGeneral(value < 0, digits, exponent, out);
+}
+
+// Seven digits of a value the integer reading cannot take (very small or very large), rounded to
+// nearest by the library; an exact tie is settled here.
+void sevenDigits(double v, int* digits, int& exponent) {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 6);
+    digits[0] = buf[0] - '0';
+    for (int k = 1; k < 7; ++k)
+        digits[k] = buf[k + 1] - '0';
+    exponent = 0;
+    {
+        const char* x = buf + 9; // past "d.dddddde"
+        const bool negative = *x == '-';
+        ++x;
+        for (; x < r.ptr; ++x)
+            exponent = exponent * 10 + (*x - '0');
+        if (negative)
+            exponent = -exponent;
+    }
+    // Halves go up: when the value lies exactly half way above the seven digits, they were
+    // rounded down (to the even neighbour) and take one more. The last digit is then even, so
+    // no carry follows.
+    uint64_t seven = 0;
+    for (int k = 0; k < 7; ++k)
+        seven = seven * 10 + static_cast<uint64_t>(digits[k]);
+    if (digits[6] % 2 == 0 && singleEquals(v, seven * 10 + 5, exponent - 7))
+        ++digits[6];
+}
+
+// Seven digits d1.d2...d7 x 10^exponent in the general format; returns the length written.
+int writeGeneral(bool negative, const int* digits, int exponent, char16_t* out) {
+    int count = 7;
+    while (count > 1 && digits[count - 1] == 0)
+        --count;
+
+    char16_t* o = out;
+    if (negative)
+        *o++ = u'-';
+    if (exponent < -4 || exponent >= 7) {
+        *o++ = static_cast<char16_t>(u'0' + digits[0]);
+        if (count > 1) {
+            *o++ = u'.';
+            for (int k = 1; k < count; ++k)
+                *o++ = static_cast<char16_t>(u'0' + digits[k]);
+        }
+        *o++ = u'E';
+        *o++ = exponent < 0 ? u'-' : u'+';
+        const int e = std::abs(exponent);
+        if (e >= 100)
+            *o++ = static_cast<char16_t>(u'0' + e / 100);
+        *o++ = static_cast<char16_t>(u'0' + e / 10 % 10);
+        *o++ = static_cast<char16_t>(u'0' + e % 10);
+    } else if (exponent >= 0) {
+        for (int k = 0; k <= exponent; ++k)
+            *o++ = static_cast<char16_t>(u'0' + (k < count ? digits[k] : 0));
+        if (count > exponent + 1) {
+            *o++ = u'.';
+            for (int k = exponent + 1; k < count; ++k)
+                *o++ = static_cast<char16_t>(u'0' + digits[k]);
+        }
+    } else {
+        *o++ = u'0';
+        *o++ = u'.';
+        for (int k = -1; k > exponent; --k)
+            *o++ = u'0';
+        for (int k = 0; k < count; ++k)
+            *o++ = static_cast<char16_t>(u'0' + digits[k]);
+    }
+    return static_cast<int>(o - out);
 }
 
 // Decimal digits of |value| to `significant` digits, halves rounded up, with the point position:
-// value = 0.d1d2d3... x 10^point. Read from a 17-digit scientific form without going through a
-// QString: prices are formatted this way on every refresh of every row.
-void decimalDigits(double value, int significant, std::vector<int>& digits, int& point) {
+// value = 0.d1d2d3... x 10^point. Read from a 17-digit scientific form: prices are formatted this
+// way on every refresh of every row. Returns the number of digits (at most 17).
+int decimalDigits(double value, int significant, int8_t* digits, int& point) {
+    int8_t exact[18];
+    if (exactDigits(std::fabs(value), 18, exact, point)) {
+        // The 17-digit print. The library rounds an exact half of the 18th digit to even; rounding
+        // it up instead differs only when the 17th digit is even, where the carry stops at once
+        // and so never reaches the at most 15 digits kept.
+        std::copy(exact, exact + 17, digits);
+        if (exact[17] >= 5) {
+            int k = 16;
+            while (k >= 0 && digits[k] == 9)
+                digits[k--] = 0;
+            if (k >= 0) {
+                ++digits[k];
+            } else {
+                digits[0] = 1;
+                ++point;
+            }
+        }
+        return roundedDigits(significant, digits, 17, point);
+    }
     char buf[64];
     const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 16);
-    digits.clear();
-    digits.reserve(17);
+    int count = 0;
     const char* end = r.ec == std::errc() ? r.ptr : buf;
     const char* e = std::find(static_cast<const char*>(buf), end, 'e');
-    for (const char* c = buf; c < e; ++c)
-        if (*c >= '0' && *c <= '9')
-            digits.push_back(*c - '0');
+    for (const char* c = buf; c < e && count < 17; ++c)
+        if (isDigit(*c))
+            digits[count++] = static_cast<int8_t>(*c - '0');
     // The exponent is read within the written characters only: the buffer is not terminated.
     int exponent = 0;
     if (e < end) {
@@ -193,40 +382,49 @@ void decimalDigits(double value, int significant, std::vector<int>& digits, int&
         std::from_chars(x, end, exponent);
     }
     point = exponent + 1;
-    if (static_cast<int>(digits.size()) <= significant)
-        return;
+    return roundedDigits(significant, digits, count, point);
+}
+
+// The 17 digits cut to `significant`, halves up.
+int roundedDigits(int significant, int8_t* digits, int count, int& point) {
+    if (count <= significant)
+        return count;
     const bool up = digits[significant] >= 5;
-    digits.resize(significant);
+    count = significant;
     if (!up)
-        return;
+        return count;
     int k = significant - 1;
     while (k >= 0 && digits[k] == 9)
         digits[k--] = 0;
     if (k >= 0) {
         ++digits[k];
     } else {
-        digits.insert(digits.begin(), 1);
-        digits.pop_back();
+        digits[0] = 1; // all nines: 1 followed by zeros, one place further up
         ++point;
     }
+    return count;
 }
 
-QString fixedText(double value, int significant, int decimals) {
-    if (!std::isfinite(value))
-        return QString::number(value);
-    std::vector<int> dig;
+// `lead` (0 for none) goes before the text, so a caller's sign costs no second text.
+QString fixedText(double value, int significant, int decimals, char16_t lead = 0) {
+    if (!std::isfinite(value)) {
+        const QString text = QString::number(value);
+        return lead != 0 ? QChar(lead) + text : text;
+    }
+    int8_t dig[20];
     int point = 0;
-    decimalDigits(value, significant, dig, point);
+    int count = decimalDigits(value, significant, dig, point);
     if (value == 0) {
-        dig = {0};
+        dig[0] = 0;
+        count = 1;
         point = 1;
     }
     const int keep = point + decimals;
     if (keep < 0) {
-        dig.clear();
-    } else if (keep < static_cast<int>(dig.size())) {
+        count = 0;
+    } else if (keep < count) {
         const bool up = dig[keep] >= 5; // halves away from zero
-        dig.resize(keep);
+        count = keep;
         if (up) {
             int k = keep - 1;
             while (k >= 0 && dig[k] == 9)
@@ -234,21 +432,24 @@ QString fixedText(double value, int significant, int decimals) {
             if (k >= 0) {
                 ++dig[k];
             } else {
-                dig.insert(dig.begin(), 1);
+                std::memmove(dig + 1, dig, static_cast<std::size_t>(count));
+                dig[0] = 1;
+                ++count;
                 ++point;
             }
         }
     }
     auto digitAt = [&](int pos) { // pos counts from the first digit of dig
-        return pos >= 0 && pos < static_cast<int>(dig.size()) ? dig[pos] : 0;
+        return pos >= 0 && pos < count ? dig[pos] : 0;
     };
-    // Built in one byte buffer: prices are written this way for every cell of every refresh.
-    std::string out;
-    out.reserve(static_cast<size_t>(std::max(point, 1) + decimals + 2));
-    out += '-';
+    // Built in one buffer, lead and sign in front: prices are written this way for every cell
+    // of every refresh.
+    QVarLengthArray<char16_t, 64> out(std::max(point, 1) + std::max(decimals, 0) + 3);
+    char16_t* const first = out.data() + 2;
+    char16_t* o = first;
     bool nonZero = false;
     if (point <= 0) {
-        out += '0';
+        *o++ = u'0';
     } else {
         bool leading = true;
         for (int i = 0; i < point; ++i) {
@@ -257,19 +458,23 @@ QString fixedText(double value, int significant, int decimals) {
             if (leading && d == 0 && i + 1 < point)
                 continue;
             leading = false;
-            out += static_cast<char>('0' + d);
+            *o++ = static_cast<char16_t>(u'0' + d);
         }
     }
     if (decimals > 0) {
-        out += '.';
+        *o++ = u'.';
         for (int i = 0; i < decimals; ++i) {
             const int d = digitAt(point + i);
             nonZero |= d != 0;
-            out += static_cast<char>('0' + d);
+            *o++ = static_cast<char16_t>(u'0' + d);
         }
     }
-    const bool negative = value < 0 && nonZero;
-    return QString::fromLatin1(out.data() + (negative ? 0 : 1), static_cast<qsizetype>(out.size()) - (negative ? 0 : 1));
+    char16_t* start = first;
+    if (value < 0 && nonZero)
+        *--start = u'-';
+    if (lead != 0)
+        *--start = lead;
+    return QString(reinterpret_cast<const QChar*>(start), o - start);
 }
 
 // xoshiro256**: small and fast enough that the transport codec can draw a value per byte.
@@ -310,16 +515,19 @@ Generator& generator() {
 } // namespace
 
 double Val(QStringView text) {
-    const std::string s = asciiPrefix(text, true);
-    return scannedValue(scanNumber(s, false));
+    CharBuffer s;
+    asciiPrefix(text, true, s);
+    Scanned sc;
+    scanNumber(s.data(), static_cast<std::size_t>(s.size()), false, sc);
+    return scannedValue(sc);
 }
 
 bool IsNumeric(QStringView text) {
     try {
-        const auto sc = strictScan(text);
-        if (!sc)
+        Scanned sc;
+        if (!strictScan(text, sc))
             return false;
-        (void)scannedValue(*sc);
+        (void)scannedValue(sc);
         return true;
     } catch (const VbError&) {
         return false;
@@ -327,10 +535,10 @@ bool IsNumeric(QStringView text) {
 }
 
 double CDbl(QStringView text) {
-    const auto sc = strictScan(text);
-    if (!sc)
+    Scanned sc;
+    if (!strictScan(text, sc))
         raiseTypeMismatch();
-    return scannedValue(*sc);
+    return scannedValue(sc);
 }
 
 float CSng(double value) {
@@ -344,7 +552,11 @@ float CSng(QStringView text) { return CSng(CDbl(text)); }
 QString singleText(float value) {
     if (value == 0)
         return QStringLiteral("0");
-    return QString::number(static_cast<double>(value), 'G', 7);
+    if (!std::isfinite(value))
+        return QString::number(static_cast<double>(value), 'G', 7);
+    char16_t text[16];
+    const int n = writeSingle(value, text);
+    return QString(reinterpret_cast<const QChar*>(text), n);
 }
 
 QString doubleText(double value) {
@@ -381,6 +593,9 @@ int32_t CLng(double value) {
 QString formatFixed(double value, int decimals) { return fixedText(value, 15, decimals); }
 QString formatFixed(float value, int decimals) {
     return fixedText(static_cast<double>(value), 7, decimals);
+}
+QString formatFixed(float value, int decimals, char16_t lead) {
+    return fixedText(static_cast<double>(value), 7, decimals, lead);
 }
 
 float Rnd() {

@@ -37,6 +37,8 @@ namespace platform {
 // text (15 digits for a double, 7 for a single), so 2.675 gives "2.68".
 [[nodiscard]] QString formatFixed(double value, int decimals);
 [[nodiscard]] QString formatFixed(float value, int decimals);
+// The same text with `lead` (a sign the caller chose) in front, made in one step.
+[[nodiscard]] QString formatFixed(float value, int decimals, char16_t lead);
 
 // Random fraction in [0, 1) from the program's one generator. Randomize() mixes the clock into it;
 // Randomize(seed) restarts it at a fixed point, for repeatable tests.

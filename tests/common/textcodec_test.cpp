@@ -59,6 +59,10 @@ TEST(TextCodec, DecodesEdgeForms) {
         {"3d", QString()},                // 258
         {"HH", QStringLiteral("D")},      // r = 5 is accepted: (52 + 13) xor 5
         {"HAa", QStringLiteral("A") + QChar(30)}, // a lone last character gives its position
+        {"H\xC4", QString()},            // a character beyond ASCII, second
+        {"\xC4" "A", QString()},          // first
+        {"HA\xC4", QString()},           // alone at the end
+        {"HAH!", QString()},              // a bad pair after a good one
     };
     for (const Case& c : cases)
         EXPECT_EQ(DecodeText(QString::fromLatin1(c.encoded)), c.text) << c.encoded;

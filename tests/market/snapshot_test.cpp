@@ -162,6 +162,31 @@ TEST_F(SnapshotRunTest, LivePointReplacesTheSlotOfTodaysSeries) {
     EXPECT_EQ(ProdSeries[1][0], QStringLiteral("5,6,7,8")); // no price: no point
 }
 
+// The live point lands on its slot whether its text is as wide as the item it replaces or not,
+// and a copy of the day's list taken before (as a chart holds one) keeps the old point.
+TEST_F(SnapshotRunTest, LivePointReplacesItsSlotOfAnyWidth) {
+    struct Case {
+        const char* list;
+        int slot;
+        const char* price;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"11.5,22.5,33.5", 0, "44.5", "44.5,22.5,33.5"},   {"11.5,22.5,33.5", 1, "44.5", "11.5,44.5,33.5"},
+        {"11.5,22.5,33.5", 2, "44.5", "11.5,22.5,44.5"},   {"11.5,22.5,33.5", 1, "22.5", "11.5,22.5,33.5"},
+        {"11.5,22.5,33.5", 1, "7", "11.5,7,33.5"},         {"1,2,3", 2, "268.53", "1,2,268.53"},
+        {"1,,3", 1, "5", "1,5,3"},                         {"9", 0, "8", "8"},
+    };
+    for (const Case& c : cases) {
+        ProdSeries[0][0] = QString::fromLatin1(c.list);
+        const QString before = ProdSeries[0][0];
+        run.LoadData(snapshotText({row(QStringLiteral("a"), QString::fromLatin1(c.price), QStringLiteral("0"))}, c.slot));
+        EXPECT_EQ(ProdSeries[0][0], QString::fromLatin1(c.expected)) << c.list << " @" << c.slot;
+        EXPECT_EQ(before, QString::fromLatin1(c.list)) << "the copy changed with " << c.list;
+    }
+    EXPECT_TRUE(logTexts().isEmpty());
+}
+
 TEST_F(SnapshotRunTest, SlotPastTheListIsSkippedOnceAndTheBoardStillRefreshes) {
     ProdSeries[0][0] = QStringLiteral("1,2,3,4");
     ProdSeries[1][0] = QStringLiteral("5,6,7,8");
