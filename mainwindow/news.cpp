@@ -18,6 +18,8 @@
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
+#include <QPaintEvent>
 #include <QPointer>
 #include <QTimer>
 
@@ -295,6 +297,7 @@ NewsView::NewsView(const Controls& controls, Host host, std::unique_ptr<news::Ti
     m_timer->onTick = [this] { Newsgotime_Timer(); };
     paintBack(m_c.NewsOle, news::kStripColor);
     paintBack(m_c.NewsGo, news::kStripColor);
+    m_c.NewsGo->installEventFilter(this);
     auto* first = new QLabel(QString::fromUtf16(news::kTipsWaiting), m_c.NewsGo);
     first->setObjectName(QStringLiteral("Tips0"));
     paintText(first, news::kTipsColor);
@@ -349,8 +352,7 @@ void NewsView::apply(const QString& answer) {
     if (r.outcome == news::LoadResult::Outcome::Unchanged)
         return;
     if (r.outcome == news::LoadResult::Outcome::Failed) {
-        Tips[0]->setText(QString::fromUtf16(news::kTipsWaiting));
-        Tips[0]->adjustSize();
+        setTip(Tips[0], QString::fromUtf16(news::kTipsWaiting));
         WriteLog(QString::fromUtf16(news::kLoadFailedLog));
         return;
     }
@@ -410,6 +412,8 @@ void NewsView::rebuildTicker() {
         Tips[k]->move(layout.lefts[k] / TwipsX, Tips[k]->y());
     m_c.NewsGo->setGeometry(m_c.NewsOle->width(), m_c.NewsGo->y(), layout.stripWidth / TwipsX,
                             std::max(m_c.NewsOle->height(), Tips[0]->height() + 2));
+    markStripStale();
+    redrawStrip();
 }
 
 void NewsView::Newsgotime_Timer() {
@@ -426,18 +430,77 @@ void NewsView::Tips_MouseDown(int Index) {
                                                 label->property("title").toString(),
                                                 TickerKinds[static_cast<size_t>(Index)], BroadcastItemUrl, NewsItemUrl);
     if (route.reload) {
-        label->setText(QString::fromUtf16(news::kTipsLoading));
-        label->adjustSize();
+        setTip(label, QString::fromUtf16(news::kTipsLoading));
         const QPointer<QLabel> alive(label);
+        const QPointer<NewsView> self(this);
         LoadNews();
         // An answer that changed nothing leaves the label clickable again.
-        if (alive && alive->text() == QString::fromUtf16(news::kTipsLoading)) {
-            alive->setText(QString::fromUtf16(news::kTipsWaiting));
-            alive->adjustSize();
-        }
+        if (self && alive && alive->text() == QString::fromUtf16(news::kTipsLoading))
+            setTip(alive, QString::fromUtf16(news::kTipsWaiting));
         return;
     }
     follow(route);
+}
+
+void NewsView::setTip(QLabel* label, const QString& text) {
+    label->setText(text);
+    label->adjustSize();
+    markStripStale();
+    redrawStrip();
+}
+
+void NewsView::markStripStale() {
+    m_stripStale = true;
+    if (m_redrawQueued)
+        return;
+    m_redrawQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_redrawQueued = false;
+            redrawStrip();
+        },
+        Qt::QueuedConnection);
+}
+
+// Draws the strip's picture from its labels, outside any paint event.
+void NewsView::redrawStrip() {
+    if (!m_stripStale)
+        return;
+    m_stripStale = false;
+    QWidget* strip = m_c.NewsGo;
+    const qreal ratio = strip->devicePixelRatioF();
+    const QSize size = strip->size() * ratio;
+    constexpr int kLargest = 32767;
+    if (size.isEmpty() || size.width() > kLargest || size.height() > kLargest) {
+        m_stripPicture = QPixmap();
+    } else {
+        m_stripPicture = QPixmap(size);
+        m_stripPicture.setDevicePixelRatio(ratio);
+        m_stripPicture.fill(strip->palette().color(strip->backgroundRole()));
+        m_drawingStrip = true;
+        strip->render(&m_stripPicture, QPoint(), QRegion(), QWidget::DrawChildren);
+        m_drawingStrip = false;
+        ++m_stripPictures;
+    }
+    strip->update();
+}
+
+// Paints the strip from its picture. False while the picture is out of date or there is none (a
+// strip too wide for one): the strip and its labels then paint as widgets do.
+bool NewsView::paintStrip(const QRegion& region) {
+    QWidget* strip = m_c.NewsGo;
+    if (m_stripStale || m_stripPicture.deviceIndependentSize().toSize() != strip->size()) {
+        markStripStale();
+        return false;
+    }
+    if (m_stripPicture.isNull())
+        return false;
+    const qreal ratio = m_stripPicture.devicePixelRatio();
+    QPainter painter(strip);
+    for (const QRect& r : region)
+        painter.drawPixmap(r, m_stripPicture, QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));
+    return true;
 }
 
 void NewsView::listClick(QListWidget* list, const QString& itemUrl) {
@@ -479,6 +542,30 @@ void NewsView::selectRowContaining(QListWidget* list, const QString& title) {
 }
 
 bool NewsView::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Paint:
+        if (m_drawingStrip)
+            break;
+        if (watched == m_c.NewsGo)
+            return paintStrip(static_cast<QPaintEvent*>(event)->region());
+        // A label is already in the strip's picture, unless there is none.
+        if (!m_stripStale && !m_stripPicture.isNull() && std::find(Tips.begin(), Tips.end(), watched) != Tips.end())
+            return true;
+        break;
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::PaletteChange:
+    case QEvent::FontChange:
+    case QEvent::StyleChange:
+        // The tick's own move of the strip does not touch the picture.
+        if (watched != m_c.NewsGo || event->type() != QEvent::Move)
+            markStripStale();
+        break;
+    default:
+        break;
+    }
     if (event->type() == QEvent::MouseButtonPress) {
         const auto it = std::find(Tips.begin(), Tips.end(), watched);
         if (it != Tips.end()) {

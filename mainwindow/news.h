@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QObject>
+#include <QPixmap>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -218,6 +219,8 @@ public:
     [[nodiscard]] news::TickTimer& Newsgotime() { return *m_timer; }
     [[nodiscard]] const news::NewsBoard& board() const { return m_board; }
     [[nodiscard]] bool loading() const { return m_busy; }
+    // How often the strip's picture has been drawn from its labels.
+    [[nodiscard]] int stripPictures() const { return m_stripPictures; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -225,6 +228,10 @@ protected:
 private:
     void apply(const QString& answer);
     void rebuildTicker();
+    void setTip(QLabel* label, const QString& text);
+    void markStripStale();
+    void redrawStrip();
+    bool paintStrip(const QRegion& region);
     void listClick(QListWidget* list, const QString& itemUrl);
     void follow(const news::Route& route);
     static void selectRowContaining(QListWidget* list, const QString& title);
@@ -235,4 +242,12 @@ private:
     news::NewsBoard m_board;
     bool m_busy = false;
     bool m_again = false;
+    // The strip moves every 20 ms; its labels change only with a load. So the strip is painted
+    // from one picture of itself, and a tick costs a blit of what is on screen plus the one
+    // column that comes in, with no text laid out.
+    QPixmap m_stripPicture;
+    bool m_stripStale = true;
+    bool m_redrawQueued = false;
+    bool m_drawingStrip = false;
+    int m_stripPictures = 0;
 };

@@ -13,7 +13,9 @@
 #include "state/session.h"
 #include "state/usersettings.h"
 
+#include <QCoreApplication>
 #include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 
@@ -545,6 +547,62 @@ TEST_F(NewsViewTest, TickerMovesAndWraps) {
     EXPECT_EQ(NewsGo->x(), -strip + 1);
     timer->fire(1);
     EXPECT_EQ(NewsGo->x(), frame);
+}
+
+// The strip shows one picture of its labels: drawn again when a label's text changes, never by a
+// tick, and showing what the labels say.
+TEST_F(NewsViewTest, StripPictureFollowsTheTextsNotTheTicks) {
+    // Text in the labels' blue (&HC00000) somewhere in the rows of this label.
+    const auto blueIn = [](const QImage& image, const QRect& part) {
+        int n = 0;
+        for (int y = part.top(); y <= part.bottom(); ++y)
+            for (int x = part.left(); x <= part.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.blue() > c.red() + 80 && c.blue() > c.green() + 80)
+                    ++n;
+            }
+        return n;
+    };
+    answer = kFirst;
+    view->LoadNews();
+    const QImage first = NewsGo->grab().toImage();
+    QCoreApplication::processEvents();
+    const int drawn = view->stripPictures();
+    ASSERT_GE(drawn, 1);
+    const QRect tip0 = view->Tips[0]->geometry();
+    EXPECT_GT(blueIn(first, tip0), 10);
+    // The gap between two labels holds no text.
+    const QRect gap(QPoint(tip0.right() + 1, tip0.top()), QPoint(view->Tips[1]->x() - 1, tip0.bottom()));
+    ASSERT_FALSE(gap.isEmpty());
+    EXPECT_EQ(blueIn(first, gap), 0);
+
+    timer->fire(200);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->stripPictures(), drawn);
+
+    // A new item moves the rows along: the first label's text changes and the picture with it.
+    MainStarted = true;
+    answer = QStringLiteral("新播报黄金,2026-12-10 14:50,13|///");
+    view->LoadNews();
+    QCoreApplication::processEvents();
+    EXPECT_GT(view->stripPictures(), drawn);
+    const QImage second = NewsGo->grab().toImage();
+    const QRect tip0After = view->Tips[0]->geometry();
+    EXPECT_GT(blueIn(second, tip0After), 10);
+    EXPECT_NE(second.copy(tip0After), first.copy(tip0After));
+
+    // A failed load's waiting text, and the loading text a click on it shows while it waits.
+    const int beforeFailure = view->stripPictures();
+    answer = QStringLiteral("<html>500</html>");
+    view->LoadNews();
+    ASSERT_EQ(view->Tips[0]->text(), QString::fromUtf16(kTipsWaiting));
+    EXPECT_GT(view->stripPictures(), beforeFailure);
+    const int beforeClick = view->stripPictures();
+    int picturesDuringLoad = 0;
+    inFetch = [&] { picturesDuringLoad = view->stripPictures(); };
+    view->Tips_MouseDown(0);
+    EXPECT_GT(picturesDuringLoad, beforeClick);
+    EXPECT_GT(view->stripPictures(), picturesDuringLoad);
 }
 
 TEST_F(NewsViewTest, FailedLoadShowsTheWaitingTextWhichReloads) {

@@ -22,9 +22,32 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QTest>
 
+#include <map>
+
 namespace {
+
+// Counts the paint events each widget of the program receives, and the pixels they cover.
+class PaintCounter : public QObject {
+public:
+    PaintCounter() { qApp->installEventFilter(this); }
+    ~PaintCounter() override { qApp->removeEventFilter(this); }
+    std::map<QWidget*, int> painted;
+    std::map<QWidget*, qint64> pixels;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(watched);
+            ++painted[widget];
+            for (const QRect& r : static_cast<QPaintEvent*>(event)->region())
+                pixels[widget] += static_cast<qint64>(r.width()) * r.height();
+        }
+        return false;
+    }
+};
 
 class NewsOnDisplay : public MainOnDisplay {
 protected:
@@ -100,4 +123,37 @@ TEST_F(NewsOnDisplay, TickerListsAndChartMarkers) {
     QTest::mouseRelease(chart, Qt::LeftButton, {}, inside);
     ASSERT_TRUE(waitUntil([&] { return CurTab == (type == 0 ? 4 : 5); }, 3000));
     EXPECT_TRUE(main.Web[0]->locationUrl().startsWith(type == 0 ? BroadcastItemUrl : NewsItemUrl));
+}
+
+// While nothing but the ticker changes, a tick moves what is on screen and paints only the column
+// that comes in: neither the frame around the strip nor the window is painted again.
+TEST_F(NewsOnDisplay, ATickRepaintsOnlyTheStrip) {
+    MainForm& main = loginToMain();
+    NewsView& news = main.newsView();
+    ASSERT_TRUE(waitUntil([&] { return news.Tips.size() == 25 && !news.Tips[0]->property("Tag").isNull(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return main.NewsGo->x() < main.NewsOle->width() - 900; }, 30000));
+    // Let the rest of the window settle (first histories, the charts) before counting.
+    platform::pauseMs(3000);
+    const int pictures = news.stripPictures();
+    PaintCounter counter;
+    const int left1 = main.NewsGo->x();
+    platform::pauseMs(1000);
+    const int ticks = left1 - main.NewsGo->x();
+    ASSERT_GT(ticks, 20);
+    ASSERT_GT(main.NewsGo->x(), -main.NewsGo->width()); // no wrap in between
+    QStringList others;
+    for (const auto& [widget, times] : counter.painted) {
+        // The strip and the label under the incoming column are painted with the ticks.
+        if (widget == main.NewsGo || std::find(news.Tips.begin(), news.Tips.end(), widget) != news.Tips.end())
+            continue;
+        // A once-a-second clock may repaint its own label; nothing else repaints with the ticks.
+        if (times >= ticks / 4 || widget == main.NewsOle || widget == &main)
+            others << QStringLiteral("%1 %2 x%3").arg(QString::fromLatin1(widget->metaObject()->className()),
+                                                      widget->objectName()).arg(times);
+    }
+    EXPECT_TRUE(others.isEmpty()) << others.join(u'\n').toStdString();
+    EXPECT_GE(counter.painted[main.NewsGo], ticks / 2);
+    // A few columns a tick, not the strip's width.
+    EXPECT_LE(counter.pixels[main.NewsGo], static_cast<qint64>(ticks) * 4 * main.NewsGo->height());
+    EXPECT_EQ(news.stripPictures(), pictures);
 }
