@@ -240,6 +240,21 @@ bool singleEquals(double v, uint64_t n, int k) {
 
 void sevenDigits(double v, int* digits, int& exponent);
 int writeGeneral(bool negative, const int* digits, int exponent, char16_t* out);
+// Adds one in the last of `count` decimal digits; true when the carry ran through all of them
+// (the digits are then 1000..., one place longer).
+template <typename Digit>
+bool addOneInTheLastPlace(Digit* digits, int count) {
+    int k = count - 1;
+    while (k >= 0 && digits[k] == 9)
+        digits[k--] = 0;
+    if (k >= 0) {
+        ++digits[k];
+        return false;
+    }
+    digits[0] = 1;
+    return true;
+}
+
 int roundedDigits(int significant, int8_t* digits, int count, int& point);
 
 // The text of a non-zero finite single to 7 significant digits, in the general format: the exact
@@ -255,17 +270,8 @@ int writeSingle(float value, char16_t* out) {
         // Halves go up: the eighth exact digit decides alone.
         std::copy(exact, exact + 7, digits);
         exponent = point - 1;
-        if (exact[7] >= 5) {
-            int k = 6;
-            while (k >= 0 && digits[k] == 9)
-                digits[k--] = 0;
-            if (k >= 0) {
-                ++digits[k];
-            } else {
-                digits[0] = 1;
-                ++exponent;
-            }
-        }
+        if (exact[7] >= 5 && addOneInTheLastPlace(digits, 7))
+            ++exponent;
     } else {
         sevenDigits(v, digits, exponent);
     }
@@ -352,17 +358,8 @@ int decimalDigits(double value, int significant, int8_t* digits, int& point) {
         // it up instead differs only when the 17th digit is even, where the carry stops at once
         // and so never reaches the at most 15 digits kept.
         std::copy(exact, exact + 17, digits);
-        if (exact[17] >= 5) {
-            int k = 16;
-            while (k >= 0 && digits[k] == 9)
-                digits[k--] = 0;
-            if (k >= 0) {
-                ++digits[k];
-            } else {
-                digits[0] = 1;
-                ++point;
-            }
-        }
+        if (exact[17] >= 5 && addOneInTheLastPlace(digits, 17))
+            ++point;
         return roundedDigits(significant, digits, 17, point);
     }
     char buf[64];
@@ -393,15 +390,8 @@ int roundedDigits(int significant, int8_t* digits, int count, int& point) {
     count = significant;
     if (!up)
         return count;
-    int k = significant - 1;
-    while (k >= 0 && digits[k] == 9)
-        digits[k--] = 0;
-    if (k >= 0) {
-        ++digits[k];
-    } else {
-        digits[0] = 1; // all nines: 1 followed by zeros, one place further up
-        ++point;
-    }
+    if (addOneInTheLastPlace(digits, significant))
+        ++point; // all nines: 1 followed by zeros, one place further up
     return count;
 }
 
