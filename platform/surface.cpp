@@ -30,7 +30,29 @@ bool finite(double a, double b) {
     return std::isfinite(a) && std::isfinite(b);
 }
 
-// Cuts the segment to the rectangle (Liang-Barsky); false when nothing of it lies inside.
+
+// On and off runs of the patterned pens, in pixels along the line's longer axis.
+std::span<const int> penPattern(int style) {
+    static constexpr std::array<int, 2> dash{18, 6};
+    static constexpr std::array<int, 2> dot{3, 3};
+    static constexpr std::array<int, 4> dashDot{9, 6, 3, 6};
+    static constexpr std::array<int, 6> dashDotDot{9, 3, 3, 3, 3, 3};
+    switch (style) {
+    case vbDash:
+        return dash;
+    case vbDot:
+        return dot;
+    case vbDashDot:
+        return dashDot;
+    case vbDashDotDot:
+        return dashDotDot;
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
 bool clipSegment(double& x1, double& y1, double& x2, double& y2, double left, double top,
                  double right, double bottom) {
     double t0 = 0;
@@ -59,28 +81,6 @@ bool clipSegment(double& x1, double& y1, double& x2, double& y2, double left, do
     y2 = sy + t1 * dy;
     return true;
 }
-
-// On and off runs of the patterned pens, in pixels along the line's longer axis.
-std::span<const int> penPattern(int style) {
-    static constexpr std::array<int, 2> dash{18, 6};
-    static constexpr std::array<int, 2> dot{3, 3};
-    static constexpr std::array<int, 4> dashDot{9, 6, 3, 6};
-    static constexpr std::array<int, 6> dashDotDot{9, 3, 3, 3, 3, 3};
-    switch (style) {
-    case vbDash:
-        return dash;
-    case vbDot:
-        return dot;
-    case vbDashDot:
-        return dashDot;
-    case vbDashDotDot:
-        return dashDotDot;
-    default:
-        return {};
-    }
-}
-
-} // namespace
 
 QFont surfaceFont(const QString& name, double points, bool bold) {
     QFont font(name);

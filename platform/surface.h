@@ -213,4 +213,8 @@ private:
     std::vector<SurfaceOp> m_ops;
 };
 
+// Cuts the segment to the rectangle (Liang-Barsky); false when nothing of it lies inside.
+bool clipSegment(double& x1, double& y1, double& x2, double& y2, double left, double top,
+                 double right, double bottom);
+
 } // namespace platform

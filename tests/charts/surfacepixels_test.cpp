@@ -36,35 +36,6 @@ int pixelOf(double twips, int perPixel) {
     return static_cast<int>(std::rint(twips / perPixel));
 }
 
-bool clipToBox(double& x1, double& y1, double& x2, double& y2, double left, double top,
-               double right, double bottom) {
-    double t0 = 0;
-    double t1 = 1;
-    const double dx = x2 - x1;
-    const double dy = y2 - y1;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x1 - left, right - x1, y1 - top, bottom - y1};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0) return false;
-            continue;
-        }
-        const double r = q[i] / p[i];
-        if (p[i] < 0)
-            t0 = std::max(t0, r);
-        else
-            t1 = std::min(t1, r);
-        if (t0 > t1) return false;
-    }
-    const double sx = x1;
-    const double sy = y1;
-    x1 = sx + t0 * dx;
-    y1 = sy + t0 * dy;
-    x2 = sx + t1 * dx;
-    y2 = sy + t1 * dy;
-    return true;
-}
-
 std::vector<int> patternRuns(int style) {
     switch (style) {
     case platform::vbDash:
@@ -103,7 +74,7 @@ public:
         if (m_style == platform::vbInvisible) return;
         constexpr double kFar = 16384;
         if (std::max({std::abs(x1), std::abs(y1), std::abs(x2), std::abs(y2)}) > kFar) {
-            if (!clipToBox(x1, y1, x2, y2, -m_width - 2.0, -m_width - 2.0,
+            if (!platform::clipSegment(x1, y1, x2, y2, -m_width - 2.0, -m_width - 2.0,
                            m_image.width() + m_width + 2.0, m_image.height() + m_width + 2.0))
                 return;
         }

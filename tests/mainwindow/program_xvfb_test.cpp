@@ -32,6 +32,7 @@
 #include "tests/support/forms.h"
 #include "tests/support/localservice.h"
 #include "tests/support/programfolder.h"
+#include "tests/support/resident.h"
 #include "tests/mainwindow/mainondisplay.h"
 #include "widgets/buttons/skinbutton.h"
 #include "widgets/toolbar/flattoolbar.h"
@@ -53,16 +54,6 @@
 
 namespace {
 
-long residentKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
 class ProgramOnDisplay : public MainOnDisplay {
 protected:
     ProgramOnDisplay() : MainOnDisplay(QStringLiteral("TEST")) {}
@@ -78,7 +69,7 @@ TEST_F(ProgramOnDisplay, DemoLoginLandsInTheMainWindow) {
     EXPECT_TRUE(LoggedIn);
     EXPECT_FALSE(platform::isLoaded<LoginForm>());
     platform::pauseMs(500);
-    const long afterStart = residentKiB();
+    const long afterStart = residentKiB(QCoreApplication::applicationPid());
     for (const Chart* twin : {main.YYChart, main.MZChart})
         EXPECT_GT(twin->MaxValue(), twin->MinValue()) << twin->objectName().toStdString() << " drew no scale";
     picture(*main.Frame1, QStringLiteral("twin_charts_first_run.png"));
@@ -108,7 +99,7 @@ TEST_F(ProgramOnDisplay, DemoLoginLandsInTheMainWindow) {
 
     main.Maintab->Tabs().Item(6).setSelected(true); // the data tab shows a real web page
     platform::pauseMs(3000);
-    const long afterWebTab = residentKiB();
+    const long afterWebTab = residentKiB(QCoreApplication::applicationPid());
     picture(main, QStringLiteral("main_tab6.png"));
     std::printf("resident memory after start-up: %ld KiB; after showing one web tab: %ld KiB\n", afterStart,
                 afterWebTab);

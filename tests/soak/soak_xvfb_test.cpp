@@ -9,6 +9,7 @@
 #include "platform/gbk.h"
 #include "simservice/simservice.h"
 #include "tests/support/childprogram.h"
+#include "tests/support/resident.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -22,16 +23,6 @@
 #include <cstdio>
 
 namespace {
-
-long residentKiB(qint64 pid) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
 
 // Lines the program writes to its log, after the date and version: nothing else may appear.
 const char* const kLogLines[] = {
