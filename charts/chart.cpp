@@ -54,14 +54,6 @@ double rounded(double twips) {
     return std::rint(twips);
 }
 
-int16_t mouseButtons(Qt::MouseButtons buttons) {
-    int16_t b = 0;
-    if (buttons & Qt::LeftButton) b |= 1;
-    if (buttons & Qt::RightButton) b |= 2;
-    if (buttons & Qt::MiddleButton) b |= 4;
-    return b;
-}
-
 int toPixel(double twips, int perPixel) {
     return static_cast<int>(std::clamp(std::rint(twips / perPixel), -1e6, 1e6));
 }
@@ -896,8 +888,8 @@ void Chart::deliverMouse(QMouseEvent* event, MouseKind kind) {
     const double X = event->position().x() * TwipsX;
     const double Y = event->position().y() * TwipsY;
     const auto shift = static_cast<int16_t>(platform::shiftMask(event->modifiers()));
-    const int16_t button =
-        mouseButtons(kind == Release ? Qt::MouseButtons(event->button()) : event->buttons());
+    const auto button = static_cast<int16_t>(platform::mouseButtons(
+        kind == Release ? Qt::MouseButtons(event->button()) : event->buttons()));
     int target = kChartCapture;
     if (kind == Press || kind == DoubleClick) {
         const int k = markerAt(X, Y);

@@ -433,17 +433,45 @@ void Kline::tracking(bool down, int button, double x, double y) {
     overlayChanged();
 }
 
-void Kline::mouseDownTw(int button, int, double x, double y) { tracking(true, button, x, y); }
-void Kline::mouseMoveTw(int button, int, double x, double y) { tracking(false, button, x, y); }
+namespace {
 
-void Kline::mouseUpTw(int, int, double, double) {
+// The arguments of the mouse events: 16-bit button and shift, single-precision twips.
+struct MouseArgs {
+    int16_t button, shift;
+    float x, y;
+};
+MouseArgs mouseArgs(int button, int shift, double x, double y) {
+    return {static_cast<int16_t>(button), static_cast<int16_t>(shift), static_cast<float>(x),
+            static_cast<float>(y)};
+}
+
+} // namespace
+
+void Kline::mouseDownTw(int button, int shift, double x, double y) {
+    const MouseArgs a = mouseArgs(button, shift, x, y);
+    emit MouseDown(a.button, a.shift, a.x, a.y);
+    tracking(true, button, x, y);
+}
+
+void Kline::mouseMoveTw(int button, int shift, double x, double y) {
+    const MouseArgs a = mouseArgs(button, shift, x, y);
+    emit MouseMove(a.button, a.shift, a.x, a.y);
+    tracking(false, button, x, y);
+}
+
+void Kline::mouseUpTw(int button, int shift, double x, double y) {
+    const MouseArgs a = mouseArgs(button, shift, x, y);
+    emit MouseUp(a.button, a.shift, a.x, a.y);
     if (m_crossOn)
         return;
     Linex.Visible = Liney.Visible = Labelx.Visible = Labely.Visible = Labelb.Visible = false;
     overlayChanged();
 }
 
+void Kline::click() { emit Click(); }
+
 void Kline::dblClick() {
+    emit DblClick();
     m_crossOn = !m_crossOn;
     if (m_crossOn) {
         Linex.Visible = Liney.Visible = Labelx.Visible = Labely.Visible = Labelb.Visible = true;
@@ -466,6 +494,12 @@ void Kline::keyDownVk(int keyCode, int shift) {
     case KlineKey::Jia: emit PressJia(); break;
     case KlineKey::None: break;
     }
+}
+
+void Kline::keyPressAscii(int keyAscii) { emit KeyPress(static_cast<int16_t>(keyAscii)); }
+
+void Kline::keyUpVk(int keyCode, int shift) {
+    emit KeyUp(static_cast<int16_t>(keyCode), static_cast<int16_t>(shift));
 }
 
 void Kline::clickLabel1s(int index) {
@@ -589,16 +623,22 @@ void Kline::resizeEvent(QResizeEvent* event) {
 }
 
 void Kline::mousePressEvent(QMouseEvent* event) {
+    const int button = platform::mouseButtons(event->button());
+    if (button == 0)
+        return;
     const QPointF at = twipsAt(event->position());
     const double x = at.x();
     const double y = at.y();
-    const int hit = label1sAt(x, y);
-    if (hit >= 0) {
-        if (event->button() == Qt::LeftButton)
+    // The first button pressed decides who has the mouse until all are released.
+    if (event->buttons() == event->button()) {
+        m_labelPressed = label1sAt(x, y) >= 0;
+        m_endsDblClick = false;
+    }
+    if (m_labelPressed) {
+        if (const int hit = label1sAt(x, y); hit >= 0 && button == 1)
             clickLabel1s(hit);
         return;
     }
-    const int button = event->button() == Qt::LeftButton ? 1 : event->button() == Qt::RightButton ? 2 : 4;
     mouseDownTw(button, platform::shiftMask(event->modifiers()), x, y);
 }
 
@@ -607,25 +647,48 @@ void Kline::mouseMoveEvent(QMouseEvent* event) {
     const double x = at.x();
     const double y = at.y();
     setCursor(label1sAt(x, y) >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
-    const int button = (event->buttons() & Qt::LeftButton) ? 1 : 0;
-    mouseMoveTw(button, platform::shiftMask(event->modifiers()), x, y);
+    mouseMoveTw(platform::mouseButtons(event->buttons()), platform::shiftMask(event->modifiers()),
+                x, y);
 }
 
 void Kline::mouseReleaseEvent(QMouseEvent* event) {
+    const int button = platform::mouseButtons(event->button());
+    const bool labels = m_labelPressed;
+    const bool endsDblClick = m_endsDblClick;
+    if (event->buttons() == Qt::NoButton)
+        m_labelPressed = m_endsDblClick = false;
+    if (button == 0 || labels)
+        return;
     const QPointF at = twipsAt(event->position());
-    mouseUpTw(event->button() == Qt::LeftButton ? 1 : 2, platform::shiftMask(event->modifiers()),
-              at.x(), at.y());
+    mouseUpTw(button, platform::shiftMask(event->modifiers()), at.x(), at.y());
+    if (!endsDblClick && rect().contains(event->position().toPoint()))
+        click();
 }
 
+// The second press of a double click comes here instead of to mousePressEvent: it raises
+// DblClick, not MouseDown.
 void Kline::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (platform::mouseButtons(event->button()) == 0)
+        return;
     const QPointF at = twipsAt(event->position());
-    if (label1sAt(at.x(), at.y()) >= 0)
+    m_labelPressed = label1sAt(at.x(), at.y()) >= 0;
+    m_endsDblClick = !m_labelPressed;
+    if (m_labelPressed)
         return;
     dblClick();
 }
 
 void Kline::keyPressEvent(QKeyEvent* event) {
     keyDownVk(platform::virtualKey(*event), platform::shiftMask(event->modifiers()));
+    if (const int16_t ascii = platform::keyAscii(*event); ascii != 0)
+        keyPressAscii(ascii);
+}
+
+// Held keys repeat the key press; the release comes once, when the key is let go.
+void Kline::keyReleaseEvent(QKeyEvent* event) {
+    if (event->isAutoRepeat())
+        return;
+    keyUpVk(platform::virtualKey(*event), platform::shiftMask(event->modifiers()));
 }
 
 bool Kline::event(QEvent* event) {

@@ -85,12 +85,16 @@ public:
     void ShowCaption(QString& Text);
     void Unkform();
 
-    // Mouse and keys in the control's own terms (button 1 is the left button; twips).
+    // Mouse and keys in the control's own terms (buttons 1 left, 2 right, 4 middle; twips). Each
+    // raises the control's event of the same name first, then does the control's own work.
     void mouseDownTw(int button, int shift, double x, double y);
     void mouseMoveTw(int button, int shift, double x, double y);
     void mouseUpTw(int button, int shift, double x, double y);
+    void click();
     void dblClick();
     void keyDownVk(int keyCode, int shift);
+    void keyPressAscii(int keyAscii);
+    void keyUpVk(int keyCode, int shift);
     void clickLabel1s(int index);
 
     // The host's KeyDown handler; it may change the key code before the key map reads it.
@@ -116,6 +120,18 @@ public:
     [[nodiscard]] QImage frame();
 
 signals:
+    // The control's events, raised before the control does its own work. The mouse reaches the
+    // control as the surface gets it: a press, and the release and click that follow it, on one
+    // of the ten Label1s labels belong to the label and raise none of them. A click is a release
+    // over the control of a button pressed on it; the release that ends a double click raises
+    // MouseUp only, after DblClick. KeyDown is the onKeyDown hook (its key code is by reference).
+    void Click();
+    void DblClick();
+    void KeyPress(int16_t KeyAscii);
+    void KeyUp(int16_t KeyCode, int16_t Shift);
+    void MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+    void MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+    void MouseUp(int16_t Button, int16_t Shift, float X, float Y);
     void PressJia();
     void PressJian();
     // A saved property changed, so a host that saves the control stores it again.
@@ -129,6 +145,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -175,6 +192,10 @@ private:
     bool m_fontItalic = false;
     bool m_fontUnderline = false;
     bool m_fontStrikeOut = false;
+    // Who has the buttons held down: a Label1s label (its press, release and click are its own),
+    // and whether the next release ends a double click (no Click then).
+    bool m_labelPressed = false;
+    bool m_endsDblClick = false;
     int16_t m_backStyle = kBackStyleOpaque;
     int16_t m_borderStyle = kBorderStyleNone;
 };

@@ -1,5 +1,7 @@
 #include "platform/keys.h"
 
+#include "platform/gbk.h"
+
 #include <QKeyEvent>
 
 #include <utility>
@@ -81,6 +83,32 @@ int shiftMask(Qt::KeyboardModifiers modifiers) {
     if (modifiers.testFlag(Qt::AltModifier))
         mask |= kAltMask;
     return mask;
+}
+
+int16_t keyAscii(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text) {
+    // The X server gives Delete the text DEL (127); the key types nothing.
+    if (text.size() != 1 || qtKey == Qt::Key_Delete || modifiers.testFlag(Qt::AltModifier))
+        return 0;
+    const char16_t unit = text[0].unicode();
+    if (unit < 0x80)
+        return static_cast<int16_t>(unit);
+    const quint16 code = gbkCode(unit);
+    return code == 0 ? int16_t{'?'} : static_cast<int16_t>(code);
+}
+
+int16_t keyAscii(const QKeyEvent& event) {
+    return keyAscii(event.key(), event.modifiers(), event.text());
+}
+
+int mouseButtons(Qt::MouseButtons buttons) {
+    int b = 0;
+    if (buttons.testFlag(Qt::LeftButton))
+        b |= 1;
+    if (buttons.testFlag(Qt::RightButton))
+        b |= 2;
+    if (buttons.testFlag(Qt::MiddleButton))
+        b |= 4;
+    return b;
 }
 
 QChar accessKey(const QString& caption) {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <Qt>
 
+#include <cstdint>
+
 class QKeyEvent;
 
 // Keys as the program handles them: virtual-key codes and a shift mask (1 Shift, 2 Ctrl, 4 Alt),
@@ -45,6 +47,18 @@ inline constexpr int VK_OEM_7 = 0xDE; // the apostrophe key
 
 // Shift mask of Qt modifiers: 1 Shift, 2 Ctrl, 4 Alt.
 [[nodiscard]] int shiftMask(Qt::KeyboardModifiers modifiers);
+
+// The character code a key press types, as a key-press event passes it on: the code of an ASCII
+// character (control characters such as Enter 13, Esc 27, Backspace 8 and Ctrl+A 1 included); a
+// character outside ASCII as its code-page-936 code, a double-byte code reading negative as a
+// 16-bit number, "?" (63) when the code page cannot hold it; 0 when the key types no character
+// (arrows, function keys, Delete) or is typed with Alt, which makes a menu key instead.
+[[nodiscard]] int16_t keyAscii(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text);
+[[nodiscard]] int16_t keyAscii(const QKeyEvent& event);
+
+// Mouse buttons as the program counts them: 1 left, 2 right, 4 middle, summed; other buttons
+// count 0.
+[[nodiscard]] int mouseButtons(Qt::MouseButtons buttons);
 
 // The access key a caption marks with "&": the character after the first single "&" ("&&" is a
 // literal "&"), upper-cased; a null QChar when the caption marks none.

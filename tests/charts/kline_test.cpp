@@ -231,6 +231,255 @@ TEST(KlineControlTest, DoubleClicksOpenAndCloseTheDataWindow) {
 
 namespace {
 
+// A mouse or key event as the window system delivers it to the control.
+struct Input {
+    QEvent::Type type;
+    QPoint at{};
+    Qt::MouseButton button = Qt::NoButton;
+    Qt::MouseButtons held{};
+    Qt::KeyboardModifiers modifiers{};
+    int key = 0;
+    QString text{};
+    bool autoRepeat = false;
+};
+
+Input press(QPoint at, Qt::MouseButton b, Qt::MouseButtons held = {},
+            Qt::KeyboardModifiers m = {}) {
+    return {QEvent::MouseButtonPress, at, b, held ? held : Qt::MouseButtons(b), m};
+}
+Input release(QPoint at, Qt::MouseButton b, Qt::MouseButtons held = {},
+              Qt::KeyboardModifiers m = {}) {
+    return {QEvent::MouseButtonRelease, at, b, held, m};
+}
+Input dblClick(QPoint at, Qt::MouseButton b) {
+    return {QEvent::MouseButtonDblClick, at, b, b};
+}
+Input move(QPoint at, Qt::MouseButtons held = {}, Qt::KeyboardModifiers m = {}) {
+    return {QEvent::MouseMove, at, Qt::NoButton, held, m};
+}
+Input keyDown(int key, const QString& text = {}, Qt::KeyboardModifiers m = {},
+              bool repeat = false) {
+    return {QEvent::KeyPress, {}, Qt::NoButton, {}, m, key, text, repeat};
+}
+Input keyUp(int key, const QString& text = {}, Qt::KeyboardModifiers m = {}, bool repeat = false) {
+    return {QEvent::KeyRelease, {}, Qt::NoButton, {}, m, key, text, repeat};
+}
+
+void deliver(QWidget* w, const Input& in) {
+    if (in.type == QEvent::KeyPress || in.type == QEvent::KeyRelease) {
+        QKeyEvent e(in.type, in.key, in.modifiers, in.text, in.autoRepeat);
+        QCoreApplication::sendEvent(w, &e);
+        return;
+    }
+    QMouseEvent e(in.type, QPointF(in.at), w->mapToGlobal(QPointF(in.at)), in.button, in.held,
+                  in.modifiers);
+    QCoreApplication::sendEvent(w, &e);
+}
+
+// A drawn control whose events, the host's KeyDown included, are written to one log in order.
+struct LoggedKline {
+    Kline k;
+    QStringList log;
+    LoggedKline() {
+        k.resize(807, 454);
+        k.DrawKline(bars(30), QStringLiteral("黄金"), QStringLiteral("日线图"));
+        const auto mouse = [this](const char* name) {
+            return [this, name](int16_t b, int16_t s, float x, float y) {
+                log << QStringLiteral("%1 %2 %3 %4 %5")
+                           .arg(QLatin1String(name))
+                           .arg(b)
+                           .arg(s)
+                           .arg(x)
+                           .arg(y);
+            };
+        };
+        QObject::connect(&k, &Kline::MouseDown, mouse("MouseDown"));
+        QObject::connect(&k, &Kline::MouseMove, mouse("MouseMove"));
+        QObject::connect(&k, &Kline::MouseUp, mouse("MouseUp"));
+        QObject::connect(&k, &Kline::Click, [this] { log << QStringLiteral("Click"); });
+        QObject::connect(&k, &Kline::DblClick, [this] { log << QStringLiteral("DblClick"); });
+        QObject::connect(&k, &Kline::KeyPress,
+                         [this](int16_t c) { log << QStringLiteral("KeyPress %1").arg(c); });
+        QObject::connect(&k, &Kline::KeyUp, [this](int16_t c, int16_t s) {
+            log << QStringLiteral("KeyUp %1 %2").arg(c).arg(s);
+        });
+        QObject::connect(&k, &Kline::PressJia, [this] { log << QStringLiteral("PressJia"); });
+        QObject::connect(&k, &Kline::PressJian, [this] { log << QStringLiteral("PressJian"); });
+        k.onKeyDown = [this](int& c, int s) {
+            log << QStringLiteral("KeyDown %1 %2").arg(c).arg(s);
+        };
+    }
+    ~LoggedKline() {
+        if (k.crossOn()) k.dblClick();
+    }
+};
+
+} // namespace
+
+// Every mouse and key event the control raises, in the order and with the arguments a host
+// receives them, and what the control does after raising them (crosshair, crosshair mode, the
+// averages' labels, the plus and minus events). Pixel (300, 200) is twips (4500, 3000), in the
+// plot over bar 10 of 30; (122, 26) is on the MA10 label.
+TEST(KlineEventTest, EachEventIsRaisedAtItsMomentWithItsArguments) {
+    const QPoint P(300, 200), P2(420, 260), label(122, 26), outside(900, 200);
+    const Qt::MouseButton L = Qt::LeftButton, R = Qt::RightButton, M = Qt::MiddleButton;
+    struct Case {
+        const char* name;
+        std::vector<Input> inputs;
+        QStringList log;
+        std::function<void(Kline&)> after;
+    };
+    const Case cases[] = {
+        {"left press shows the crosshair at bar 10",
+         {press(P, L)},
+         {"MouseDown 1 0 4500 3000"},
+         [](Kline& k) {
+             EXPECT_TRUE(k.Linex.Visible && k.Liney.Visible && k.Labelx.Visible &&
+                         k.Labelb.Visible);
+             EXPECT_FALSE(k.Labely.Visible);
+             EXPECT_EQ(k.curBar(), 10);
+             EXPECT_DOUBLE_EQ(k.Linex.Y1, 3000);
+             EXPECT_EQ(k.Labelb.Caption, k.bars()[10].section(u',', 0, 0));
+         }},
+        {"left click: up, then click; the crosshair goes",
+         {press(P, L), release(P, L)},
+         {"MouseDown 1 0 4500 3000", "MouseUp 1 0 4500 3000", "Click"},
+         [](Kline& k) {
+             EXPECT_FALSE(k.Linex.Visible || k.Liney.Visible || k.Labelx.Visible ||
+                          k.Labelb.Visible);
+         }},
+        {"Shift-drag: the crosshair follows the held left button",
+         {press(P, L, L, Qt::ShiftModifier), move(P2, L, Qt::ShiftModifier),
+          release(P2, L, {}, Qt::ShiftModifier)},
+         {"MouseDown 1 1 4500 3000", "MouseMove 1 1 6300 3900", "MouseUp 1 1 6300 3900", "Click"},
+         [](Kline& k) {
+             EXPECT_DOUBLE_EQ(k.Liney.X1, 6300);
+             EXPECT_DOUBLE_EQ(k.Linex.Y1, 3900);
+             EXPECT_FALSE(k.Linex.Visible);
+         }},
+        {"right press shows no crosshair",
+         {press(P, R)},
+         {"MouseDown 2 0 4500 3000"},
+         [](Kline& k) { EXPECT_FALSE(k.Linex.Visible); }},
+        {"middle click with Ctrl",
+         {press(P, M, M, Qt::ControlModifier), release(P, M, {}, Qt::ControlModifier)},
+         {"MouseDown 4 2 4500 3000", "MouseUp 4 2 4500 3000", "Click"},
+         [](Kline& k) { EXPECT_FALSE(k.Linex.Visible); }},
+        {"moving with left and right held: button 3, no tracking",
+         {press(P, L), press(P, R, L | R), move(P2, L | R)},
+         {"MouseDown 1 0 4500 3000", "MouseDown 2 0 4500 3000", "MouseMove 3 0 6300 3900"},
+         [](Kline& k) { EXPECT_DOUBLE_EQ(k.Liney.X1, 4500); }},
+        {"hover without crosshair mode moves nothing",
+         {move(P2)},
+         {"MouseMove 0 0 6300 3900"},
+         [](Kline& k) {
+             EXPECT_FALSE(k.Linex.Visible);
+             EXPECT_DOUBLE_EQ(k.Liney.X1, 0);
+         }},
+        {"released outside the control: no click",
+         {press(P, L), move(outside, L), release(outside, L)},
+         {"MouseDown 1 0 4500 3000", "MouseMove 1 0 13500 3000", "MouseUp 1 0 13500 3000"},
+         [](Kline& k) { EXPECT_FALSE(k.Linex.Visible); }},
+        {"double click: crosshair mode on, the last release clicks no more",
+         {press(P, L), release(P, L), dblClick(P, L), release(P, L)},
+         {"MouseDown 1 0 4500 3000", "MouseUp 1 0 4500 3000", "Click", "DblClick",
+          "MouseUp 1 0 4500 3000"},
+         [](Kline& k) {
+             EXPECT_TRUE(k.crossOn());
+             EXPECT_TRUE(k.Linex.Visible && k.Labely.Visible);
+             EXPECT_TRUE(platform::isLoaded<KlineForms>() && !Klineforms().isHidden());
+         }},
+        {"crosshair mode: hover moves it and fills the data window",
+         {press(P, L), release(P, L), dblClick(P, L), release(P, L), move(P2)},
+         {"MouseDown 1 0 4500 3000", "MouseUp 1 0 4500 3000", "Click", "DblClick",
+          "MouseUp 1 0 4500 3000", "MouseMove 0 0 6300 3900"},
+         [](Kline& k) {
+             EXPECT_DOUBLE_EQ(k.Liney.X1, 6300);
+             EXPECT_TRUE(k.Linex.Visible);
+             EXPECT_EQ(Klineforms().klfLabels[15]->text(),
+                       k.bars()[k.curBar()].section(u',', 0, 0));
+         }},
+        {"a second double click ends crosshair mode",
+         {press(P, L), release(P, L), dblClick(P, L), release(P, L), press(P, L), release(P, L),
+          dblClick(P, L), release(P, L)},
+         {"MouseDown 1 0 4500 3000", "MouseUp 1 0 4500 3000", "Click", "DblClick",
+          "MouseUp 1 0 4500 3000", "MouseDown 1 0 4500 3000", "MouseUp 1 0 4500 3000", "Click",
+          "DblClick", "MouseUp 1 0 4500 3000"},
+         [](Kline& k) {
+             EXPECT_FALSE(k.crossOn());
+             EXPECT_FALSE(k.Linex.Visible);
+             EXPECT_FALSE(platform::isLoaded<KlineForms>());
+         }},
+        {"a click on an average's label is the label's: it switches the average",
+         {press(label, L), release(label, L)},
+         {},
+         [](Kline& k) { EXPECT_TRUE(k.maHidden()[1]); }},
+        {"a double click on the label switches it once and is no crosshair mode",
+         {press(label, L), release(label, L), dblClick(label, L), release(label, L)},
+         {},
+         [](Kline& k) {
+             EXPECT_TRUE(k.maHidden()[1]);
+             EXPECT_FALSE(k.crossOn());
+         }},
+        {"a button the control does not know raises nothing",
+         {press(P, Qt::BackButton), release(P, Qt::BackButton)},
+         {},
+         [](Kline& k) { EXPECT_FALSE(k.Linex.Visible); }},
+        {"Up: more bars; no character",
+         {keyDown(Qt::Key_Up), keyUp(Qt::Key_Up)},
+         {"KeyDown 38 0", "PressJia", "KeyUp 38 0"},
+         nullptr},
+        {"Down: fewer bars",
+         {keyDown(Qt::Key_Down), keyUp(Qt::Key_Down)},
+         {"KeyDown 40 0", "PressJian", "KeyUp 40 0"},
+         nullptr},
+        {"\"+\" on the main keyboard: more bars, then its character",
+         {keyDown(Qt::Key_Plus, "+", Qt::ShiftModifier),
+          keyUp(Qt::Key_Plus, "+", Qt::ShiftModifier)},
+         {"KeyDown 187 1", "PressJia", "KeyPress 43", "KeyUp 187 1"},
+         nullptr},
+        {"\"-\" on the main keyboard",
+         {keyDown(Qt::Key_Minus, "-"), keyUp(Qt::Key_Minus, "-")},
+         {"KeyDown 189 0", "PressJian", "KeyPress 45", "KeyUp 189 0"},
+         nullptr},
+        {"\"-\" on the numeric pad",
+         {keyDown(Qt::Key_Minus, "-", Qt::KeypadModifier),
+          keyUp(Qt::Key_Minus, "-", Qt::KeypadModifier)},
+         {"KeyDown 109 0", "PressJian", "KeyPress 45", "KeyUp 109 0"},
+         nullptr},
+        {"Left: no event of its own",
+         {keyDown(Qt::Key_Left), keyUp(Qt::Key_Left)},
+         {"KeyDown 37 0", "KeyUp 37 0"},
+         nullptr},
+        {"Shift+A types \"A\"",
+         {keyDown(Qt::Key_A, "A", Qt::ShiftModifier), keyUp(Qt::Key_A, "A", Qt::ShiftModifier)},
+         {"KeyDown 65 1", "KeyPress 65", "KeyUp 65 1"},
+         nullptr},
+        {"Esc types 27",
+         {keyDown(Qt::Key_Escape, "\x1b"), keyUp(Qt::Key_Escape, "\x1b")},
+         {"KeyDown 27 0", "KeyPress 27", "KeyUp 27 0"},
+         nullptr},
+        {"a held key repeats the key press and is released once",
+         {keyDown(Qt::Key_Up), keyUp(Qt::Key_Up, {}, {}, true), keyDown(Qt::Key_Up, {}, {}, true),
+          keyUp(Qt::Key_Up)},
+         {"KeyDown 38 0", "PressJia", "KeyDown 38 0", "PressJia", "KeyUp 38 0"},
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        LoggedKline l;
+        for (const Input& in : c.inputs)
+            deliver(&l.k, in);
+        EXPECT_EQ(l.log.join(u" | ").toStdString(), QStringList(c.log).join(u" | ").toStdString())
+            << c.name;
+        if (c.after) {
+            SCOPED_TRACE(c.name);
+            c.after(l.k);
+        }
+    }
+}
+
+namespace {
+
 // The chart with the data window laid over its top-right corner, as a reviewer sees both.
 void writePicture(Kline& k, double xBar, const QString& name) {
     const double slot = k.layout().slotWidth;

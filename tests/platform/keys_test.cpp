@@ -64,6 +64,49 @@ TEST(ShiftMask, OneShiftTwoCtrlFourAlt) {
     EXPECT_EQ(shiftMask(Qt::KeypadModifier | Qt::MetaModifier), 0);
 }
 
+TEST(KeyAscii, TheCharacterAKeyTypes) {
+    struct Case {
+        int qtKey;
+        Qt::KeyboardModifiers modifiers;
+        const char16_t* text;
+        int expected;
+    } cases[] = {
+        {Qt::Key_A, Qt::NoModifier, u"a", 97},
+        {Qt::Key_A, Qt::ShiftModifier, u"A", 65},
+        {Qt::Key_A, Qt::ControlModifier, u"\x01", 1},
+        {Qt::Key_Plus, Qt::ShiftModifier, u"+", 43},
+        {Qt::Key_Minus, Qt::KeypadModifier, u"-", 45},
+        {Qt::Key_Return, Qt::NoModifier, u"\r", 13},
+        {Qt::Key_Escape, Qt::NoModifier, u"\x1b", 27},
+        {Qt::Key_Backspace, Qt::NoModifier, u"\b", 8},
+        {Qt::Key_Space, Qt::NoModifier, u" ", 32},
+        // A double-byte character of the code page reads negative; one it lacks is "?".
+        {Qt::Key_unknown, Qt::NoModifier, u"中", -10544},
+        {Qt::Key_unknown, Qt::NoModifier, u"ก", 63},
+        // Keys that type nothing.
+        {Qt::Key_Up, Qt::NoModifier, u"", 0},
+        {Qt::Key_F1, Qt::NoModifier, u"", 0},
+        {Qt::Key_Delete, Qt::NoModifier, u"\x7f", 0},
+        {Qt::Key_A, Qt::AltModifier, u"a", 0},
+        {Qt::Key_unknown, Qt::NoModifier, u"ab", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(keyAscii(c.qtKey, c.modifiers, QString::fromUtf16(c.text)), c.expected)
+            << std::hex << c.qtKey;
+    const QKeyEvent typed(QEvent::KeyPress, Qt::Key_Equal, Qt::NoModifier, QStringLiteral("="));
+    EXPECT_EQ(keyAscii(typed), 61);
+}
+
+TEST(MouseButtons, OneLeftTwoRightFourMiddleSummed) {
+    EXPECT_EQ(mouseButtons(Qt::NoButton), 0);
+    EXPECT_EQ(mouseButtons(Qt::LeftButton), 1);
+    EXPECT_EQ(mouseButtons(Qt::RightButton), 2);
+    EXPECT_EQ(mouseButtons(Qt::MiddleButton), 4);
+    EXPECT_EQ(mouseButtons(Qt::LeftButton | Qt::RightButton | Qt::MiddleButton), 7);
+    EXPECT_EQ(mouseButtons(Qt::BackButton | Qt::ForwardButton), 0);
+    EXPECT_EQ(mouseButtons(Qt::BackButton | Qt::RightButton), 2);
+}
+
 struct CaptionCase {
     const char16_t* caption;
     char16_t key; // 0: none
