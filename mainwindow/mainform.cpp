@@ -84,6 +84,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -890,6 +891,10 @@ void MainForm::Me_Resize(bool NoUpdateImg) {
         panes.H = twipsHeight(panel);
     }
     panes.intradayPanes = intradayPaneCount(VIPChart2->isChecked(), VIPChart3->isChecked(), VIPChart4->isChecked());
+    // The K-line bar is centred by the width it really takes: wider than the design where this
+    // desktop's buttons need more room.
+    panes.frame4Width =
+        std::max(MainDesign::kFrame4Width, static_cast<float>(Frame4->minimumWidth() * TwipsX));
     const PanePlan pp = placePanes(panes);
     auto placeIn = [this](QWidget* w, const std::optional<TwipRect>& r) {
         if (r && w != nullptr) {

@@ -302,6 +302,31 @@ TEST_F(MainWindow, Pictures) {
     }
 }
 
+// The K-line bar stands centred over the chart by the width it really has, also where its
+// buttons need more than the design's 520 pixels (larger fonts), at any window width.
+TEST_F(MainWindow, KlineBarIsCentredByItsRealWidth) {
+    configure();
+    MainForm& m = Main();
+    m.showNormal();
+    m.Maintab->Tabs().Item(3).setSelected(true);
+    ASSERT_EQ(CurTab, 3);
+    const int natural = m.Frame4->minimumWidth();
+    for (const int needed : {natural, 700, 900})
+        for (const int windowWidth : {1280, 1000}) {
+            m.Frame4->setMinimumWidth(needed);
+            m.resize(windowWidth, 800);
+            platform::pauseMs(0);
+            const QWidget* panel = m.Frame4->parentWidget();
+            const int width = std::max(needed, 520);
+            EXPECT_EQ(m.Frame4->width(), width) << needed << ' ' << windowWidth;
+            // Left and right margins equal, give or take the pixel an odd difference leaves.
+            const int left = m.Frame4->x();
+            const int right = panel->width() - (left + m.Frame4->width());
+            EXPECT_LE(std::abs(left - right), 1) << needed << ' ' << windowWidth;
+        }
+    m.Frame4->setMinimumWidth(natural);
+}
+
 TEST_F(MainWindow, StoredInstrumentsBeyondTheMarketAreShownAndSavedAsUsed) {
     // Choices made on the largest market the tables hold.
     const std::pair<const char*, int> stored[] = {{"Drawtype", 30}, {"MDT2", 29}, {"MDT3", 30},
