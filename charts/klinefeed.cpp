@@ -34,6 +34,8 @@ KlinePanel buildKlinePanel(QWidget* frame4, QWidget* tab) {
     place(p.Kjia, 22);
     p.Kjian = new QPushButton(QStringLiteral("－"), frame4);
     place(p.Kjian, 22);
+    p.Kjia->setObjectName(QStringLiteral("Kjia"));
+    p.Kjian->setObjectName(QStringLiteral("Kjian"));
     for (QPushButton* b : {p.Kjia, p.Kjian}) {
         b->setToolTip(tip);
         b->setFocusPolicy(Qt::NoFocus);
