@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMetaProperty>
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -47,8 +48,11 @@ Session::Session(Kind kind, QString file) : m_kind(kind), m_file(std::move(file)
 
 Session::~Session() = default;
 
+QWidget* Session::control() const {
+    return m_list != nullptr ? static_cast<QWidget*>(m_list) : m_toolbar;
+}
+
 bool Session::open(QString* error, bool fresh) {
-    QWidget* control = m_list != nullptr ? static_cast<QWidget*>(m_list) : m_toolbar;
     QFile file(m_file);
     bool ok = true;
     if (!fresh && file.exists()) {
@@ -72,7 +76,7 @@ bool Session::open(QString* error, bool fresh) {
             ok = false;
         }
     }
-    m_dialog->setSelectedControls({control});
+    m_dialog->setSelectedControls({control()});
     return ok;
 }
 
@@ -82,8 +86,13 @@ bool Session::save(QString* error) {
         m_list->writeProperties(bag);
     else
         m_toolbar->writeProperties(bag);
-    QSaveFile out(m_file);
     const QByteArray bytes = bag.toBytes();
+    // Some edits raise no changed flag (removing an image, deleting the last button), so what
+    // decides is whether the data differs from the file.
+    QFile current(m_file);
+    if (current.open(QIODevice::ReadOnly) && current.readAll() == bytes) return true;
+    current.close();
+    QSaveFile out(m_file);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
         if (error) *error = QStringLiteral("cannot write ") + m_file;
         return false;
@@ -92,7 +101,40 @@ bool Session::save(QString* error) {
     return true;
 }
 
+QString Session::setProperty(const QString& name, const QString& value) {
+    QWidget* target = control();
+    const QMetaObject* meta = target->metaObject();
+    const int at = meta->indexOfProperty(name.toLatin1().constData());
+    // Only the control's own: the widget's geometry and the like are no saved properties.
+    if (at < meta->propertyOffset()) return QStringLiteral("no such property of the control");
+    const QMetaProperty property = meta->property(at);
+    QVariant v;
+    if (property.metaType().id() == QMetaType::Bool) {
+        const QString word = value.toLower();
+        if (word == QLatin1String("true") || word == QLatin1String("1"))
+            v = true;
+        else if (word == QLatin1String("false") || word == QLatin1String("0"))
+            v = false;
+    } else {
+        bool ok = false;
+        const qlonglong number = value.startsWith(QLatin1String("&H"), Qt::CaseInsensitive)
+                                     ? value.mid(2).toLongLong(&ok, 16)
+                                     : value.toLongLong(&ok);
+        if (ok) v = number;
+    }
+    if (!v.isValid() || !v.convert(property.metaType()) || !property.write(target, v))
+        return QStringLiteral("not a value of that property");
+    return {};
+}
+
 namespace {
+
+// A value in double quotes is what stands between them.
+QString unquoted(const QString& value) {
+    if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
+        return value.mid(1, value.size() - 2);
+    return value;
+}
 
 // The answers a script gives in advance, taken in order by the boxes and dialogs.
 struct Answers {
@@ -109,7 +151,7 @@ QWidget* findControl(PropertyDialog& dialog, const QString& name) {
 
 QString setControl(QWidget* control, const QString& value) {
     if (auto* box = qobject_cast<QLineEdit*>(control)) {
-        box->setText(value);
+        box->setText(unquoted(value));
         return {};
     }
     bool ok = false;
@@ -166,10 +208,19 @@ QString runScript(Session& session, const QStringList& lines, const QString& bas
         answers.colours.pop_front();
         return c;
     };
-    pageDialogs().font = [&](QWidget*, QFont& font) {
+    // What a dialog answered from the script could not have taken; it fails the step.
+    QString refused;
+    pageDialogs().font = [&](QWidget*, QFont& font, int minPoints, int maxPoints) {
         if (answers.fonts.empty()) return false;
-        font = answers.fonts.front();
+        const QFont chosen = answers.fonts.front();
         answers.fonts.pop_front();
+        if (chosen.pointSizeF() < minPoints || chosen.pointSizeF() > maxPoints) {
+            refused = QStringLiteral("the font dialog takes sizes %1 to %2 only")
+                          .arg(minPoints)
+                          .arg(maxPoints);
+            return false;
+        }
+        font = chosen;
         return true;
     };
 
@@ -233,6 +284,13 @@ QString runScript(Session& session, const QStringList& lines, const QString& bas
                 const QString why = setControl(control, gap < 0 ? QString() : rest.mid(gap + 1));
                 if (!why.isEmpty()) fail(why);
             }
+        } else if (command == QLatin1String("property")) {
+            const qsizetype gap = rest.indexOf(u' ');
+            const QString why =
+                gap < 0
+                    ? QStringLiteral("a property needs a value")
+                    : session.setProperty(rest.left(gap), unquoted(rest.mid(gap + 1).trimmed()));
+            if (!why.isEmpty()) fail(why);
         } else if (command == QLatin1String("apply")) {
             dialog.applyPages();
             if (!session.saveError().isEmpty()) fail(session.saveError());
@@ -246,6 +304,7 @@ QString runScript(Session& session, const QStringList& lines, const QString& bas
         } else {
             fail(QStringLiteral("unknown step"));
         }
+        if (failure.isEmpty() && !refused.isEmpty()) fail(refused);
     }
     pageDialogs() = real;
     platform::setMessageBoxHandler(nullptr);

@@ -26,15 +26,12 @@ namespace {
 constexpr int kDefaultIconSize = 16;
 constexpr int kDefaultColourDepth = 0;
 
-// The run-time errors the list raises, with the descriptions the rest of the program shows.
-constexpr int kErrFileNotFound = 53;
+// The run-time errors the list raises besides those of its file routines (picture.h), with the
+// descriptions the rest of the program shows.
 constexpr int kErrPastEnd = 62;
-constexpr int kErrFileAccess = 75;
 constexpr int kErrBadFormat = 321;
 const QString kTextSubscript = QStringLiteral("下标越界");
-const QString kTextFileNotFound = QStringLiteral("文件未找到");
 const QString kTextPastEnd = QStringLiteral("输入超出文件尾");
-const QString kTextFileAccess = QStringLiteral("路径/文件访问错误");
 const QString kTextBadFormat = QStringLiteral("无效的文件格式");
 
 // A saved size outside what the list can hold reads as the default, so a hostile bag cannot make

@@ -1,10 +1,14 @@
 #include "widgets/imagelist/picture.h"
 
+#include "platform/vberror.h"
+
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QTemporaryFile>
 
 namespace {
@@ -12,6 +16,19 @@ namespace {
 constexpr QChar kNul = QChar(u'\0');
 
 } // namespace
+
+QImage LoadPicture(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) throw platform::VbError(kErrFileNotFound, kTextFileNotFound);
+    QFile file(path);
+    if (info.isDir() || !file.open(QIODevice::ReadOnly))
+        throw platform::VbError(kErrFileAccess, kTextFileAccess);
+    file.close();
+    QImageReader reader(path);
+    QImage image = reader.read();
+    if (image.isNull()) throw platform::VbError(kErrInvalidPicture, kTextInvalidPicture);
+    return image;
+}
 
 QPixmap IconToPicture(const QImage& icon) {
     return icon.isNull() ? QPixmap() : QPixmap::fromImage(icon);

@@ -15,6 +15,19 @@ class QWidget;
 // Picture, colour and temporary-file routines of the image list, and the open-file and colour
 // dialogs its design-time pages use.
 
+// The run-time errors of the file and picture routines, with the descriptions the rest of the
+// program shows.
+inline constexpr int kErrFileNotFound = 53;
+inline constexpr int kErrFileAccess = 75;
+inline constexpr int kErrInvalidPicture = 481;
+inline const QString kTextFileNotFound = QStringLiteral("文件未找到");
+inline const QString kTextFileAccess = QStringLiteral("路径/文件访问错误");
+inline const QString kTextInvalidPicture = QStringLiteral("无效图片");
+
+// The picture in a file, of any kind the toolkit reads. Raises VbError 53 for a missing file, 75
+// for one that cannot be read (a folder, no permission) and 481 for data that is no picture.
+[[nodiscard]] QImage LoadPicture(const QString& path);
+
 // A picture of an icon or a bitmap; no picture for a null image.
 [[nodiscard]] QPixmap IconToPicture(const QImage& icon);
 [[nodiscard]] QPixmap BitmapToPicture(const QImage& bitmap);

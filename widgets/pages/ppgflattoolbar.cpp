@@ -1,16 +1,16 @@
 #include "widgets/pages/ppgflattoolbar.h"
 
 #include "platform/msgbox.h"
+#include "platform/vberror.h"
+#include "widgets/imagelist/picture.h"
 #include "widgets/toolbar/flattoolbar.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -37,6 +37,20 @@ QComboBox* combo(QWidget* parent, QRect at, const QStringList& items) {
     box->setGeometry(at);
     box->addItems(items);
     return box;
+}
+
+// The picture as it looks drawn on the mask colour: where it is transparent the mask colour
+// shows, which the toolbar leaves out again. Pixels the picture only partly covers keep their
+// translucency, so that its soft edges blend with the toolbar as drawn, not with the mask colour.
+QImage composedOnMask(const QImage& picture, uint32_t maskColour) {
+    QImage composed = picture.convertToFormat(QImage::Format_ARGB32);
+    const QRgb mask = platform::toQRgb(maskColour & 0xFFFFFF) | 0xFF000000u;
+    for (int y = 0; y < composed.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(composed.scanLine(y));
+        for (int x = 0; x < composed.width(); ++x)
+            if (qAlpha(line[x]) == 0) line[x] = mask;
+    }
+    return composed;
 }
 
 void message(QWidget* owner, const QString& text, platform::BoxIcon icon) {
@@ -95,6 +109,7 @@ ppgFlatToolbar::ppgFlatToolbar(QWidget* parent)
     cboType =
         combo(Frame1, {84, row(0), 120, 22}, {QStringLiteral("按钮"), QStringLiteral("分隔条")});
     tagE(cboType);
+    lblHdr[1]->setBuddy(cboType);
     for (int i = 1; i <= 3; ++i) {
         lblHdr[static_cast<size_t>(i + 1)]->setGeometry(10, row(i), 70, 22);
         txtField[static_cast<size_t>(i)] = new QLineEdit(Frame1);
@@ -239,7 +254,10 @@ void ppgFlatToolbar::setMaskColour(uint32_t colour) {
 }
 
 void ppgFlatToolbar::showPicture() {
-    picImg->setPixmap(m_picture.isNull() ? QPixmap() : QPixmap::fromImage(m_picture));
+    if (m_picture.isNull())
+        picImg->clear();
+    else
+        picImg->setPixmap(QPixmap::fromImage(m_picture));
 }
 
 void ppgFlatToolbar::setIndexQuietly(int n) {
@@ -440,20 +458,13 @@ void ppgFlatToolbar::btnBrowse_Click() {
     if (path.isEmpty()) return;
     m_picture = QImage();
     showPicture();
-    QImageReader reader(path);
-    QImage loaded = reader.read();
-    if (loaded.isNull()) {
-        platform::messageBox(QStringLiteral("无效图片"), {}, platform::BoxButtons::Ok,
+    try {
+        m_picture = composedOnMask(LoadPicture(path), m_maskColour);
+    } catch (const platform::VbError& e) {
+        platform::messageBox(e.description, {}, platform::BoxButtons::Ok,
                              platform::BoxIcon::Exclamation, this);
         return;
     }
-    // The picture becomes what it looks like drawn on the mask colour.
-    QImage composed(loaded.size(), QImage::Format_RGB32);
-    composed.fill(platform::toQColor(m_maskColour & 0xFFFFFF));
-    QPainter painter(&composed);
-    painter.drawImage(0, 0, loaded);
-    painter.end();
-    m_picture = composed;
     showPicture();
     setChanged(true);
 }

@@ -1,5 +1,6 @@
 #include "widgets/pages/propertypage.h"
 
+#include "platform/msgbox.h"
 #include "widgets/imagelist/picture.h"
 
 #include <QColorDialog>
@@ -13,6 +14,25 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+
+SizeRangeFontDialog::SizeRangeFontDialog(const QFont& initial, int minPoints, int maxPoints,
+                                         QWidget* parent)
+    : QFontDialog(parent), m_min(minPoints), m_max(maxPoints) {
+    // A platform's own dialog would close without asking done().
+    setOption(QFontDialog::DontUseNativeDialog);
+    setCurrentFont(initial);
+}
+
+void SizeRangeFontDialog::done(int result) {
+    const qreal size = currentFont().pointSizeF();
+    if (result == QDialog::Accepted && (size < m_min || size > m_max)) {
+        platform::messageBox(QStringLiteral("大小必须介于 %1 和 %2 磅之间。").arg(m_min).arg(m_max),
+                             windowTitle(), platform::BoxButtons::Ok,
+                             platform::BoxIcon::Exclamation, this);
+        return;
+    }
+    QFontDialog::done(result);
+}
 
 PropertyPage::PropertyPage(const QString& caption, QWidget* parent)
     : QWidget(parent), m_caption(caption) {
@@ -83,15 +103,13 @@ bool PropertyDialog::applyOffered() const {
 }
 
 void PropertyDialog::applyPages() {
-    bool any = false;
     for (PropertyPage* page : m_pages) {
         if (!page->Changed()) continue;
-        any = true;
         page->apply();
         page->setChanged(false);
     }
     updateApply();
-    if (any) emit applied();
+    emit applied();
 }
 
 void PropertyDialog::accept() {
@@ -132,11 +150,11 @@ PageDialogs realDialogs() {
             custom[i] = platform::fromQColor(QColorDialog::customColor(static_cast<int>(i)));
         return chosen ? int64_t(platform::fromQColor(dialog.selectedColor())) : -1;
     };
-    d.font = [](QWidget* owner, QFont& font) {
-        bool ok = false;
-        const QFont chosen = QFontDialog::getFont(&ok, font, owner);
-        if (ok) font = chosen;
-        return ok;
+    d.font = [](QWidget* owner, QFont& font, int minPoints, int maxPoints) {
+        SizeRangeFontDialog dialog(font, minPoints, maxPoints, owner);
+        if (dialog.exec() != QDialog::Accepted) return false;
+        font = dialog.currentFont();
+        return true;
     };
     return d;
 }

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFont>
+#include <QFontDialog>
 #include <QIcon>
 #include <QList>
 #include <QPointer>
@@ -14,6 +15,21 @@
 
 class QPushButton;
 class QTabWidget;
+
+// Qt's font dialog with a limited size range, which Qt's own dialog cannot be given: OK with a
+// size outside the range is refused with a message and the dialog stays open, as a font dialog
+// with a limited size range does. Always Qt's own dialog, so the range holds.
+class SizeRangeFontDialog : public QFontDialog {
+    Q_OBJECT
+public:
+    SizeRangeFontDialog(const QFont& initial, int minPoints, int maxPoints,
+                        QWidget* parent = nullptr);
+    void done(int result) override;
+
+private:
+    int m_min;
+    int m_max;
+};
 
 // The designer's property-page protocol. A page edits the first of the controls its host hands it.
 // The host raises the page's start (once, when the page is made), selection-changed (whenever
@@ -77,7 +93,9 @@ public:
     void accept() override;
 
 signals:
-    // The pages were applied: the host stores the edited controls.
+    // OK or Apply: the changed pages were applied and the host stores the edited controls. Raised
+    // whether or not a page was changed, since some edits raise no flag; the host writes only
+    // what differs.
     void applied();
 
 private:
@@ -103,8 +121,9 @@ struct PageDialogs {
     // colour, or -1 when cancelled. The custom colours come back as the user left them.
     std::function<int64_t(QWidget* owner, int64_t start, std::vector<uint32_t>& customColours)>
         colour;
-    // The font dialog on a font; true with the chosen font, false when cancelled.
-    std::function<bool(QWidget* owner, QFont& font)> font;
+    // The font dialog on a font, taking sizes minPoints to maxPoints only; true with the chosen
+    // font, false when cancelled.
+    std::function<bool(QWidget* owner, QFont& font, int minPoints, int maxPoints)> font;
 };
 [[nodiscard]] PageDialogs& pageDialogs();
 // Puts the real dialogs back.

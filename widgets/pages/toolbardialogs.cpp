@@ -29,7 +29,7 @@ QString ToolbarDialogs::ShowOpen(const QString& mFilter, int mflags, const QStri
 
 bool ToolbarDialogs::ShowFont(QFont& MyFont) {
     QFont chosen = MyFont;
-    if (!pageDialogs().font(mHwnd, chosen)) return false;
+    if (!pageDialogs().font(mHwnd, chosen, kFontSizeMin, kFontSizeMax)) return false;
     MyFont.setFamily(chosen.family());
     MyFont.setPointSizeF(std::round(chosen.pointSizeF() * 10) / 10);
     MyFont.setItalic(chosen.italic());

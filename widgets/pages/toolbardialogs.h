@@ -23,9 +23,12 @@ public:
     // program's name.
     [[nodiscard]] QString ShowOpen(const QString& mFilter, int mflags, const QString& mInitDir,
                                    const QString& mTitle);
-    // Edits MyFont; true on OK. The chosen face, size and the four styles replace MyFont's (bold
-    // only for a weight of exactly 700).
+    // Edits MyFont in a font dialog that takes sizes kFontSizeMin to kFontSizeMax only; true on
+    // OK. The chosen face, size and the four styles replace MyFont's (bold only for a weight of
+    // exactly 700).
     bool ShowFont(QFont& MyFont);
+    static constexpr int kFontSizeMin = 8;
+    static constexpr int kFontSizeMax = 72;
 
     [[nodiscard]] const std::vector<uint32_t>& customColours() const { return m_custom; }
     [[nodiscard]] QWidget* owner() const { return mHwnd; }

@@ -31,6 +31,13 @@ class ToolbarPopup;
 class FlatToolbar : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FlatToolbar)
+    // The control's own saved properties outside the button list, as a designer's property
+    // browser sets them.
+    Q_PROPERTY(uint BackColor READ BackColor WRITE setBackColor)
+    Q_PROPERTY(bool IsStrech READ IsStrech WRITE setIsStrech)
+    Q_PROPERTY(int ThemeColor READ ThemeColor WRITE setThemeColor)
+    Q_PROPERTY(int MenuLanguage READ MenuLanguage WRITE setMenuLanguage)
+    Q_PROPERTY(bool ShowMenuColor READ ShowMenuColor WRITE setShowMenuColor)
 public:
     using OleColor = platform::OleColor;
 

@@ -2,19 +2,13 @@
 
 #include "platform/propertybag.h"
 
-#include <QImage>
-#include <QString>
-
 // The main window's toolbar `MainBar` as its design saved it: seven buttons with their captions,
-// keys, icons and design positions, on the system button-face colour, without the scheme menu.
+// keys and icons, on the system button-face colour, without the scheme menu. brelto-designer makes
+// the data at build time (assets/mainbar/mainbar.steps) and the program embeds it.
 namespace toolbar {
 
-inline constexpr int kMainBarButtonCount = 7;
-
+// The saved properties of MainBar; an empty bag (a bar without buttons) should the embedded data
+// be missing.
 [[nodiscard]] platform::PropertyBag mainBarDesign();
-
-// The icon of a MainBar button by its key, drawn for this program: 16 x 16, except "jyjsq"
-// (32 x 32); transparent around the picture. Null for a key the bar does not have.
-[[nodiscard]] QImage mainBarIcon(const QString& key);
 
 } // namespace toolbar

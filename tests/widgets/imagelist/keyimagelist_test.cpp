@@ -449,7 +449,7 @@ TEST(KeyImageList, EmptyListSavesAndLoadsAsAnEmptyList) {
     EXPECT_EQ(loaded.ImageCount(), 0);
 }
 
-TEST_F(FiveImages, BrokenFilesFailCleanlyAndChangeNothing) {
+TEST_F(FiveImages, BrokenHeadersChangeNothingAndADamagedRecordKeepsTheImagesBeforeIt) {
     const QByteArray good = list.saveToBytes();
     KeyImageList target;
     target.AddFromHandle(solid(kColours[7]), KeyImageList::TypeIcon, QStringLiteral("mine"));

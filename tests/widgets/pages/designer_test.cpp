@@ -62,11 +62,12 @@ TEST(Designer, TheTabIconsRoundTripThroughTheImagesPage) {
     QString error;
     ASSERT_TRUE(session.open(&error)) << error.toStdString();
     EXPECT_EQ(session.imageList()->ImageCount(), 11);
-    // Moving the first icon forward and back again asks for Apply; OK saves the same data.
+    // Moving the first icon forward and back again asks for Apply; OK finds the same data as
+    // the file's, so nothing is written (any difference would have been).
     const QString failure = designer::runScript(
         session, {"page Images", "click cmdMoveUp", "click cmdMoveDown", "ok"}, dir.path());
     EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
-    EXPECT_TRUE(session.saved());
+    EXPECT_FALSE(session.saved());
     EXPECT_EQ(readAll(file), original);
 }
 
@@ -78,12 +79,13 @@ TEST(Designer, TheMainToolbarRoundTripsThroughTheButtonsPage) {
     designer::Session session(designer::Kind::Toolbar, file);
     QString error;
     ASSERT_TRUE(session.open(&error)) << error.toStdString();
-    ASSERT_EQ(session.toolbar()->ButtonCount(), toolbar::kMainBarButtonCount);
+    ASSERT_EQ(session.toolbar()->ButtonCount(), 7);
+    // Moving button 3 right and back: the same data, so nothing is written.
     const QString failure = designer::runScript(
         session, {"set hsbIDX 3", "click btnAction3", "click btnAction2", "apply", "ok"},
         dir.path());
     EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
-    EXPECT_TRUE(session.saved());
+    EXPECT_FALSE(session.saved());
     EXPECT_EQ(readAll(file), original);
 
     // An edit reaches the file and nothing else changes.
@@ -91,6 +93,7 @@ TEST(Designer, TheMainToolbarRoundTripsThroughTheButtonsPage) {
     ASSERT_TRUE(again.open(&error));
     EXPECT_TRUE(designer::runScript(again, {"set hsbIDX 2", "set txtField2 设置", "ok"}, dir.path())
                     .isEmpty());
+    EXPECT_TRUE(again.saved());
     FlatToolbar edited;
     edited.readProperties(platform::PropertyBag::fromBytes(readAll(file)));
     FlatToolbar expected;
@@ -100,6 +103,110 @@ TEST(Designer, TheMainToolbarRoundTripsThroughTheButtonsPage) {
             << i;
         EXPECT_EQ(edited.BtnKey(i), expected.BtnKey(i)) << i;
         EXPECT_EQ(edited.BtnIcon(i).isNull(), expected.BtnIcon(i).isNull()) << i;
+    }
+}
+
+TEST(Designer, OkSavesEditsThatRaiseNoChangedFlag) {
+    platform::registerFontSubstitutions();
+    QTemporaryDir dir;
+    // Removing an image and deleting a toolbar's only button raise no changed flag.
+    const QString list =
+        copyOf(dir, QStringLiteral("list.bag"), readAll(QStringLiteral(BRELTO_TABICONS_BAG)));
+    platform::PropertyBag oneButton;
+    {
+        FlatToolbar bar;
+        bar.InitProperties();
+        bar.AddButton(toolbar::TypeButton, QStringLiteral("only"), QStringLiteral("only"));
+        bar.writeProperties(oneButton);
+    }
+    const QString bar = copyOf(dir, QStringLiteral("bar.bag"), oneButton.toBytes());
+    const struct {
+        designer::Kind kind;
+        QString file;
+        QStringList steps;
+        int count; // images or buttons in the file afterwards
+    } cases[] = {
+        {designer::Kind::ImageList, list, {"page Images", "click cmdRemove", "ok"}, 10},
+        {designer::Kind::ImageList, list, {"page Images", "click cmdRemove", "apply", "cancel"}, 9},
+        {designer::Kind::Toolbar, bar, {"click btnAction1", "ok"}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.steps.join(QStringLiteral(", ")).toStdString());
+        designer::Session session(c.kind, c.file);
+        ASSERT_TRUE(session.open(nullptr));
+        ASSERT_FALSE(session.dialog().applyOffered());
+        const QString failure = designer::runScript(session, c.steps, dir.path());
+        EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
+        EXPECT_FALSE(session.dialog().applyOffered()); // no page raised its flag
+        EXPECT_TRUE(session.saved());
+        const platform::PropertyBag saved = platform::PropertyBag::fromBytes(readAll(c.file));
+        if (c.kind == designer::Kind::ImageList) {
+            KeyImageList reloaded;
+            reloaded.readProperties(saved);
+            EXPECT_EQ(reloaded.ImageCount(), c.count);
+        } else {
+            FlatToolbar reloaded;
+            reloaded.readProperties(saved);
+            EXPECT_EQ(reloaded.ButtonCount(), c.count);
+        }
+    }
+
+    // OK with nothing done writes nothing.
+    designer::Session untouched(designer::Kind::ImageList, list);
+    ASSERT_TRUE(untouched.open(nullptr));
+    EXPECT_TRUE(designer::runScript(untouched, {"ok"}, dir.path()).isEmpty());
+    EXPECT_FALSE(untouched.saved());
+}
+
+TEST(Designer, TheControlsOwnPropertiesQuotedValuesAndTheFontSizeRange) {
+    platform::registerFontSubstitutions();
+    QTemporaryDir dir;
+    const QString file = QDir(dir.path()).filePath(QStringLiteral("bar.bag"));
+    designer::Session session(designer::Kind::Toolbar, file);
+    ASSERT_TRUE(session.open(nullptr));
+    ASSERT_TRUE(session.toolbar()->ShowMenuColor());
+    const QString failure = designer::runScript(
+        session,
+        {"property ShowMenuColor False", "property ThemeColor &H2", "property MenuLanguage 1",
+         "click btnAction0", "set txtField2 \"注销  \"", "font 宋体;12", "click cmdBrowseFont",
+         "ok"},
+        dir.path());
+    ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
+    FlatToolbar saved;
+    saved.readProperties(platform::PropertyBag::fromBytes(readAll(file)));
+    EXPECT_FALSE(saved.ShowMenuColor());
+    EXPECT_EQ(saved.ThemeColor(), 2);
+    EXPECT_EQ(saved.MenuLanguage(), 1);
+    ASSERT_EQ(saved.ButtonCount(), 1);
+    EXPECT_EQ(saved.BtnCaption(1), QStringLiteral("注销  "));
+    EXPECT_EQ(saved.BtnFont(1).pointSizeF(), 12.0);
+
+    const struct {
+        designer::Kind kind;
+        QStringList steps;
+        const char* reason;
+    } cases[] = {
+        {designer::Kind::Toolbar, {"property Nothing 1"}, "no such property of the control"},
+        // The widget's own properties are no saved properties of the control.
+        {designer::Kind::Toolbar, {"property enabled 0"}, "no such property of the control"},
+        {designer::Kind::ImageList, {"property ShowMenuColor 0"}, "no such property"},
+        {designer::Kind::Toolbar, {"property ShowMenuColor maybe"}, "not a value of that property"},
+        {designer::Kind::Toolbar, {"property ThemeColor blue"}, "not a value of that property"},
+        {designer::Kind::Toolbar, {"property ShowMenuColor"}, "a property needs a value"},
+        {designer::Kind::Toolbar,
+         {"click btnAction0", "font 宋体;7", "click cmdBrowseFont"},
+         "the font dialog takes sizes 8 to 72 only"},
+        {designer::Kind::Toolbar,
+         {"click btnAction0", "font 宋体;73", "click cmdBrowseFont"},
+         "the font dialog takes sizes 8 to 72 only"},
+    };
+    for (const auto& c : cases) {
+        designer::Session s(c.kind, QDir(dir.path()).filePath(QStringLiteral("other.bag")));
+        ASSERT_TRUE(s.open(nullptr));
+        const QString why = designer::runScript(s, c.steps, dir.path());
+        EXPECT_TRUE(why.contains(QLatin1String(c.reason))) << why.toStdString();
+        EXPECT_TRUE(why.startsWith(QStringLiteral("line %1:").arg(c.steps.size())))
+            << why.toStdString();
     }
 }
 

@@ -83,7 +83,8 @@ struct ScriptedDialogs {
             customSizes.push_back(custom.size());
             return take(colours, int64_t(-1));
         };
-        pageDialogs().font = [this](QWidget*, QFont& font) {
+        pageDialogs().font = [this](QWidget*, QFont& font, int minPoints, int maxPoints) {
+            fontRanges.emplace_back(minPoints, maxPoints);
             if (fonts.empty()) return false;
             font = take(fonts, QFont());
             return true;
@@ -109,6 +110,7 @@ struct ScriptedDialogs {
     std::vector<OpenCall> openCalls;
     std::vector<int64_t> colourStarts;
     std::vector<size_t> customSizes;
+    std::vector<std::pair<int, int>> fontRanges;
 };
 
 // A picture of w x h: a solid colour with a dark 2-pixel frame; a transparent corner when asked.

@@ -3,7 +3,9 @@
 #include "platform/fonts.h"
 #include "widgets/pages/ppgflattoolbar.h"
 #include "widgets/toolbar/flattoolbar.h"
+#include "widgets/toolbar/toolbarpaint.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -299,12 +301,96 @@ TEST_F(ButtonsPage, ColourFontAndPictureReachTheButtonOnApply) {
     EXPECT_TRUE(names.contains(QStringLiteral("BtnFont")));
     EXPECT_TRUE(names.contains(QStringLiteral("BtnMaskColor")));
 
-    // A file that is no picture: the error's text, the picture cleared.
-    dialogs.files.push_back(writeFile(QDir(dir.path()), QStringLiteral("bad.ico"), "junk"));
-    page.btnBrowse->click();
-    EXPECT_TRUE(page.picture().isNull());
-    EXPECT_EQ(boxes.texts().last(), QStringLiteral("无效图片"));
     page.btnClear->click();
     host.apply();
     EXPECT_TRUE(bar.BtnIcon(1).isNull());
+    // The font dialog was asked for sizes 8 to 72 only.
+    ASSERT_EQ(dialogs.fontRanges.size(), 1u);
+    EXPECT_EQ(dialogs.fontRanges[0], std::make_pair(8, 72));
+}
+
+TEST_F(ButtonsPage, APictureKeepsItsSoftEdgesAndTheMaskFillsOnlyWhatIsClear) {
+    make(1);
+    QTemporaryDir dir;
+    QImage drawn = picture(qRgb(0, 0, 255), 16, 16, true);
+    drawn.setPixel(1, 0, qRgba(200, 40, 40, 128)); // half covered, as an antialiased edge
+    const QString file = writeFile(QDir(dir.path()), QStringLiteral("soft.png"), [&] {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        drawn.save(&buffer, "PNG");
+        return buffer.data();
+    }());
+    dialogs.files.push_back(file);
+    page.btnBrowse->click();
+    const QImage& shown = page.picture();
+    ASSERT_EQ(shown.size(), QSize(16, 16));
+    EXPECT_EQ(shown.pixel(0, 0), 0xFFFF00FFu);             // clear: the mask colour
+    EXPECT_EQ(shown.pixel(1, 0), qRgba(200, 40, 40, 128)); // half covered: as drawn
+    EXPECT_EQ(shown.pixel(5, 5), drawn.pixel(5, 5));       // covered: as drawn
+    host.apply();
+    // Painted, the mask colour is left out and the soft edge is the picture's own.
+    toolbar::ToolbarButton b;
+    b.Icon = bar.BtnIcon(1);
+    b.MaskColor = bar.BtnMaskColor(1);
+    const QImage painted = toolbar::iconPicture(b, 16, false);
+    EXPECT_EQ(qAlpha(painted.pixel(0, 0)), 0);
+    EXPECT_EQ(painted.pixel(1, 0), qRgba(200, 40, 40, 128));
+}
+
+TEST_F(ButtonsPage, AnUnreadablePictureShowsTheErrorsOwnText) {
+    make(1);
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    ASSERT_TRUE(folder.mkdir(QStringLiteral("folder.ico")));
+    const QString good =
+        writeFile(folder, QStringLiteral("good.ico"), icoBytes(picture(qRgb(0, 200, 0))));
+    const struct {
+        QString path;
+        const char16_t* text;
+    } cases[] = {
+        {folder.filePath(QStringLiteral("missing.ico")), u"文件未找到"},
+        {folder.filePath(QStringLiteral("folder.ico")), u"路径/文件访问错误"},
+        {writeFile(folder, QStringLiteral("junk.ico"), "junk"), u"无效图片"},
+        {writeFile(folder, QStringLiteral("empty.bmp"), {}), u"无效图片"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        dialogs.files.push_back(good);
+        page.btnBrowse->click();
+        ASSERT_FALSE(page.picture().isNull());
+        host.apply();
+        boxes.shown.clear();
+        dialogs.files.push_back(c.path);
+        page.btnBrowse->click();
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, QString::fromUtf16(c.text));
+        EXPECT_NE(boxes.shown[0].title, QStringLiteral("提示")); // no title given: the program's
+        EXPECT_EQ(boxes.shown[0].icon, platform::BoxIcon::Exclamation);
+        // The picture is cleared, on the mask colour; nothing asks for Apply.
+        EXPECT_TRUE(page.picture().isNull());
+        EXPECT_TRUE(page.picImg->pixmap().isNull());
+        EXPECT_EQ(page.picImg->palette().color(QPalette::Window), QColor(0xFF, 0x00, 0xFF));
+        EXPECT_FALSE(page.Changed());
+    }
+}
+
+TEST_F(ButtonsPage, EveryLabelWithAnAccessKeyLeadsToItsControl) {
+    make(1);
+    const struct {
+        QLabel* label;
+        QWidget* control;
+    } cases[] = {
+        {page.lblHdr[0], page.hsbIDX},
+        {page.lblHdr[1], page.cboType},
+        {page.lblHdr[2], page.txtField[1]},
+        {page.lblHdr[3], page.txtField[2]},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.label->buddy(), c.control) << c.label->text().toStdString();
+    // A label with "&" and no control would show the "&" itself.
+    for (const QLabel* label : page.findChildren<QLabel*>()) {
+        if (label->text().contains(u'&')) {
+            EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
+        }
+    }
 }

@@ -81,6 +81,50 @@ TEST(PropertyDialog, OkAppliesAndCancelDoesNot) {
     }
 }
 
+TEST(PropertyDialog, OkAndApplyTellTheHostEvenWithNoPageChanged) {
+    // Some edits raise no flag (removing an image): the host decides what differs.
+    QStringList log;
+    PropertyDialog dialog(QStringLiteral("props"));
+    auto* page = new LoggingPage(QStringLiteral("p"), log);
+    dialog.addPage(page);
+    QSignalSpy applied(&dialog, &PropertyDialog::applied);
+    dialog.applyPages();
+    EXPECT_EQ(applied.count(), 1);
+    dialog.okButton()->click();
+    EXPECT_EQ(applied.count(), 2);
+    EXPECT_FALSE(log.contains(QStringLiteral("p apply"))); // no page was applied
+}
+
+TEST(SizeRangeFontDialog, OkIsRefusedWithAMessageOutsideTheRange) {
+    pagetest::ScriptedBoxes boxes;
+    const struct {
+        int points;
+        bool taken;
+    } cases[] = {{7, false}, {8, true}, {12, true}, {72, true}, {73, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.points);
+        boxes.shown.clear();
+        QFont font(QStringLiteral("WenQuanYi Micro Hei"));
+        font.setPointSize(c.points);
+        SizeRangeFontDialog dialog(font, 8, 72);
+        ASSERT_EQ(dialog.currentFont().pointSize(), c.points);
+        QSignalSpy accepted(&dialog, &QDialog::accepted);
+        dialog.accept();
+        EXPECT_EQ(accepted.count(), c.taken ? 1 : 0);
+        if (c.taken) {
+            EXPECT_TRUE(boxes.shown.empty());
+            continue;
+        }
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, QStringLiteral("大小必须介于 8 和 72 磅之间。"));
+        EXPECT_EQ(boxes.shown[0].icon, platform::BoxIcon::Exclamation);
+        // Cancel is always taken.
+        QSignalSpy rejected(&dialog, &QDialog::rejected);
+        dialog.reject();
+        EXPECT_EQ(rejected.count(), 1);
+    }
+}
+
 TEST(PropertyDialog, ASelectedControlThatGoesAwayIsNoLongerHanded) {
     QStringList log;
     PropertyDialog dialog(QStringLiteral("props"));

@@ -1,3 +1,4 @@
+#include "assets/mainbar/mainbaricons.h"
 #include "platform/fonts.h"
 #include "platform/propertybag.h"
 #include "platform/vberror.h"
