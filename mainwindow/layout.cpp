@@ -6,11 +6,12 @@
 FramePlan placeFrame(const FrameInput& in) {
     FramePlan p;
     p.mainBar = {0, 0, in.scaleWidth - in.frWidth, in.mainBarHeight};
+    const float stripHeight = in.yymzHeight + in.textAdHeight;
     p.maintab = {0, in.mainBarHeight, in.scaleWidth - in.frWidth,
-                 in.scaleHeight - in.newsOleHeight - in.yymzHeight - in.mainBarHeight};
+                 in.scaleHeight - in.newsOleHeight - stripHeight - in.mainBarHeight};
     p.newsOle = {0, p.maintab.top + p.maintab.height, in.outerWidth + 150, in.newsOleHeight};
-    p.yymz = {0, p.maintab.top + p.maintab.height + in.newsOleHeight, in.scaleWidth, in.yymzHeight};
-    p.web7 = {-15, 0, p.yymz.width, p.yymz.height};
+    p.yymz = {0, p.maintab.top + p.maintab.height + in.newsOleHeight, in.scaleWidth, stripHeight};
+    p.web7 = {-15, in.textAdHeight, p.yymz.width, in.yymzHeight};
     p.oleMoveOle = {in.mainViewLeft, MainDesign::kBoardHeadHeight, in.mainViewWidth, in.mainViewHeight};
     p.vscroll = {in.mainViewWidth - in.vscrollWidth - 30, 0, in.vscrollWidth, in.mainViewHeight};
     if (in.oleMoveHeight - in.mainViewHeight > 0) {

@@ -45,6 +45,9 @@ struct FrameInput {
     float mainBarHeight = MainDesign::kMainBarHeight;
     float newsOleHeight = MainDesign::kNewsOleHeight;
     float yymzHeight = MainDesign::kYymzHeight;
+    // The text advert's line, when one is shown: the strip grows by it and its web pane starts
+    // below it, so the line hides none of the page.
+    float textAdHeight = 0;
     float frWidth = MainDesign::kFrWidth;
     float frame1Top = 0;
     float frame1Height = MainDesign::kFrame1Height;

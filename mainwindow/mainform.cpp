@@ -320,8 +320,8 @@ void MainForm::buildControls() {
     }
     Web[1]->hide();
     Web[3]->hide();
-    // The text advert lies across the top of the strip, over its web pane; a layout keeps it as
-    // wide as the strip without touching the pane.
+    // The text advert lies across the top of the strip, above its web pane (the window's layout
+    // makes room for it); a layout keeps it as wide as the strip without touching the pane.
     TextAD = new QLabel(YYMZ);
     TextAD->setObjectName(QStringLiteral("TextAD"));
     TextAD->setFont(songFont(12));
@@ -841,6 +841,7 @@ void MainForm::Me_Resize(bool NoUpdateImg) {
     in.scaleHeight = static_cast<float>((height() - menuHeight) * TwipsY);
     in.outerWidth = in.scaleWidth;
     in.yymzHeight = BottomAdHeight > 0 ? static_cast<float>(BottomAdHeight) : MainDesign::kYymzHeight;
+    in.textAdHeight = TextAD->isHidden() ? 0.0F : static_cast<float>(TextAD->height()) * static_cast<float>(TwipsY);
     in.frame1Top = static_cast<float>((Loged->height() + Frame10->height() + 24) * TwipsY);
     in.mainViewLeft = 0;
     in.oleMoveHeight = twipsHeight(OleMove);
@@ -1175,7 +1176,7 @@ ClipboardHost systemClipboard(QWidget* owner) {
 } // namespace
 
 void MainForm::CopyPricestr() {
-    copyQuote(systemClipboard(this), [] { return QuoteTexts::GetList(); }, QuoteDate, QuoteTime, SiteUrl);
+    copyQuote(systemClipboard(this), [] { return QuoteTexts::GetList(); }, QuoteDate + u' ' + QuoteTime, SiteUrl);
 }
 
 void MainForm::copyQuotes() {
@@ -1183,8 +1184,7 @@ void MainForm::copyQuotes() {
     host.notify = [](const QString& text, const QString& title, bool, int) {
         TrayBalloon(&menuForm(), text, title, 0);
     };
-    const QString now = platform::generalDateText(platform::pcNow());
-    copyQuote(host, [] { return QuoteTexts::GetList(); }, now, QString(), SiteUrl);
+    copyQuote(host, [] { return QuoteTexts::GetList(); }, platform::generalDateText(platform::pcNow()), SiteUrl);
 }
 
 void MainForm::CopyInfo() {
@@ -1224,8 +1224,11 @@ void MainForm::LoadData(QString& VipData) {
 
 void MainForm::LoadTextAD() {
     const std::optional<TextAdvert> ad = textAdvert(ConValue(QStringLiteral("adno")));
+    const bool wasShown = !TextAD->isHidden();
     if (!ad) {
         TextAD->hide();
+        if (wasShown)
+            Me_Resize(true);
         return;
     }
     if (ad->link.isEmpty()) {
@@ -1239,6 +1242,8 @@ void MainForm::LoadTextAD() {
     TextAD->setToolTip(ad->link);
     TextAD->show();
     TextAD->raise();
+    if (!wasShown)
+        Me_Resize(true);
 }
 
 void MainForm::LoadNews() {

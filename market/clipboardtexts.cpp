@@ -65,15 +65,15 @@ QStringList reportLines(const ReportFacts& f, const PingProbe& probe) {
     };
 }
 
-void copyQuote(const ClipboardHost& host, const std::function<QString()>& getList, const QString& quoteDate,
-               const QString& quoteTime, const QString& siteUrl) {
+void copyQuote(const ClipboardHost& host, const std::function<QString()>& getList, const QString& timeLine,
+               const QString& siteUrl) {
     skipFailure([&] {
         if (host.clear)
             host.clear();
     });
     QString list;
     skipFailure([&] { list = getList ? getList() : QString(); });
-    const QString text = quoteCopyText(list, quoteDate + u' ' + quoteTime, siteUrl);
+    const QString text = quoteCopyText(list, timeLine, siteUrl);
     skipFailure([&] {
         if (host.setText)
             host.setText(text);

@@ -60,10 +60,11 @@ inline constexpr char16_t kReportCopiedText[] =
     u"已复制软件环境信息到剪贴板，请把它粘贴给技术人员以帮助检查软件运行状况。";
 inline constexpr char16_t kReportCopiedTitle[] = u"复制软件环境信息";
 
-// Main.CopyPricestr: the quote block (Main.GetList), the quote's date and time and the credit on
-// the clipboard, then a notice that closes by itself. A failing step is skipped.
-void copyQuote(const ClipboardHost& host, const std::function<QString()>& getList, const QString& quoteDate,
-               const QString& quoteTime, const QString& siteUrl);
+// Main.CopyPricestr: the quote block (Main.GetList), a time line and the credit on the clipboard,
+// then a notice that closes by itself. A failing step is skipped. The time line is the quote's date
+// and time for the quote copy, the present date and time for the menu's market copy.
+void copyQuote(const ClipboardHost& host, const std::function<QString()>& getList, const QString& timeLine,
+               const QString& siteUrl);
 
 // Main.CopyInfo, with its busy flag: the look-ups and the modal notice wait, and a second report
 // asked for meanwhile does nothing.

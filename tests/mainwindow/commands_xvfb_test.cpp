@@ -41,6 +41,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -218,6 +219,14 @@ TEST_F(CommandsOnDisplay, MenuItemsDoWhatTheySay) {
     EXPECT_TRUE(copied.startsWith(QuoteTexts::GetList() + QStringLiteral("\r\n"))) << copied.toStdString();
     EXPECT_TRUE(copied.endsWith(credit)) << copied.toStdString();
     EXPECT_EQ(copied.count(QStringLiteral("\r\n")), QuoteTexts::GetList().count(QStringLiteral("\r\n")) + 2);
+    // The time line is the present date and time alone, with no blank after it.
+    const QStringList lines = copied.split(QStringLiteral("\r\n"));
+    const QString timeLine = lines.value(lines.size() - 2);
+    EXPECT_FALSE(timeLine.endsWith(u' ')) << timeLine.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d{1,2}-\\d{1,2}( \\d{1,2}:\\d{2}:\\d{2})?$"))
+                    .match(timeLine)
+                    .hasMatch())
+        << timeLine.toStdString();
 
     // The tray menu's "复制当前行情信息": the quote's own date and time, and a notice that closes
     // by itself.

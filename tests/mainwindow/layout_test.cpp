@@ -42,6 +42,21 @@ TEST(MainLayout, FrameAt1280x800AndAtTheMinimum) {
     }
 }
 
+// A text advert's line above the advert page: the strip grows by it, the tab strip gives the room,
+// and the page keeps its whole height below the line.
+TEST(MainLayout, TextAdvertLineSitsAboveTheAdvertPage) {
+    FrameInput in;
+    in.scaleWidth = 19200;
+    in.scaleHeight = 12000;
+    in.outerWidth = 19320;
+    in.textAdHeight = 300;
+    const FramePlan p = placeFrame(in);
+    EXPECT_EQ(p.maintab.height, 12000 - 300 - 915 - 300 - 435);
+    EXPECT_EQ(p.yymz, (TwipRect{0, p.newsOle.top + 300, 19200, 915 + 300}));
+    EXPECT_EQ(p.yymz.top + p.yymz.height, 12000);
+    EXPECT_EQ(p.web7, (TwipRect{-15, 300, 19200, 915}));
+}
+
 TEST(MainLayout, BoardScrollBar) {
     struct Case {
         float rows, viewport;

@@ -54,7 +54,7 @@ TEST(QuoteCopy, ClearsPutsTheTextAndSaysSo) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         FakeDesk desk;
-        copyQuote(desk.host(), c.list, QString::fromUtf16(c.date), QString::fromUtf16(c.time),
+        copyQuote(desk.host(), c.list, QString::fromUtf16(c.date) + u' ' + QString::fromUtf16(c.time),
                   QStringLiteral("http://svc.example/"));
         EXPECT_EQ(desk.clipboard, QString::fromUtf16(c.text));
         EXPECT_EQ(desk.calls, (QStringList{QStringLiteral("clear"), QStringLiteral("set"), kQuoteNotice}));
@@ -65,7 +65,7 @@ TEST(QuoteCopy, AClipboardThatCannotBeClearedStillGetsTheText) {
     FakeDesk desk;
     ClipboardHost host = desk.host();
     host.clear = [] { throw platform::VbError(521, QStringLiteral("无法打开剪贴板")); };
-    copyQuote(host, [] { return QStringLiteral("L"); }, QStringLiteral("d"), QStringLiteral("t"), QStringLiteral("s"));
+    copyQuote(host, [] { return QStringLiteral("L"); }, QStringLiteral("d t"), QStringLiteral("s"));
     EXPECT_EQ(desk.clipboard, QStringLiteral("L\r\nd t\r\n由Quillor提供 s"));
     EXPECT_EQ(desk.calls.last(), kQuoteNotice);
 }
@@ -75,7 +75,7 @@ TEST(QuoteCopy, AClipboardThatCannotBeClearedStillGetsTheText) {
 class QuoteCopyTables : public MarketTest {};
 TEST_F(QuoteCopyTables, EmptyTablesGiveTheBlockWithoutDateAndTime) {
     FakeDesk desk;
-    copyQuote(desk.host(), [] { return QuoteTexts::GetList(); }, QuoteDate, QuoteTime, QStringLiteral("http://s/"));
+    copyQuote(desk.host(), [] { return QuoteTexts::GetList(); }, QuoteDate + u' ' + QuoteTime, QStringLiteral("http://s/"));
     const QString block = QuoteTexts::GetList();
     EXPECT_EQ(desk.clipboard, block + QStringLiteral("\r\n \r\n由Quillor提供 http://s/"));
 }
