@@ -94,9 +94,23 @@ Kline::Kline(std::unique_ptr<platform::Surface> surface, QWidget* parent)
         autoSize(*l);
     for (int i = 1; i < 10; ++i)
         autoSize(Label1s[i]);
+    placeHeadRow();
 }
 
 Kline::~Kline() = default;
+
+// Long instrument names and wide fonts would otherwise print the head row's texts over each other.
+void Kline::placeHeadRow() {
+    static constexpr double kDesignLefts[] = {720, 1575, 2430, 2925, 3645, 4140, 4860, 5355, 6075, 6570, 7290, 7785};
+    ChartLabel* row[] = {&Label5, &Label6, &Label1s[5], &cKai,  &Label1s[6], &cMax,
+                         &Label1s[7], &cMin, &Label1s[8], &cShou, &Label1s[9], &cZD};
+    std::vector<HeadItem> items;
+    for (size_t i = 0; i < std::size(row); ++i)
+        items.push_back({kDesignLefts[i], row[i]->Width});
+    const std::vector<double> lefts = headRowLefts(items);
+    for (size_t i = 0; i < std::size(row); ++i)
+        row[i]->Left = lefts[i];
+}
 
 OleColor Kline::BackColor() const { return m_surface->BackColor; }
 void Kline::setBackColor(OleColor color) {
@@ -261,6 +275,7 @@ void Kline::DrawKline(QString& Dkstr, QString& Ktype, QString& Kltype, float Max
     }
     autoSize(Label5);
     autoSize(Label6);
+    placeHeadRow();
     if (NowRmb == 0)
         NowRmb = RmbRate;
     Yangcol = kYangCol;
@@ -387,6 +402,7 @@ void Kline::ShowCaption(QString& Text) {
     cZD.Caption = c->zd;
     for (ChartLabel* l : {&cKai, &cMax, &cMin, &cShou, &cZD})
         autoSize(*l);
+    placeHeadRow();
     overlayChanged();
 }
 

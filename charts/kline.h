@@ -165,6 +165,7 @@ private:
     void paintChart(float MaxMinBai);
     void tracking(bool down, int button, double x, double y);
     void autoSize(ChartLabel& label) const;
+    void placeHeadRow();
     [[nodiscard]] int label1sAt(double x, double y) const;
 
     std::unique_ptr<platform::Surface> m_surface;

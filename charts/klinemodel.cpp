@@ -254,3 +254,15 @@ QString priceAtY(const KLayout& l, double y) {
     return platform::singleText(
         static_cast<float>(platform::Round(l.priceMax - l.pricePerTwip * (y - kKMarginTop), 2)));
 }
+
+std::vector<double> headRowLefts(const std::vector<HeadItem>& items) {
+    std::vector<double> lefts;
+    lefts.reserve(items.size());
+    double reached = -1e9;
+    for (const HeadItem& item : items) {
+        const double left = std::max(item.designLeft, reached + kHeadGap);
+        lefts.push_back(left);
+        reached = left + item.width;
+    }
+    return lefts;
+}

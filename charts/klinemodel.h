@@ -110,6 +110,16 @@ struct KCaption {
 [[nodiscard]] std::optional<KCaption> ShowCaptionTexts(QString& text, QString& lastCaption,
                                                        bool kRmb, float nowRmb);
 
+// The head row (instrument, period, then each read-out after its heading), left to right: each
+// item keeps its design left unless the item before it, as wide as its text, reaches past that; it
+// then follows at kHeadGap. Returns the lefts, in twips.
+inline constexpr double kHeadGap = 60;
+struct HeadItem {
+    double designLeft = 0;
+    double width = 0;
+};
+[[nodiscard]] std::vector<double> headRowLefts(const std::vector<HeadItem>& items);
+
 enum class KlineKey { None, Jia, Jian };
 [[nodiscard]] KlineKey klineKeyAction(int keyCode);
 

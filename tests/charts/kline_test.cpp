@@ -102,6 +102,14 @@ TEST(KlineControlTest, DrawsCandlesInFixedColoursAndKeepsTheLastText) {
     EXPECT_TRUE(r.kline.dataReady());
     EXPECT_EQ(r.kline.Yangcol, 255u);
     EXPECT_EQ(r.kline.Label5.Caption, QStringLiteral("人民币黄金账"));
+    // Six characters reach past the period's design place: the head row moves along, no text
+    // printed over another.
+    const ChartLabel* head[] = {&r.kline.Label5,     &r.kline.Label6, &r.kline.Label1s[5], &r.kline.cKai,
+                                &r.kline.Label1s[6], &r.kline.cMax,   &r.kline.Label1s[7], &r.kline.cMin,
+                                &r.kline.Label1s[8], &r.kline.cShou,  &r.kline.Label1s[9], &r.kline.cZD};
+    EXPECT_GT(r.kline.Label5.Left + r.kline.Label5.Width, 1575);
+    for (size_t i = 1; i < std::size(head); ++i)
+        EXPECT_GE(head[i]->Left, head[i - 1]->Left + head[i - 1]->Width) << i;
     int rising = 0, falling = 0;
     for (const SurfaceOp& op : r.ops(SurfaceOp::Kind::Box))
         rising += op.color == 255 && op.x1 > 630 && op.y1 > 250 && op.y2 < 6600 ? 1 : 0;

@@ -186,6 +186,28 @@ TEST(KlineCaptionTest, ShowCaptionAcceptsSixFieldsAndReusesTheLast) {
     EXPECT_EQ(ShowCaptionTexts(text, last, true, 2)->kai, QStringLiteral("007.00"));
 }
 
+TEST(KlineCaptionTest, HeadRowKeepsDesignPlacesUnlessATextReachesPastThem) {
+    struct Case {
+        const char* what;
+        std::vector<HeadItem> items;
+        std::vector<double> lefts;
+    };
+    const Case cases[] = {
+        {"texts that fit keep the design", {{720, 105}, {1575, 630}, {2430, 450}}, {720, 1575, 2430}},
+        {"a long name pushes the period and what follows",
+         {{720, 1260}, {1575, 630}, {2430, 450}, {2925, 630}},
+         {720, 2040, 2730, 3240}},
+        {"the row settles back on its design once there is room again",
+         {{720, 1000}, {1575, 300}, {2430, 450}},
+         {720, 1780, 2430}},
+        {"an item exactly at the gap stays", {{0, 100}, {160, 10}}, {0, 160}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(headRowLefts(c.items), c.lefts);
+    }
+}
+
 TEST(KlineKeysTest, KeyMap) {
     struct Case {
         int key;
