@@ -88,8 +88,13 @@ constexpr std::array<const char16_t*, 30> kHeadlines = {
     u"晚间评论：美元回调，贵金属获得喘息之机",
 };
 
-// What a slot brings to a section: the minute of the item inside the slot, or nothing.
+// What a slot brings to a section: the second of the item inside the slot, or nothing. Each day
+// opens with an item of each section a second after midnight (a time exactly at midnight would be
+// written without its time), so the day's chart has a marker whatever the hour: the night is
+// otherwise sparse.
 std::optional<qint64> offsetInSlot(qint64 slot, int section) {
+    if (slot % 144 == 0)
+        return 1;
     const quint64 h = mix(static_cast<quint64>(slot) * 2 + static_cast<quint64>(section));
     const int hour = static_cast<int>(slot % 144 / 6);
     const bool day = hour >= 7;

@@ -7,6 +7,7 @@
 #include "companions/menuform.h"
 #include "mainwindow/news.h"
 #include "platform/browser.h"
+#include "platform/clock.h"
 #include "platform/eventwait.h"
 #include "platform/forms.h"
 #include "platform/screen.h"
@@ -18,6 +19,7 @@
 #include "tests/support/forms.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -57,6 +59,16 @@ protected:
 } // namespace
 
 TEST_F(NewsOnDisplay, TickerListsAndChartMarkers) {
+    // The chart marks only items of today after 06:00: the computer's clock (which the service in
+    // this process shares) runs from a Thursday afternoon, so the test does not depend on the hour
+    // it runs at.
+    const QDateTime afternoon = platform::naiveDateTime(QDate(2026, 12, 10), QTime(15, 0));
+    QElapsedTimer running;
+    running.start();
+    platform::setPcClock([afternoon, running] { return afternoon.addMSecs(running.elapsed()); });
+    struct RealClockAgain {
+        ~RealClockAgain() { platform::setPcClock({}); }
+    } realClockAgain;
     MainForm& main = loginToMain();
     ASSERT_TRUE(service && MainStarted);
     NewsView& news = main.newsView();

@@ -38,6 +38,20 @@ TEST(SimNewsFeed, FortyItemsPerSectionOverTheLastDays) {
     }
 }
 
+// Just after midnight the night's sparse feed still has an item of each section dated today, so
+// the intraday chart has its markers at any hour.
+TEST(SimNewsFeed, EveryDayHasItemsOfBothSectionsFromMidnight) {
+    for (int day = 0; day < 30; ++day) {
+        const QDateTime now = at(2026, 11, 1, 0, 0).addDays(day).addSecs(1);
+        // (the first second of the day is the only one without an item of the day)
+        for (const int section : {SimNews::kBroadcasts, SimNews::kNews}) {
+            const std::vector<SimNews::Item> items = SimNews::items(section, now);
+            ASSERT_FALSE(items.empty());
+            EXPECT_EQ(items.back().time.date(), now.date()) << now.toString(Qt::ISODate).toStdString();
+        }
+    }
+}
+
 TEST(SimNewsFeed, SomeBroadcastsCarryTheConfiguredKeywords) {
     // The configuration's keywords: "黄金,非农|美元,美联储".
     int important = 0;
