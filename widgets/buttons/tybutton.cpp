@@ -11,17 +11,6 @@
 
 namespace {
 
-int vbButtons(Qt::MouseButtons buttons) {
-    int mask = 0;
-    if (buttons.testFlag(Qt::LeftButton))
-        mask |= 1;
-    if (buttons.testFlag(Qt::RightButton))
-        mask |= 2;
-    if (buttons.testFlag(Qt::MiddleButton))
-        mask |= 4;
-    return mask;
-}
-
 float twipsX(double px) { return static_cast<float>(px * TwipsX); }
 float twipsY(double px) { return static_cast<float>(px * TwipsY); }
 
@@ -103,7 +92,7 @@ void TyButton::mouseMoveEvent(QMouseEvent* event) {
     if (m_notdo)
         return;
     const QPointF p = event->position();
-    emit MouseMove(vbButtons(event->buttons()), platform::shiftMask(event->modifiers()), twipsX(p.x()),
+    emit MouseMove(platform::mouseButtons(event->buttons()), platform::shiftMask(event->modifiers()), twipsX(p.x()),
                    twipsY(p.y()));
     if (m_value != 0)
         return;
@@ -137,7 +126,7 @@ void TyButton::mousePressEvent(QMouseEvent* event) {
     m_pressedInside = true;
     if (m_notdo)
         return;
-    const int button = vbButtons(event->button());
+    const int button = platform::mouseButtons(event->button());
     const QPointF p = event->position();
     emit MouseDown(button, platform::shiftMask(event->modifiers()), twipsX(p.x()), twipsY(p.y()));
     if (button == 1)
@@ -151,7 +140,7 @@ void TyButton::mouseReleaseEvent(QMouseEvent* event) {
     if (!m_notdo) {
         m_hover = false;
         PrintB(m_value != 0 ? 3 : 1);
-        emit MouseUp(vbButtons(event->button()), platform::shiftMask(event->modifiers()), twipsX(p.x()),
+        emit MouseUp(platform::mouseButtons(event->button()), platform::shiftMask(event->modifiers()), twipsX(p.x()),
                      twipsY(p.y()));
     }
     // One Click per click, raised when the button comes up over the control, even under Notdo.
