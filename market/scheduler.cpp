@@ -42,9 +42,12 @@ void RefreshScheduler::Timer1_Timer() {
     if (IsVip && UseRealtime && !PushLost) {
         if (run_.Nextupti() != kLivePushText)
             run_.setStatus(kLivePushText);
-        // Without a quote time the push cannot be shown to be alive: polling takes over.
+        // Without a quote time the push cannot be shown to be alive: polling takes over. Nor can
+        // a quote dated well ahead of the clock (the service's clock moved after ours was set):
+        // the link refuses every push that does not fit our clock, so such a quote would
+        // otherwise stand on the board for good.
         const auto behind = secondsBehind(QuoteDate, QuoteTime, ServerNow);
-        if (behind && *behind <= kPushSilentSeconds)
+        if (behind && *behind <= kPushSilentSeconds && *behind >= -kPushSilentSeconds)
             return;
         PushLost = true;
     }

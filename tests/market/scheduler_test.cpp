@@ -109,6 +109,8 @@ TEST_F(SchedulerTest, LivePushHoldsTheSchedulerWhileFresh) {
         {"20 s behind", wed, QStringLiteral("10:00:00"), at(2024, 5, 15, 10, 0, 20), false},
         {"21 s behind", wed, QStringLiteral("10:00:00"), at(2024, 5, 15, 10, 0, 21), true},
         {"ahead of the clock", wed, QStringLiteral("10:00:05"), at(2024, 5, 15, 10, 0, 0), false},
+        {"20 s ahead", wed, QStringLiteral("10:00:20"), at(2024, 5, 15, 10, 0, 0), false},
+        {"a day ahead: the service's clock moved", wed, QStringLiteral("10:00:00"), at(2024, 5, 14, 10, 0, 0), true},
         {"15 s across midnight", wed, QStringLiteral("23:59:50"), at(2024, 5, 16, 0, 0, 5), false},
         {"35 s across midnight", wed, QStringLiteral("23:59:30"), at(2024, 5, 16, 0, 0, 5), true},
         {"a day old at the same time", wed, QStringLiteral("10:00:00"), at(2024, 5, 16, 10, 0, 5), true},
