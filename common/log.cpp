@@ -3,6 +3,7 @@
 #include "common/appinfo.h"
 #include "platform/clock.h"
 #include "platform/gbk.h"
+#include "platform/savefile.h"
 #include "platform/vbtext.h"
 
 #include <QDir>
@@ -23,8 +24,9 @@ void boundLogFile(const QString& path, qint64 limitBytes) {
         return;
     const QFileInfo info(path);
     const QString older = info.dir().filePath(info.completeBaseName() + QStringLiteral(".old.") + info.suffix());
-    QFile::remove(older);
-    QFile::rename(path, older);
+    // Moved over the older log in one step: a crash at any moment leaves either the older log or
+    // this one as log.old.txt, never neither.
+    platform::moveOver(path, older);
 }
 
 void dropUnfinishedLogLine(const QString& path) {

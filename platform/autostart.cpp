@@ -1,8 +1,9 @@
 #include "platform/autostart.h"
 
+#include "platform/savefile.h"
+
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace platform {
 namespace {
@@ -47,11 +48,7 @@ bool setAutostart(const QString& name, const QString& program, bool enable) {
     const QString entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=") + name +
                           QStringLiteral("\nExec=") + quotedExec(program) +
                           QStringLiteral("\nX-GNOME-Autostart-enabled=true\nTerminal=false\n");
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = entry.toUtf8();
-    return out.write(bytes) == bytes.size() && out.commit();
+    return saveWholeFile(path, entry.toUtf8());
 }
 
 } // namespace platform

@@ -1,7 +1,9 @@
 #include "platform/propertybag.h"
 
 #include <QDataStream>
+#include <QDateTime>
 #include <QFont>
+#include <QTimeZone>
 #include <QIODevice>
 #include <QtEndian>
 
@@ -73,6 +75,16 @@ bool storableType(quint32 typeId) {
     default:
         return false;
     }
+}
+
+// A value the bag can write again as it was read. A date-time in a time zone this machine does
+// not know reads as a valid moment, but is written with no zone and reads back as no date: such
+// bytes are no bag the program wrote (its dates carry no zone).
+bool rewritable(const QVariant& value) {
+    if (value.typeId() != QMetaType::QDateTime)
+        return true;
+    const QDateTime d = value.toDateTime();
+    return d.timeSpec() != Qt::TimeZone || d.timeZone().isValid();
 }
 
 // The type of the value the stream is about to read, without reading it.
@@ -192,7 +204,7 @@ PropertyBag PropertyBag::fromBytes(const QByteArray& bytes) {
         if (!type || !storableType(*type))
             return {};
         in >> value;
-        if (in.status() != QDataStream::Ok)
+        if (in.status() != QDataStream::Ok || !rewritable(value))
             return {};
         bag.write(key, readForm(value));
     }

@@ -1,9 +1,12 @@
 #include "platform/savefile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
+
+#include <cstdio>
 
 namespace platform {
 
@@ -28,6 +31,12 @@ bool saveWholeFile(const QString& path, const QByteArray& bytes) {
     if (out.write(bytes) != bytes.size())
         return false;
     return out.commit();
+}
+
+bool moveOver(const QString& from, const QString& to) {
+    // QFile::rename refuses an existing target (its fall-back removes it first); rename() replaces
+    // it atomically.
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 } // namespace platform

@@ -13,4 +13,9 @@ bool saveWholeFile(const QString& path, const QByteArray& bytes);
 // Removes the temporary files interrupted saves of `path` left beside it ("<name>.XXXXXX").
 void removeSaveLeftovers(const QString& path);
 
+// Moves the file `from` over `to` in one step, replacing `to` if it exists: at no moment is there
+// no `to`, so a crash never loses the file replaced before the move is made. False when the move
+// failed (both files are then as they were).
+bool moveOver(const QString& from, const QString& to);
+
 } // namespace platform

@@ -3,9 +3,12 @@
 #include "tests/fuzz/fuzztarget.h"
 
 #include "common/settings.h"
+#include "mainwindow/startup.h"
+#include "platform/gbk.h"
 #include "platform/inifile.h"
 #include "platform/propertybag.h"
 #include "platform/vberror.h"
+#include "platform/vbtext.h"
 #include "shell/usersettings.h"
 #include "state/quotetables.h"
 #include "state/usersettings.h"
@@ -14,6 +17,10 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QPixmap>
+
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -25,6 +32,38 @@ void writeSettingsFile(const QByteArray& bytes) {
         f.write(bytes);
         f.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600).addMSecs(++run % 1000000),
                       QFileDevice::FileModificationTime);
+    }
+}
+
+// A number as the start-up reads it from set.ini: its leading number, 0 when there is none or it
+// is beyond a double.
+double leadingNumber(const QString& text) {
+    try {
+        return platform::Val(text);
+    } catch (const platform::VbError&) {
+        return 0;
+    }
+}
+
+// The settings the main window's start-up reads itself rather than through GetSet: the tab to
+// restore (`tab`) and the mini window's place (`minix`, `miniy`).
+void checkStartupReads(const QString& tab, const QString& minix, const QString& miniy) {
+    try {
+        const std::optional<int> restored = rememberedTab(tab);
+        fuzz::check(!restored || (*restored >= 1 && *restored <= 11), "a remembered tab is one of the strip's tabs");
+        fuzz::check(restored.has_value() == (leadingNumber(tab) > 0), "a tab is restored exactly for a positive number");
+        fuzz::check(!restored || leadingNumber(tab) < 32768, "a tab is restored only from a 16-bit number");
+    } catch (const platform::VbError& e) {
+        // The tab number is 16 bits: only a number beyond that overflows (the step is skipped).
+        fuzz::check(e.number == platform::kErrOverflow && leadingNumber(tab) >= 32768,
+                    "a remembered tab overflows only beyond 16 bits");
+    }
+    for (const QString& place : {minix, miniy}) {
+        // A place is the whole number written when it fits 32 bits, else none (0).
+        const double whole = std::trunc(leadingNumber(place));
+        const bool fits = whole >= std::numeric_limits<int32_t>::min() && whole <= std::numeric_limits<int32_t>::max();
+        fuzz::check(rememberedTwips(place) == (fits ? static_cast<int32_t>(whole) : 0),
+                    "a remembered place is the number written, or none beyond 32 bits");
     }
 }
 
@@ -47,6 +86,8 @@ BRELTO_FUZZ_TARGET(settingsfile) {
     fuzz::check(IniDocument::parse(edited.toBytes()).value(section, QStringLiteral("tab")) == value,
                 "a value set reads back");
     (void)platform::cutToProfileBuffer(doc.value(section, QStringLiteral("tab")).value_or(QString()));
+    const auto stored = [&](const char* key) { return doc.value(section, QString::fromLatin1(key)).value_or(QString()); };
+    checkStartupReads(stored("tab"), stored("minix"), stored("miniy"));
 }
 
 BRELTO_FUZZ_TARGET(getset) {
@@ -65,6 +106,8 @@ BRELTO_FUZZ_TARGET(getset) {
     fuzz::check(within(TransLevel, 0, 9), "the mini window's opacity level is one of its levels");
     fuzz::check(within(ChartKind, 0, 1) && within(ThreeDayChart, 0, 1), "chart kinds are 0 or 1");
     fuzz::check(ShowBuyPrice || ShowSellPrice, "at least one price is shown");
+    // What the start-up reads beside GetSet, from the same file, as it reads it.
+    checkStartupReads(GetIni(QStringLiteral("tab")), GetIni(QStringLiteral("minix")), GetIni(QStringLiteral("miniy")));
 }
 
 namespace {
@@ -84,9 +127,22 @@ BRELTO_FUZZ_TARGET(imagelistfile) {
         list.loadFromBytes(data);
     } catch (const platform::VbError&) {
     }
+    const int count = list.ImageCount();
+    // Each image takes the key the file gives it, as written (a key that reads as a number too),
+    // unless an image before it holds that key already.
+    if (const auto file = iconstream::readFile(data)) {
+        const QList<QByteArray> pieces = file->keyText.split(iconstream::kFileKeySeparator);
+        QStringList earlier;
+        for (int j = 0; j < count && j < pieces.size(); ++j) {
+            const QString key = platform::fromGbk(pieces[j]);
+            const QString taken = list.ItemKey(j + 1);
+            fuzz::check(taken == key || (taken.isEmpty() && earlier.contains(key)),
+                        "an image takes the key the file gives it, unless an earlier image holds it");
+            earlier << taken;
+        }
+    }
     // What was read writes to a file that reads back as the same list.
     const QByteArray saved = list.saveToBytes();
-    const int count = list.ImageCount();
     list.Clear();
     try {
         list.loadFromBytes(saved);
@@ -118,11 +174,31 @@ BRELTO_FUZZ_TARGET(iconstream) {
         (void)iconstream::readStream(file->stream, file->streamVersion);
 }
 
+namespace {
+
+// Two values of a bag are the same value: as the controls compare them, except that a picture is
+// compared by its pixels and a number that is no number (NaN) is the same as another.
+bool sameValue(const QVariant& a, const QVariant& b) {
+    if (a.typeId() == QMetaType::QPixmap && b.typeId() == QMetaType::QPixmap)
+        return a.value<QPixmap>().toImage() == b.value<QPixmap>().toImage();
+    if (platform::isNumberVariant(a) && platform::isNumberVariant(b) && std::isnan(a.toDouble()))
+        return std::isnan(b.toDouble());
+    return platform::samePropertyValue(a, b);
+}
+
+} // namespace
+
 BRELTO_FUZZ_TARGET(propertybag) {
     fuzz::setUpEnvironment();
     const platform::PropertyBag bag = platform::PropertyBag::fromBytes(data.toByteArray());
     const platform::PropertyBag again = platform::PropertyBag::fromBytes(bag.toBytes());
     fuzz::check(again.keys() == bag.keys(), "a bag read writes to bytes that read back with the same keys");
+    for (const QString& key : bag.keys()) {
+        const QVariant value = bag.read(key);
+        const QVariant back = again.read(key);
+        fuzz::check(back.typeId() == value.typeId(), "a value reads back with its type");
+        fuzz::check(sameValue(back, value), "a value reads back as the value written");
+    }
 }
 
 // The image list's saved properties: its images (an icon stream) and sizes come from a bag.
@@ -133,7 +209,40 @@ BRELTO_FUZZ_TARGET(imagelistbag) {
     list.Clear();
     try {
         list.readProperties(bag);
-    } catch (const platform::VbError&) {
+    } catch (const platform::VbError& e) {
+        fuzz::check(e.number == 321, "saved images fail only as a damaged format");
     }
+    // Whatever the bag asks for, the list holds images of a size it allows.
+    fuzz::check(KeyImageList::sizeAllowed(list.IconSizeX()) && KeyImageList::sizeAllowed(list.IconSizeY()),
+                "the image sizes read are within 1 to 256");
+    fuzz::check(!list.hIml() || list.hIml()->imageSize() == QSize(list.IconSizeX(), list.IconSizeY()),
+                "the images are of the list's size");
+    const auto keysOf = [&list] {
+        QStringList keys;
+        for (int i = 1; i <= list.ImageCount(); ++i)
+            keys << list.ItemKey(i);
+        return keys;
+    };
+    // Each image takes its piece of the saved keys as written (a key that reads as a number too).
+    const QStringList pieces = bag.read(QStringLiteral("Keys"), QString()).toString().split(KeyImageList::kKeySeparator);
+    const QStringList read = keysOf();
+    for (qsizetype j = 0; j < read.size(); ++j)
+        fuzz::check(read[j] == pieces.value(j), "an image takes its piece of the saved keys as written");
+    // What was read is saved, and the saved properties read back to the same images and keys.
+    const int count = list.ImageCount();
+    const QStringList keys = keysOf();
+    platform::PropertyBag saved;
+    list.writeProperties(saved);
+    list.Clear();
+    try {
+        list.readProperties(platform::PropertyBag::fromBytes(saved.toBytes()));
+    } catch (const platform::VbError&) {
+        fuzz::check(false, "a list's own saved properties read back without error");
+    }
+    fuzz::check(list.ImageCount() == count, "a list's own saved properties read back with every image");
+    fuzz::check(keysOf() == keys, "a list's own saved properties read back with the same keys");
+    platform::PropertyBag again;
+    list.writeProperties(again);
+    fuzz::check(again == saved, "a list's own saved properties read back to the same images and sizes");
     list.Clear();
 }

@@ -5,6 +5,8 @@
 #include "mainwindow/news.h"
 #include "shell/livelink.h"
 
+#include <QSet>
+
 BRELTO_FUZZ_TARGET(pushframes) {
     if (data.isEmpty())
         return;
@@ -24,11 +26,53 @@ BRELTO_FUZZ_TARGET(pushframes) {
 }
 
 BRELTO_FUZZ_TARGET(news) {
-    const auto feed = news::parseFeed(fuzz::gbkText(data));
+    const QString answer = fuzz::gbkText(data);
+    const auto feed = news::parseFeed(answer);
     if (!feed)
         return;
-    for (const auto& section : feed->sections)
-        for (const news::FeedItem& item : section)
+    // Every item comes from one "|"-ended piece of the first two sections, kept or left out.
+    const QStringList sections = answer.split(QStringLiteral("///"));
+    const qsizetype pieces = sections.value(0).count(u'|') + sections.value(1).count(u'|');
+    qsizetype kept = 0;
+    for (const auto& section : feed->sections) {
+        kept += static_cast<qsizetype>(section.size());
+        for (const news::FeedItem& item : section) {
             fuzz::check(item.time.isValid(), "every item kept has a date");
-    fuzz::check(feed->malformed >= 0, "the count of left-out items is a count");
+            fuzz::check(!item.title.contains(u'|') && !item.title.contains(u','), "a title holds no separator");
+        }
+    }
+    fuzz::check(feed->malformed >= 0 && kept + feed->malformed <= pieces, "items kept and left out come from pieces of the answer");
+
+    // The window's board takes every item it has not seen once, in its own section, and an answer
+    // it has taken adds nothing again.
+    news::NewsBoard board;
+    const QDate today(2026, 12, 10);
+    const auto important = [](const QString& title) { return title.size() % 2 == 0; };
+    const news::LoadResult first = board.apply(answer, false, today, true, important);
+    fuzz::check(first.outcome == news::LoadResult::Outcome::Applied && first.malformed == feed->malformed,
+                "a feed read is applied with its count of left-out items");
+    const std::vector<news::ListRow>* rows[2] = {&first.broadcastRows, &first.newsRows};
+    for (int s = 0; s < 2; ++s) {
+        QSet<int32_t> parsed;
+        for (const news::FeedItem& item : feed->sections[static_cast<size_t>(s)])
+            parsed.insert(item.id);
+        QSet<int32_t> routed;
+        for (const news::ListRow& row : *rows[s]) {
+            fuzz::check(parsed.contains(row.id), "a listed row is an item of its own section");
+            fuzz::check(!routed.contains(row.id), "no item is listed twice");
+            routed.insert(row.id);
+        }
+        fuzz::check(routed == parsed, "every item of a section is listed once");
+        for (const int32_t id : parsed)
+            fuzz::check(board.seen(s, id), "every item listed is seen");
+    }
+    fuzz::check(first.newItems == static_cast<int>(first.broadcastRows.size() + first.newsRows.size()),
+                "the new items are the rows listed");
+    fuzz::check(first.markers.size() <= static_cast<size_t>(first.newItems), "markers are among the new items");
+    fuzz::check(board.newsList().size() == static_cast<qsizetype>(first.newsRows.size()) + first.popups.size(),
+                "the ticker takes the news and the important broadcasts");
+    const news::LoadResult again = board.apply(answer, true, today, true, important);
+    fuzz::check(again.newItems == 0 && again.popups.isEmpty(), "an answer taken adds nothing again");
+    fuzz::check(board.apply(answer, true, today, true, important).outcome == news::LoadResult::Outcome::Unchanged,
+                "the same answer after start-up changes nothing");
 }

@@ -3,11 +3,15 @@
 #include "tests/fuzz/fuzztarget.h"
 
 #include "common/textcodec.h"
+#include "mainwindow/startup.h"
+#include "platform/clock.h"
 #include "platform/gbk.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <limits>
 
 BRELTO_FUZZ_TARGET(textcodec) {
     const QString decoded = DecodeText(QString::fromLatin1(data.data(), data.size()));
@@ -88,5 +92,22 @@ BRELTO_FUZZ_TARGET(dates) {
         fuzz::check(platform::parseDate(platform::generalDateText(d)) == d, "a date's text reads back as that date");
     } catch (const platform::VbError& e) {
         fuzz::check(e.number == platform::kErrTypeMismatch && !parsed.isValid(), "CDate refuses only non-dates");
+    }
+
+    // The same text as the service's clock answer: the start-up takes the offset of the service's
+    // clock from the PC's, a 32-bit count of seconds that must lead from the one to the other.
+    const QDateTime pc = platform::naiveDateTime(QDate(2026, 12, 10), QTime(10, 24, 36));
+    const QDateTime server = platform::parseDate(text.trimmed());
+    try {
+        const std::optional<ClockCheck> clock = checkServerClock(text, pc);
+        fuzz::check(clock.has_value() == server.isValid(), "the clock check takes every date the reader takes");
+        if (clock) {
+            fuzz::check(pc.addSecs(clock->clockOffset) == clock->serverNow, "the clock offset leads from the PC's clock to the service's");
+            fuzz::check(!clock->clocksDiffer || clock->serverNow == server, "a differing service clock is the one answered");
+        }
+    } catch (const platform::VbError& e) {
+        fuzz::check(e.number == platform::kErrOverflow && server.isValid() &&
+                        std::llabs(pc.secsTo(server)) > std::numeric_limits<int32_t>::max(),
+                    "the clock check overflows only for an offset beyond 32 bits");
     }
 }

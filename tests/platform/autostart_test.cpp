@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -36,6 +37,23 @@ TEST_F(AutostartFolder, EntryStartsTheGivenProgramAndGoesAway) {
     ASSERT_TRUE(platform::setAutostart(QStringLiteral("Quillor"), program, false));
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_TRUE(platform::setAutostart(QStringLiteral("Quillor"), program, false)); // already gone
+}
+
+// The entry is saved as the program's other files are: whole, and a save killed before its rename
+// leaves a temporary file that the next save removes.
+TEST_F(AutostartFolder, ASaveRemovesWhatAnInterruptedOneLeft) {
+    const QString path = platform::autostartEntryPath(QStringLiteral("Quillor"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+    const QString leftover = path + QStringLiteral(".k3Zq9A");
+    QFile left(leftover);
+    ASSERT_TRUE(left.open(QIODevice::WriteOnly));
+    left.write("[Desktop Entry]\nType=Appl");
+    left.close();
+    ASSERT_TRUE(platform::setAutostart(QStringLiteral("Quillor"), QStringLiteral("/bin/true"), true));
+    EXPECT_FALSE(QFile::exists(leftover));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().endsWith("\nTerminal=false\n"));
 }
 
 TEST_F(AutostartFolder, FailuresAreReported) {

@@ -1,6 +1,7 @@
 #include "platform/propertybag.h"
 
 #include <QDataStream>
+#include <QDateTime>
 #include <QFont>
 #include <QIODevice>
 
@@ -108,8 +109,17 @@ TEST(PropertyBag, CountsBeyondTheBytesPresentGiveAnEmptyBag) {
         out.setVersion(QDataStream::Qt_6_4);
         out << QString() << QVariant(QFont(QStringLiteral("宋体"), 9));
     }
+    // A date-time in a time zone no machine knows reads as a moment but writes as no date.
+    QByteArray unknownZone = bagHead(1);
+    {
+        QDataStream out(&unknownZone, QIODevice::Append);
+        out.setVersion(QDataStream::Qt_6_4);
+        out << QString() << quint32(QMetaType::QDateTime) << quint8(0) << QDate(2026, 12, 10) << QTime(9, 30)
+            << qint8(Qt::TimeZone) << QStringLiteral("No/Such_Zone");
+    }
     const Case cases[] = {
         {"font in the toolkit's stream form", qtFont},
+        {"date-time in an unknown time zone", unknownZone},
         // 65,535 entries, the first an empty key and a byte-array list counting 825 million items.
         {"byte-array list", QByteArray::fromHex("42414731" "0000ffff" "00000000" "00000031" "00" "31310031")},
         {"text list counting 2^31", listValue},
@@ -127,10 +137,13 @@ TEST(PropertyBag, CountsBeyondTheBytesPresentGiveAnEmptyBag) {
     QFont font(QStringLiteral("宋体"), 12);
     font.setBold(true);
     two.write(QStringLiteral("Font"), font);
+    const QDateTime when(QDate(2026, 12, 10), QTime(9, 30), Qt::UTC);
+    two.write(QStringLiteral("When"), when);
     const PropertyBag back = PropertyBag::fromBytes(two.toBytes());
     EXPECT_EQ(back.keys(), two.keys());
     EXPECT_EQ(back.read(QStringLiteral("Font")).value<QFont>(), font);
     EXPECT_EQ(back.read(QStringLiteral("Font")).typeId(), QMetaType::QFont);
+    EXPECT_EQ(back.read(QStringLiteral("When")).toDateTime(), when);
 }
 
 TEST(PropertyBag, BagsDifferingInOneValueAreNotEqual) {

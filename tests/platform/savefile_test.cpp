@@ -56,4 +56,49 @@ TEST(SaveWholeFile, AnUnwritableFolderReportsFailure) {
     EXPECT_FALSE(platform::saveWholeFile(QDir(dir.path()).filePath(QStringLiteral("missing/set.ini")), "x"));
 }
 
+QByteArray contentsOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+// The log moves to its older file this way: the file moved takes the target's place whether or
+// not one was there, and a move that cannot be made leaves both files as they were.
+TEST(MoveOver, ReplacesTheTargetOrLeavesBothAlone) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QDir d(dir.path());
+    const QString from = d.filePath(QStringLiteral("log.txt"));
+    const QString to = d.filePath(QStringLiteral("log.old.txt"));
+    struct Case {
+        const char* what;
+        const char* from; // nullptr: no such file
+        const char* to;
+        bool moved;
+        const char* fromAfter;
+        const char* toAfter;
+    } cases[] = {
+        {"onto an older file", "new", "older", true, "(missing)", "new"},
+        {"where none was", "new", nullptr, true, "(missing)", "new"},
+        {"from a file that is not there", nullptr, "older", false, "(missing)", "older"},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(from);
+        QFile::remove(to);
+        if (c.from != nullptr)
+            put(from, c.from);
+        if (c.to != nullptr)
+            put(to, c.to);
+        EXPECT_EQ(platform::moveOver(from, to), c.moved) << c.what;
+        EXPECT_EQ(contentsOf(from), QByteArray(c.fromAfter)) << c.what;
+        EXPECT_EQ(contentsOf(to), QByteArray(c.toAfter)) << c.what;
+    }
+    // Onto a folder the move fails, and the file stays where it was.
+    put(from, "new");
+    ASSERT_TRUE(d.mkdir(QStringLiteral("folder")));
+    put(d.filePath(QStringLiteral("folder/inside")), "x");
+    EXPECT_FALSE(platform::moveOver(from, d.filePath(QStringLiteral("folder"))));
+    EXPECT_EQ(contentsOf(from), QByteArray("new"));
+    EXPECT_EQ(contentsOf(d.filePath(QStringLiteral("folder/inside"))), QByteArray("x"));
+}
+
 } // namespace

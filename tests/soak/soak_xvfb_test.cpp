@@ -6,6 +6,8 @@
 // kept its memory, and have logged only lines of its own kinds. Run under xvfb-run and
 // tools/withwm.sh (label "soak"); BRELTO_SOAK_SECONDS sets the length of the faulty part.
 #include "common/textcodec.h"
+#include "market/quoteboard.h"
+#include "platform/fonts.h"
 #include "platform/gbk.h"
 #include "simservice/simservice.h"
 #include "tests/support/childprogram.h"
@@ -13,13 +15,16 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QScreen>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -64,6 +69,139 @@ QStringList foreignLogLines(const QString& path) {
             foreign << line;
     }
     return foreign;
+}
+
+// The board's texts as it draws them: its face at 12 pixels, in a given colour on a given
+// background, cut to the ink with two pixels of background around it (so a longer text standing
+// in the same place does not match).
+QFont boardFont() {
+    platform::registerFontSubstitutions(); // "宋体" is the face the program maps it to
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(12);
+    return font;
+}
+
+QImage textPicture(const QString& text, QRgb colour, QRgb background) {
+    const QFontMetrics metrics(boardFont());
+    QImage picture(metrics.horizontalAdvance(text) + 8, metrics.height() + 8, QImage::Format_RGB32);
+    picture.fill(background);
+    QPainter painter(&picture);
+    painter.setFont(boardFont());
+    painter.setPen(QColor(colour));
+    painter.drawText(4, 4 + metrics.ascent(), text);
+    painter.end();
+    QRect inked;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if (picture.pixel(x, y) != background)
+                inked |= QRect(x, y, 1, 1);
+    return picture.copy(inked.adjusted(-2, -2, 2, 2));
+}
+
+// The top-left corners of the places in `area` of the picture that hold `text` pixel for pixel,
+// at most `most` of them.
+QList<QPoint> findExactly(const QImage& picture, const QImage& text, const QRect& area, int most = 1) {
+    QList<QPoint> found;
+    const QRect places = area.intersected(picture.rect());
+    for (int y = places.top(); y + text.height() <= places.bottom() + 1; ++y)
+        for (int x = places.left(); x + text.width() <= places.right() + 1; ++x) {
+            bool same = true;
+            for (int v = 0; v < text.height() && same; ++v) {
+                const auto* shown = reinterpret_cast<const QRgb*>(picture.constScanLine(y + v)) + x;
+                const auto* drawn = reinterpret_cast<const QRgb*>(text.constScanLine(v));
+                for (int u = 0; u < text.width() && same; ++u)
+                    same = (shown[u] & 0xFFFFFF) == (drawn[u] & 0xFFFFFF);
+            }
+            if (same) {
+                found << QPoint(x, y);
+                if (found.size() >= most)
+                    return found;
+            }
+        }
+    return found;
+}
+
+// Where a text of unknown colour stands: drawn black on white, each pixel of its box must be
+// background (no ink within a pixel of it), ink (covered more than half) or may be either (the
+// glyphs' faint edges, which another colour on another background draws otherwise). Enough to
+// find a row's name; a price is compared pixel for pixel.
+QList<QPoint> findShape(const QImage& picture, const QString& text, const QRect& area, int most) {
+    const QImage drawn = textPicture(text, qRgb(0, 0, 0), qRgb(255, 255, 255));
+    const auto inked = [&drawn](int x, int y) {
+        return drawn.rect().contains(x, y) && drawn.pixel(x, y) != qRgb(255, 255, 255);
+    };
+    enum Kind : uint8_t { Background, Ink, Either };
+    std::vector<Kind> kind;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x) {
+            bool near = false;
+            for (int v = -1; v <= 1; ++v)
+                for (int u = -1; u <= 1; ++u)
+                    near = near || inked(x + u, y + v);
+            kind.push_back(!near ? Background : qGray(drawn.pixel(x, y)) < 128 ? Ink : Either);
+        }
+    QList<QPoint> found;
+    const QRect places = area.intersected(picture.rect());
+    for (int y = places.top(); y + drawn.height() <= places.bottom() + 1; ++y)
+        for (int x = places.left(); x + drawn.width() <= places.right() + 1; ++x) {
+            const QRgb background = picture.pixel(x, y); // the box's corner is background
+            bool stands = true;
+            for (int v = 0; v < drawn.height() && stands; ++v) {
+                const auto* shown = reinterpret_cast<const QRgb*>(picture.constScanLine(y + v)) + x;
+                for (int u = 0; u < drawn.width() && stands; ++u) {
+                    const Kind k = kind[static_cast<size_t>(v * drawn.width() + u)];
+                    stands = k == Either || (k == Ink) == (shown[u] != background);
+                }
+            }
+            if (stands) {
+                found << QPoint(x, y);
+                if (found.size() >= most)
+                    return found;
+            }
+        }
+    return found;
+}
+
+// The rows of a snapshot answer (after the transport code): name and price text of each.
+QList<std::pair<QString, QString>> snapshotRows(const QString& answer) {
+    QList<std::pair<QString, QString>> rows;
+    const QStringList parts = answer.split(u'|', Qt::SkipEmptyParts);
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+        const QStringList fields = parts[i].split(u',');
+        if (fields.size() >= 2)
+            rows.append({fields[0], fields[1]});
+    }
+    return rows;
+}
+
+QRgb oleColour(uint32_t c) { return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+// Compares the board in the picture with the snapshot: every row whose name is on the picture
+// must show the snapshot's price on the same line, right of the name, in the colour of a rise or
+// of a fall, exactly as the board draws it. A name may also stand at the end of a longer one
+// ("黄金T+D" in "迷你黄金T+D"): one of its places must be its row. The rows found, and what is
+// wrong.
+std::pair<int, QStringList> compareBoard(const QImage& board, const QString& snapshot) {
+    const QImage picture = board.convertToFormat(QImage::Format_RGB32);
+    int found = 0;
+    QStringList wrong;
+    for (const auto& [name, price] : snapshotRows(snapshot)) {
+        const QList<QPoint> places = findShape(picture, name, picture.rect(), 4);
+        if (places.isEmpty())
+            continue; // below the part of the board in the picture
+        ++found;
+        const bool shown = std::any_of(places.begin(), places.end(), [&](const QPoint& at) {
+            const QRgb background = picture.pixel(at);
+            const QRect line(at.x() + 20, at.y() - 4, picture.width(), 28);
+            for (const uint32_t colour : {kRiseColour, kFallColour})
+                if (!findExactly(picture, textPicture(price, oleColour(colour), background), line).isEmpty())
+                    return true;
+            return false;
+        });
+        if (!shown)
+            wrong << name + QStringLiteral(" does not show ") + price;
+    }
+    return {found, wrong};
 }
 
 // Windows of the program that may be on the screen at the end: the main window, the mini window,
@@ -231,11 +369,15 @@ TEST_F(Soak, SurvivesEveryFaultOfTheServiceAndComesBackToTheMarket) {
     const int polledDuringFaults = snapshotRequests() - polledBefore;
     EXPECT_GE(polledDuringFaults, seconds / 12) << "the data servers' faults were hardly met";
 
-    // The service well again, the market at one moment: the boards come back to it and stand.
+    // The service well again, the market at one moment: the boards come back to its snapshot and
+    // stand.
     service->clearFaults();
     service->setUserMode(SimUserServer::Mode::Normal);
     setMarket(QDateTime(QDate(2026, 12, 10), QTime(10, 30), Qt::UTC), 0);
     QTest::qWait(25000);
+    const QString lastSnapshot = service->market().snapshotText(service->now());
+    const qsizetype snapshotRowCount = snapshotRows(lastSnapshot).size();
+    ASSERT_GT(snapshotRowCount, 0) << lastSnapshot.toStdString();
     QDir gallery(QStringLiteral(BRELTO_GALLERY_DIR));
     const bool keepPictures = gallery.mkpath(QStringLiteral("soak"));
     for (ProgramRun* run : {&member, &user}) {
@@ -243,6 +385,16 @@ TEST_F(Soak, SurvivesEveryFaultOfTheServiceAndComesBackToTheMarket) {
         QTest::qWait(8000);
         const QImage boardAfter = board(*run);
         EXPECT_EQ(boardBefore, boardAfter) << run->who << ": the board changed while the market stood still";
+        // The picture holds every row of the service's board (20 pixels each).
+        const auto [rows, wrong] = compareBoard(boardAfter, lastSnapshot);
+        EXPECT_EQ(rows, snapshotRowCount) << run->who << ": rows of the board are not on the screen";
+        EXPECT_TRUE(wrong.isEmpty()) << run->who << ": the board is not the service's last snapshot: "
+                                     << wrong.join(QStringLiteral("; ")).toStdString();
+        // A board left at an earlier snapshot (an hour before) would not pass.
+        const QString earlier = service->market().snapshotText(service->now().addSecs(-3600));
+        EXPECT_FALSE(compareBoard(boardAfter, earlier).second.isEmpty()) << run->who << ": the comparison tells no snapshot from another";
+        std::printf("soak %s: board shows the last snapshot's price in %d of %d rows on the picture (%lld rows)\n",
+                    run->who, rows - static_cast<int>(wrong.size()), rows, static_cast<long long>(snapshotRowCount));
         if (keepPictures)
             QGuiApplication::primaryScreen()->grabWindow(0).toImage().save(
                 gallery.filePath(QStringLiteral("soak/after-%1.png").arg(QLatin1String(run->who))));
