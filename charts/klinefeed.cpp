@@ -3,6 +3,9 @@
 #include "charts/kline.h"
 #include "charts/klinebars.h"
 #include "common/log.h"
+#include "common/tradingday.h"
+#include "platform/clock.h"
+#include "platform/eventwait.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
 #include "state/quotetables.h"
@@ -104,6 +107,13 @@ void KlineFeed::RefreshK() {
     }
 }
 
+QDate klineToday() {
+    // The program's clock follows the service's, and the history's newest row carries the
+    // service's trading date: a PC clock a day off would leave that row standing still.
+    const QDate day = tradingDate(ServerNow);
+    return day.isValid() ? day : platform::pcNow().date();
+}
+
 void KlineFeed::build() {
     if (KBarCount == 0)
         KBarCount = kBarCountDefault;
@@ -140,8 +150,7 @@ void KlineFeed::build() {
             text = ProdDayText[c];
         }
         if (!text.isEmpty())
-            text = patchTodayRow(text, m_host.today ? m_host.today() : QDate::currentDate(), price,
-                                 high, low);
+            text = patchTodayRow(text, m_host.today ? m_host.today() : klineToday(), price, high, low);
     }
     if (text.isEmpty())
         return;
@@ -165,5 +174,7 @@ void KlineFeed::build() {
         k->DrawKline(bars, name, period, *pad);
     else
         k->DrawKline(bars, name, period);
+    // Events handled here run inside a snapshot run's frames, as in any other wait of its.
+    const platform::WaitScope scope;
     QCoreApplication::processEvents();
 }

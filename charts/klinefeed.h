@@ -31,8 +31,11 @@ struct KlineHost {
     std::function<bool()> loadDataActive; // a LoadData run is on its way
     std::function<void()> loadData;       // LoadData("")
     std::function<void(int16_t)> loadLine;
-    std::function<QDate()> today;         // the computer's date
+    std::function<QDate()> today;         // the day whose row is live; klineToday() when unset
 };
+
+// The trading date of the program's clock (the PC's date before the clock is set).
+[[nodiscard]] QDate klineToday();
 
 // RefreshK and the panel's handlers, with the period and bar count they keep.
 class KlineFeed {

@@ -39,6 +39,7 @@
 #include "mainwindow/tabswitch.h"
 #include "platform/browser.h"
 #include "platform/clock.h"
+#include "platform/eventwait.h"
 #include "platform/colors.h"
 #include "platform/keys.h"
 #include "platform/msgbox.h"
@@ -621,11 +622,14 @@ std::vector<QWidget*> MainForm::CListBackControls() const {
 void MainForm::TraySetTip(const QString& Tip) { ::TraySetTip(nullptr, Tip); }
 
 void MainForm::LogoutUser() {
-    // Unloading deletes this window: not from inside a request of its own that is still waiting
-    // (a snapshot run, the keep-alive), which would go on with a window that is gone. Timer4
-    // tries again a second later.
-    if (m_quotes->loading() || m_helloBusy) {
-        Timer4->start();
+    // A second request, or one that was put off and came after the first had run.
+    if (!isLoaded())
+        return;
+    // Unloading deletes this window: never under a wait still in progress (a loader, the
+    // keep-alive, a box), whose code goes on with the window once it returns. The log-out runs
+    // when the last one has ended.
+    if (platform::waitsInProgress() > 0) {
+        platform::whenNoWaits(this, [this] { LogoutUser(); });
         return;
     }
     // The window is going: nothing more of it runs while the log-out waits on the service.

@@ -292,6 +292,14 @@ void QuoteRun::newTradingDay() {
     for (auto& days : ProdSeries)
         for (QString& list : days)
             list.clear();
+    // The daily histories end with the day before too: the K-line and the long-range charts
+    // fetch them again when next drawn, so the new day's row is there.
+    for (int i = 0; i < kMaxProducts; ++i) {
+        ProdDayText[i].clear();
+        ProdDayCloses[i].clear();
+        ProdDayDates[i].clear();
+    }
+    LineLoaded = false;
     LoadAllData(-1);
 }
 

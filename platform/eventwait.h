@@ -4,7 +4,25 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 namespace platform {
+
+// A nested wait of the program (a request, a modal box, a form shown modally) in progress, for
+// its scope. Code further down the stack of such a wait goes on after it with the objects it had
+// before it; whatever would delete them (a log-out unloading its window, say) must wait for
+// these scopes to end.
+class WaitScope {
+public:
+    WaitScope();
+    ~WaitScope();
+    WaitScope(const WaitScope&) = delete;
+    WaitScope& operator=(const WaitScope&) = delete;
+};
+[[nodiscard]] int waitsInProgress();
+// Runs `fn` from the event loop once no WaitScope is open; dropped when `context` is deleted
+// first. Each call runs once, in the order asked.
+void whenNoWaits(QObject* context, std::function<void()> fn);
 
 // The program's end: every event loop running now is left, and from then on every wait returns
 // at once and the main loop is not entered, so an end asked for before the main loop began (the
@@ -23,6 +41,7 @@ template <typename Sender, typename Signal>
 bool waitForSignal(const Sender* sender, Signal signal, int timeoutMs) {
     if (programEnding())
         return false;
+    const WaitScope scope;
     QEventLoop loop;
     bool fired = false;
     QObject::connect(sender, signal, &loop, [&] {

@@ -125,6 +125,7 @@ void Form::showForm(QWidget* owner, bool modal) {
     if (isVisible())
         hide();
     setWindowModality(Qt::ApplicationModal);
+    const WaitScope scope;
     QEventLoop loop;
     HiddenWatcher watcher(this, loop);
     installEventFilter(&watcher);

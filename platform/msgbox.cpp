@@ -52,6 +52,7 @@ BoxAnswer messageBox(const QString& text, const QString& title, BoxButtons butto
         return closedAnswer(buttons);
     if (handler())
         return handler()(text, boxCaption(title), buttons, icon);
+    const WaitScope scope;
     QMessageBox box(owner);
     box.setWindowTitle(boxCaption(title));
     box.setText(text);

@@ -4,6 +4,8 @@
 
 #include "common/config.h"
 #include "common/msgbox.h"
+#include "charts/klinefeed.h"
+#include "mainwindow/news.h"
 #include "mainwindow/startup.h"
 #include "market/quoterun.h"
 #include "market/scheduler.h"
@@ -317,3 +319,109 @@ TEST_F(MainLink, ALogOutAskedForDuringALoadWaitsForIt) {
     EXPECT_TRUE(platform::isLoaded<LoginForm>());
     EXPECT_FALSE(LoggedIn);
 }
+
+namespace {
+
+// Every request the window can have waiting, on a slow service, while a log-out is asked for in
+// one of its ways: the log-out waits for the request, the request's end finds its window, and
+// afterwards nothing of the old window runs.
+class LogOutDuringARequest : public MainLink {
+protected:
+    enum class Way { Toolbar, Menu, LoggedInElsewhere };
+
+    void eachRequest(Way way) {
+        using Ep = SimService::Endpoint;
+        struct Loader {
+            const char* name;
+            const char* path;
+            Ep endpoint;
+            std::function<void(MainForm&)> run;
+        };
+        const Loader loaders[] = {
+            {"snapshot", "*", Ep::Snapshot, [](MainForm& m) { m.quotes().LoadData(); }},
+            {"three days", "*", Ep::Intraday, [](MainForm& m) { m.quotes().LoadAllData(0); }},
+            {"ten days", "*", Ep::TenDay,
+             [](MainForm& m) {
+                 int16_t c = 0;
+                 m.quotes().Load10Day(c);
+             }},
+            {"year", "*", Ep::Year,
+             [](MainForm& m) {
+                 ProdDayCloses[0].clear();
+                 int16_t c = 0;
+                 m.quotes().LoadLine(c);
+             }},
+            {"daily K-line", "*", Ep::Year,
+             [](MainForm& m) {
+                 ProdDayText[0].clear();
+                 ProdDayCloses[0].clear();
+                 CurProd = 0;
+                 m.klineFeed().kOptions_Click(0);
+             }},
+            {"news", "/soft/news.asp", Ep::Any, [](MainForm& m) { m.newsView().LoadNews(); }},
+            {"keep-alive", "*", Ep::Hello, [](MainForm& m) { m.Hello(); }},
+        };
+        for (const Loader& loader : loaders) {
+            const std::string what = loader.name;
+            quits = 0;
+            MainForm& m = start(1001, QStringLiteral("vip"), false);
+            ASSERT_TRUE(waitUntil([] { return AllDataLoaded; }, 5000)) << what;
+            QPointer<MainForm> main(&m);
+            service->setFaultDelayMs(1500);
+            service->setFault(QString::fromLatin1(loader.path), loader.endpoint, SimService::Fault::Delay, 1);
+            if (way == Way::LoggedInElsewhere) {
+                // The keep-alive hears "LO" and the log-out follows a second later, while the
+                // request under test waits; the keep-alive under test hears it itself.
+                service->accounts().forceLoggedInElsewhere(1);
+                if (loader.endpoint != Ep::Hello)
+                    m.Hello();
+                ASSERT_TRUE(loader.endpoint == Ep::Hello || m.Timer4->isActive()) << what;
+            }
+            auto runEnded = std::make_shared<bool>(false);
+            // No context object: the window this runs in is what may go.
+            QTimer::singleShot(0, [&m, runEnded, run = loader.run] {
+                run(m);
+                *runEnded = true;
+            });
+            if (way != Way::LoggedInElsewhere)
+                QTimer::singleShot(300, &m, [&m, way] {
+                    if (way == Way::Toolbar)
+                        m.MainBar_ButtonClick(1, QStringLiteral("login"));
+                    else
+                        m.m22->trigger();
+                });
+            platform::pauseMs(1100);
+            EXPECT_TRUE(main && platform::isLoaded<MainForm>()) << what << ": not while the request waits";
+            EXPECT_TRUE(waitUntil([&] { return *runEnded; }, 4000)) << what;
+            EXPECT_TRUE(waitUntil([] { return !platform::isLoaded<MainForm>(); }, 4000)) << what;
+            platform::pauseMs(0);
+            EXPECT_FALSE(main) << what << ": the window is gone";
+            ASSERT_TRUE(platform::isLoaded<LoginForm>()) << what;
+            EXPECT_TRUE(loginForm().isVisible()) << what;
+            EXPECT_FALSE(LoggedIn) << what;
+            EXPECT_FALSE(MainStarted) << what;
+            // Nothing of the old window asks the service any more: no timer, no loader, no link.
+            const qsizetype asked = service->requestLog().size();
+            platform::pauseMs(2000);
+            EXPECT_EQ(service->requestLog().size(), asked)
+                << what << ": " << service->requestLog().mid(asked).join(u' ').toStdString();
+            EXPECT_EQ(openConnections(), 0) << what;
+            EXPECT_EQ(quits, 0) << what << ": the program runs on";
+            EXPECT_EQ(ended, 0) << what;
+            service->clearFaults();
+            service->accounts().forceLoggedInElsewhere(0);
+            service->setFault(QStringLiteral("/soft/news.asp"), SimService::Endpoint::Any, SimService::Fault::Empty);
+            closeBoxes();
+            platform::unloadAll();
+            platform::pauseMs(0);
+            systemBoxes.clear();
+            resetMainGlobals();
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(LogOutDuringARequest, FromTheToolbar) { eachRequest(Way::Toolbar); }
+TEST_F(LogOutDuringARequest, FromTheMenu) { eachRequest(Way::Menu); }
+TEST_F(LogOutDuringARequest, AfterTheKeepAliveHeardOfALoginElsewhere) { eachRequest(Way::LoggedInElsewhere); }
