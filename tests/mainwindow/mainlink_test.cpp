@@ -5,6 +5,8 @@
 #include "common/config.h"
 #include "common/msgbox.h"
 #include "charts/klinefeed.h"
+#include "common/tradingday.h"
+#include "platform/vbtext.h"
 #include "mainwindow/news.h"
 #include "mainwindow/startup.h"
 #include "market/quoterun.h"
@@ -103,7 +105,7 @@ protected:
     }
 
     QDateTime now() const {
-        return platform::naiveDateTime(QDate(2026, 12, 9), QTime(10, 0, 0)).addMSecs(clock.elapsed());
+        return platform::naiveDateTime(QDate(2026, 12, 9), QTime(10, 0, 0)).addMSecs(clock.elapsed()).addDays(daysOn);
     }
 
     // The configuration as the login window applies it and a logged-in account of the service.
@@ -130,6 +132,7 @@ protected:
     int snapshotRequests() const { return service->requestLog().filter(QStringLiteral("m=now-price")).size(); }
 
     QElapsedTimer clock;
+    int daysOn = 0; // both clocks, the service's and the PC's, moved on by this
     std::unique_ptr<SimService> service;
     platform::FakeTrayIcon tray;
     QStringList systemBoxes;
@@ -425,3 +428,62 @@ protected:
 TEST_F(LogOutDuringARequest, FromTheToolbar) { eachRequest(Way::Toolbar); }
 TEST_F(LogOutDuringARequest, FromTheMenu) { eachRequest(Way::Menu); }
 TEST_F(LogOutDuringARequest, AfterTheKeepAliveHeardOfALoginElsewhere) { eachRequest(Way::LoggedInElsewhere); }
+
+namespace {
+
+// The newest date of a bar text ("date[ time],open,close,high,low|...", oldest first).
+QDate lastBarDate(const QString& bars) {
+    const QString last = bars.section(u'|', -1);
+    return ToDate(last.section(u',', 0, 0).section(u' ', 0, 0)).date();
+}
+
+QDate newestOf(const QString& dates) {
+    QDate newest;
+    for (const QString& d : dates.split(u',', Qt::SkipEmptyParts))
+        newest = std::max(newest, ToDate(d).date());
+    return newest;
+}
+
+} // namespace
+
+// A session that runs from a Friday into the Monday: once the program's clock is in the new
+// trading day, the K-line of every period and the line charts' histories end with that day.
+TEST_F(MainLink, ASessionCrossingATradingDayShowsTheNewDay) {
+    daysOn = 2; // Friday 2026-12-11, 10:00
+    MainForm& m = start(1001, QStringLiteral("vip"), false);
+    ASSERT_TRUE(waitUntil([] { return AllDataLoaded && ProdCount > 0; }, 5000));
+    CurProd = 0;
+    KlineFeed& k = m.klineFeed();
+    struct Period {
+        int16_t option;
+        const char* name;
+        QDate friday;
+        QDate monday;
+    };
+    const Period periods[] = {
+        {0, "daily", QDate(2026, 12, 11), QDate(2026, 12, 14)},
+        {1, "weekly", QDate(2026, 12, 7), QDate(2026, 12, 14)}, // a week is dated by its Monday
+        {5, "5 minutes", QDate(2026, 12, 11), QDate(2026, 12, 14)},
+    };
+    for (const Period& p : periods) {
+        k.kOptions_Click(p.option);
+        EXPECT_EQ(lastBarDate(k.lastBars()), p.friday) << p.name << ": " << k.lastBars().right(80).toStdString();
+    }
+    EXPECT_EQ(ProdSeriesDate[0][0].date(), QDate(2026, 12, 11));
+    EXPECT_EQ(newestOf(ProdDayDates[0]), QDate(2026, 12, 11));
+
+    daysOn = 5; // Monday 2026-12-14, 10:00, on both clocks
+    ASSERT_TRUE(waitUntil([] { return ServerNow.date() == QDate(2026, 12, 14); }, 3000));
+    m.quotes().LoadData(); // the snapshot run that meets the new day
+    EXPECT_EQ(ProdSeriesDate[0][0].date(), QDate(2026, 12, 14)) << "the intraday series";
+    for (const Period& p : periods) {
+        k.kOptions_Click(p.option);
+        EXPECT_EQ(lastBarDate(k.lastBars()), p.monday) << p.name << ": " << k.lastBars().right(80).toStdString();
+    }
+    EXPECT_EQ(newestOf(ProdDayDates[0]), QDate(2026, 12, 14)) << "the long-range line chart's closes";
+    // Today's daily bar follows the price.
+    k.kOptions_Click(0);
+    const QStringList today = k.lastBars().section(u'|', -1).split(u',');
+    ASSERT_GE(today.size(), 5);
+    EXPECT_EQ(today[2], platform::singleText(ProdPrice[0][0]));
+}
