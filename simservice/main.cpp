@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
+#include <QTime>
 #include <QTimer>
 
 #include <csignal>
@@ -79,8 +80,11 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption noAdvertOption(
         QStringLiteral("no-advert"),
         QStringLiteral("The configuration names no advert page (an empty botturl)."));
+    const QCommandLineOption logRequestsOption(
+        QStringLiteral("log-requests"),
+        QStringLiteral("Writes every request served, with the time, to standard output."));
     parser.addOptions({httpPortOption, userPortOption, userPortsOption, seedOption, delayOption,
-                       loginTypeOption, noAdvertOption});
+                       loginTypeOption, noAdvertOption, logRequestsOption});
     parser.process(app);
 
     QTextStream err(stderr);
@@ -109,6 +113,12 @@ int main(int argc, char* argv[]) {
     }
 
     QTextStream out(stdout);
+    if (parser.isSet(logRequestsOption))
+        QObject::connect(&service, &SimService::requestServed, &app, [&out](const QString& target) {
+            out << "request " << QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")) << ' ' << target
+                << '\n';
+            out.flush();
+        });
     out << "seed: " << options.seed << '\n';
     out << "login type: " << options.loginType << " (switch: " << service.baseUrl()
         << "sim/config?logintype=1)\n";
