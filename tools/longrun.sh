@@ -46,7 +46,7 @@ done
 # The service clock starts a third of the run before the new trading day's reset (06:04), so
 # the program, which takes the service's time at its start, crosses into the next day mid-run.
 cross_after=$((seconds / 3))
-clock=$(date -u -d "2026-12-09 06:04:30 UTC - $cross_after seconds" '+%Y-%-m-%-d %H:%M:%S')
+clock=$(date -u -d "2026-12-09 06:04:00 UTC - $cross_after seconds" '+%Y-%-m-%-d %H:%M:%S')
 sim "scenario?clock=${clock// /%20}"
 clock_set=$(date +%s)
 
