@@ -6,6 +6,7 @@
 #include "shell/login.h"
 #include "state/configstate.h"
 #include "state/livelink.h"
+#include "state/quotetables.h"
 #include "state/session.h"
 #include "state/usersettings.h"
 
@@ -28,4 +29,6 @@ inline void resetMainGlobals() {
     ClockOffset = 0;
     CurTab = -1;
     ServerConfig.clear();
+    // The quotes and histories too: a new process starts without them.
+    clearQuoteTables();
 }
