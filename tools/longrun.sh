@@ -86,7 +86,20 @@ rss_peak=$rss_start
 echo "program $pid, service on $http/$user, work folder $work"
 echo "resident memory at start: $rss_start KiB"
 
+# The program asks "retry?" (a box titled after the executable) when every server failed a
+# history: the user answers Yes, as one who wants to go on does. Keys wait until it is answered.
+retries=0
+answer_boxes() {
+    local box
+    for box in $(xdotool search --all --onlyvisible --pid "$pid" --name '^brelto$' 2>/dev/null); do
+        xdotool windowactivate --sync "$box" >/dev/null 2>&1
+        xdotool key --clearmodifiers alt+y >/dev/null 2>&1
+        retries=$((retries + 1))
+        sleep 1
+    done
+}
 press() {
+    answer_boxes
     xdotool windowactivate --sync "$main" >/dev/null 2>&1
     xdotool key --clearmodifiers "$1" >/dev/null 2>&1
 }
@@ -136,6 +149,7 @@ while [ "$(date +%s)" -lt "$end" ]; do
         sim "user?mode=none"
         sim "fault?delayms=3000"
     fi
+    answer_boxes
     [ $((count % 3)) -eq 0 ] && press "${keys[RANDOM % ${#keys[@]}]}"
     r=$(rss)
     [ -n "$r" ] && [ "$r" -gt "$rss_peak" ] && rss_peak=$r
@@ -219,7 +233,7 @@ check "$settings" "alerts and login remembered in set.ini"
 kill "$service" 2>/dev/null
 
 echo
-echo "ran:                          $ran s, $count faults"
+echo "ran:                          $ran s, $count faults, $retries retry questions answered Yes"
 echo "resident memory at start:     $rss_start KiB"
 echo "resident memory at end:       $rss_end KiB (peak seen $rss_peak KiB)"
 echo "CPU time (user + system):     $cpu s"
