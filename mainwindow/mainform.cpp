@@ -939,8 +939,8 @@ void MainForm::Me_Resize(bool NoUpdateImg) {
 
     if (CurTab == 9 && NoLoginInfo->isVisible())
         NoLoginInfo->setGeometry(0, 0, Cole[7]->width(), Cole[7]->height());
-    if (NewsGo->x() > NewsOle->width())
-        NewsGo->move(NewsOle->width(), NewsGo->y());
+    if (m_newsView)
+        m_newsView->placeStrip();
     m_inResize = false;
     if (!NoUpdateImg)
         UpdateImg();
