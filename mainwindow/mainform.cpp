@@ -861,6 +861,8 @@ void MainForm::Me_Resize(bool NoUpdateImg) {
     Web[7]->setGeometry(pixels(p.web7.left, p.web7.top, p.web7.width, p.web7.height));
     OlemoveOle->setGeometry(pixels(p.oleMoveOle.left, p.oleMoveOle.top, p.oleMoveOle.width, p.oleMoveOle.height));
     OleMove->resize(std::max(OlemoveOle->width(), boardWidth()), OleMove->height());
+    // A wider window leaves no gap after a board that was dragged left.
+    moveBoardSideways(boardLeftInRange(OleMove->x(), OleMove->width(), OlemoveOle->width()));
     VScroll->setGeometry(pixels(p.vscroll.left, p.vscroll.top, p.vscroll.width, p.vscroll.height));
     VScroll->setMaximum(p.vscrollMax);
     VScroll->setVisible(p.vscrollVisible);
@@ -937,8 +939,8 @@ void MainForm::Me_Resize(bool NoUpdateImg) {
 
     if (CurTab == 9 && NoLoginInfo->isVisible())
         NoLoginInfo->setGeometry(0, 0, Cole[7]->width(), Cole[7]->height());
-    if (NewsGo->x() > NewsOle->width())
-        NewsGo->move(NewsOle->width(), NewsGo->y());
+    if (m_newsView)
+        m_newsView->placeStrip();
     m_inResize = false;
     if (!NoUpdateImg)
         UpdateImg();
@@ -1011,12 +1013,11 @@ bool MainForm::boardMouse(QObject* watched, QEvent* event) {
             continue;
         if (type == QEvent::MouseButtonPress) {
             if (watched == shortLines[i].BLabels)
-                boardAction(m_board.nameMouseDown(i, button, x, CurTab));
+                boardAction(m_board.nameMouseDown(i, button, x, CurTab, OleMove->x() * TwipsX));
             else
-                m_board.priceMouseDown(button, x);
+                m_board.priceMouseDown(button, x, OleMove->x() * TwipsX);
         } else if (type == QEvent::MouseMove) {
-            if (const auto left = m_board.mouseMove(button, x, OleMove->x() * TwipsX, OleMove->width() * TwipsX,
-                                                    width() * TwipsX))
+            if (const auto left = m_board.mouseMove(button, x, OleMove->width() * TwipsX, OlemoveOle->width() * TwipsX))
                 moveBoardSideways(*left / TwipsX);
         } else if (type == QEvent::MouseButtonRelease) {
             m_board.mouseUp();
@@ -1367,7 +1368,7 @@ void MainForm::placeBoardColumns() {
             row.TL[c]->setGeometry(m_columns.left[c], 0, m_columns.width[c], kRowHeight / TwipsY);
     }
     OleMove->resize(std::max(OlemoveOle->width(), boardWidth()), OleMove->height());
-    moveBoardSideways(OleMove->x());
+    moveBoardSideways(boardLeftInRange(OleMove->x(), OleMove->width(), OlemoveOle->width()));
 }
 
 int MainForm::boardWidth() const { return m_columns.right() + kBoardFirstLeft; }
