@@ -79,7 +79,7 @@ bool transportFailed(const QNetworkReply* reply) {
 
 // The address as a URL: ASCII as the caller wrote it, each byte of the wire's code page above
 // 0x7F escaped. Qt normalises the rest on its way out: "|", "{", "^" and their like go as "%7C",
-// "%7B", "%5E", an escaped unreserved character ("%41") as itself, a blank as "%20". The service
+// "%7B", "%5E", a blank as "%20", and "." and ".." segments of the path are resolved. The service
 // reads either form alike, so the address is not sent byte for byte.
 QUrl urlOf(const QString& address) {
     static constexpr char kHex[] = "0123456789ABCDEF";
@@ -109,7 +109,7 @@ QNetworkRequest makeRequest(const QString& url) {
 // Sends the request (a POST when `postBody` is given) and hands the answer's body to `take` piece
 // by piece as it arrives, so no answer has to be held whole. True when the answer came complete
 // before `seconds` ran out; false on a time-out, a failed connection, or when `take` refused a
-// piece (which ends the request at once).
+// piece (which ends the request).
 bool exchange(QNetworkAccessManager* nam, const QNetworkRequest& request, const QByteArray* postBody, int seconds,
               const std::function<bool(QNetworkReply&)>& take) {
     ReplyPtr reply(postBody != nullptr ? nam->post(request, *postBody) : nam->get(request));
