@@ -115,7 +115,7 @@ TEST(GetHttpText, AnEndlessHeadEndsAtTheTimeOut) {
     // Qt's HTTP layer sets no bound on a head and keeps reading such a flood on its own thread
     // after the request is given up, so requests through the same manager wait behind it. The
     // request runs on a thread of its own here (a manager of its own), and the flood is cut once
-    // it has failed.
+    // it has failed; closing that manager behind the busy layer takes Qt about five seconds.
     auto server = std::make_unique<FakeServer>();
     server->mode = FakeServer::Mode::Script;
     server->script = {"HTTP/1.1 200 OK\r\n"};
