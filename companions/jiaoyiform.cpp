@@ -156,6 +156,7 @@ void JiaoYiForm::formLoad() {
     for (int i = 0; i <= ProdLast && i < kMaxProducts; ++i)
         Combo3->addItem(ProdName[i]);
     Combo3->setCurrentIndex(Combo3->count() > 0 ? 0 : -1);
+    platform::fitBoxToItems(*Combo3);
     Combo2->setCurrentIndex(0);
 }
 
