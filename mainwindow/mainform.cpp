@@ -1332,12 +1332,22 @@ void MainForm::showWarning(const QString& text) {
 }
 
 void MainForm::setStatus(const QString& text) { Nextupti->setText(text); }
-// The range box shows its longest range whole; the two clocks beside it keep the width of a time.
+// The range box shows its longest range whole; the two clocks beside it keep the width of a time,
+// side by side where there is room, else one above the other.
 void MainForm::fitRangeBox() {
     platform::fitBoxToItems(*Combos[3], false);
-    const int clock = Nowtimes->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 4;
-    Nowtimes->setGeometry(Combos[3]->geometry().right() + 5, Nowtimes->y(), clock, Nowtimes->height());
-    Systime->setGeometry(Nowtimes->geometry().right() + 3, Systime->y(), clock, Systime->height());
+    const QFontMetrics fm = Nowtimes->fontMetrics();
+    const int clock = fm.horizontalAdvance(QStringLiteral("00:00:00")) + 4;
+    const int left = Combos[3]->geometry().right() + 5;
+    if (left + 2 * clock + 3 <= Frame10->width()) {
+        Nowtimes->setGeometry(left, Nowtimes->y(), clock, Nowtimes->height());
+        Systime->setGeometry(left + clock + 3, Systime->y(), clock, Systime->height());
+        return;
+    }
+    const int height = fm.height();
+    const int top = std::max(0, std::min(Combos[3]->y() - 1, Frame10->height() - 2 * height));
+    Nowtimes->setGeometry(left, top, clock, height);
+    Systime->setGeometry(left, top + height, clock, height);
 }
 
 void MainForm::setQuoteTime(const QString& text) { Nowtimes->setText(text); }

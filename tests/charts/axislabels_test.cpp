@@ -9,6 +9,8 @@
 #include "state/quotetables.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -68,9 +70,9 @@ protected:
 
     static void fillTicks(const Instrument& ins, int count) {
         TickCount = static_cast<int16_t>(count);
-        float price = ins.start;
         for (int k = 1; k <= count; ++k) {
-            price += (k % 3 == 0 ? -1.0f : 1.0f) * ins.step * static_cast<float>(k % 2);
+            // Up and down within three steps of the start, the whole morning.
+            const float price = ins.start + ins.step * static_cast<float>((k * 7 / 5) % 4);
             ProdTick[3][k] = static_cast<float>(
                 std::round(price * std::pow(10.0, ins.decimals)) / std::pow(10.0, ins.decimals));
             TickTime[k] = QDateTime(QDate(2026, 12, 10), QTime(9, 0)).addSecs(k * 6).toString(
@@ -174,4 +176,42 @@ TEST_F(AxisLabels, SeventyTwoHourLabelsNeitherOverlapNorRepeat) {
             expectApartAndDistinct(values, true);
             expectApartAndDistinct(captions, false);
         }
+}
+
+// Not a check beyond the drawing having happened: the intraday chart in four panes as a 1280 and
+// a 1024 pixel screen give them, for a reviewer: <build dir>/gallery/charts/intraday4panes.png
+// (top row at 1280: narrow crude, gold; bottom row at 1024: silver, gold).
+TEST_F(AxisLabels, FourPaneGalleryPicture) {
+    struct Cell {
+        const Instrument* ins;
+        Pane pane;
+        QPoint at;
+    };
+    const Cell cells[] = {
+        {&kInstruments[0], {4, 505, 280, 1280}, {0, 0}},
+        {&kInstruments[1], {4, 505, 280, 1280}, {505, 0}},
+        {&kInstruments[2], {4, 380, 260, 1024}, {0, 280}},
+        {&kInstruments[1], {4, 380, 260, 1024}, {380, 280}},
+    };
+    QImage picture(1010, 540, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    for (const Cell& c : cells) {
+        fillTicks(*c.ins, 300);
+        FeedContext ctx;
+        ctx.pane2On = true;
+        ctx.windowWidthTwips = c.pane.windowWidthPixels * 15;
+        const auto plan = buildRefreshmin(3, ctx);
+        ASSERT_TRUE(plan);
+        Chart pane;
+        pane.resize(c.pane.width, c.pane.height);
+        applyFeedPlan(pane, *plan);
+        const QImage frame = pane.frame();
+        ASSERT_FALSE(frame.isNull());
+        painter.drawImage(c.at, frame);
+    }
+    painter.end();
+    const QString dir = QStringLiteral(BRELTO_GALLERY_DIR "/charts");
+    QDir().mkpath(dir);
+    EXPECT_TRUE(picture.save(dir + QStringLiteral("/intraday4panes.png")));
 }
