@@ -1,6 +1,7 @@
 #include "companions/jiaoyiform.h"
 
 #include "common/tradingday.h"
+#include "platform/boxfit.h"
 #include "platform/clock.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
@@ -127,6 +128,7 @@ JiaoYiForm::JiaoYiForm() {
         Combo2->addItem(QString::fromUtf16(level.caption));
     Command4 = new QPushButton(QStringLiteral("随机"), this);
     Command4->setGeometry(twips(3915, 1215, 555, 315));
+    platform::fitBoxToItems(*Combo2);
     Command1 = new QPushButton(QStringLiteral("计算"), this);
     Command1->setGeometry(twips(1560, 1710, 1215, 495));
 
@@ -154,6 +156,7 @@ void JiaoYiForm::formLoad() {
     for (int i = 0; i <= ProdLast && i < kMaxProducts; ++i)
         Combo3->addItem(ProdName[i]);
     Combo3->setCurrentIndex(Combo3->count() > 0 ? 0 : -1);
+    platform::fitBoxToItems(*Combo3);
     Combo2->setCurrentIndex(0);
 }
 

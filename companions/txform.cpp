@@ -2,6 +2,7 @@
 
 #include "common/msgbox.h"
 #include "common/storedlists.h"
+#include "platform/boxfit.h"
 #include "platform/keys.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
@@ -188,6 +189,8 @@ void TXFORM::formLoad() {
         Combo1->addItem(ProdName[i]);
     Combo1->setCurrentIndex(Combo1->count() > 0 ? 0 : -1);
     Combo2->setCurrentIndex(0);
+    platform::fitBoxToItems(*Combo1);
+    List1->resize(width() - List1->x(), List1->height());
     m_rows = txform::rowsFromAlerts();
     for (const txform::Row& row : std::as_const(m_rows))
         List1->addItem(row.line);

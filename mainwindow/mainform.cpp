@@ -37,6 +37,7 @@
 #include "market/scheduler.h"
 #include "mainwindow/startup.h"
 #include "mainwindow/tabswitch.h"
+#include "platform/boxfit.h"
 #include "platform/browser.h"
 #include "platform/clock.h"
 #include "platform/colors.h"
@@ -345,6 +346,7 @@ void MainForm::buildControls() {
             Web[2]->navigate(Mwurl->text().trimmed());
     });
     connect(ToBBs, &SkinButton::Click, this, [this] { Web[2]->navigate(ForumUrl); });
+    connect(Goback, &SkinButton::Click, this, [this] { Web[2]->back(); });
 
     buildRightColumn();
 
@@ -413,6 +415,7 @@ void MainForm::buildControls() {
     feed.refreshK = [this] { m_kline->RefreshK(); };
     m_feed = std::make_unique<charts::ChartFeed>(feed);
     m_feed->connectControls();
+    fitRangeBox();
 
     NewsView::Controls news{BBlist, PLList, NewsGo, NewsOle, Charts[0], Web[0], Cole[1], Cole[2]};
     NewsView::Host newsHost;
@@ -1330,6 +1333,24 @@ void MainForm::showWarning(const QString& text) {
 }
 
 void MainForm::setStatus(const QString& text) { Nextupti->setText(text); }
+// The range box shows its longest range whole; the two clocks beside it keep the width of a time,
+// side by side where there is room, else one above the other.
+void MainForm::fitRangeBox() {
+    platform::fitBoxToItems(*Combos[3], false);
+    const QFontMetrics fm = Nowtimes->fontMetrics();
+    const int clock = fm.horizontalAdvance(QStringLiteral("00:00:00")) + 4;
+    const int left = Combos[3]->geometry().right() + 5;
+    if (left + 2 * clock + 3 <= Frame10->width()) {
+        Nowtimes->setGeometry(left, Nowtimes->y(), clock, Nowtimes->height());
+        Systime->setGeometry(left + clock + 3, Systime->y(), clock, Systime->height());
+        return;
+    }
+    const int height = fm.height();
+    const int top = std::max(0, std::min(Combos[3]->y() - 1, Frame10->height() - 2 * height));
+    Nowtimes->setGeometry(left, top, clock, height);
+    Systime->setGeometry(left, top + height, clock, height);
+}
+
 void MainForm::setQuoteTime(const QString& text) { Nowtimes->setText(text); }
 void MainForm::setServiceClock(const QString& text) { Systime->setText(text); }
 void MainForm::setPositionCaption(const QString& text) { Web5info->setText(text); }

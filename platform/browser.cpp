@@ -55,6 +55,10 @@ public:
     ~WebEnginePane() override = default;
 
 protected:
+    void back() override {
+        if (m_view)
+            m_view->back();
+    }
     void load(const QString& url) override {
         if (m_view)
             m_view->setUrl(url);
@@ -233,6 +237,14 @@ void FakeBrowserPane::followLink(const QString& url) {
     }
     setLocation(url);
     m_navigations.append(url);
+    m_history.append(url);
+}
+
+void FakeBrowserPane::back() {
+    if (m_history.size() < 2)
+        return;
+    m_history.removeLast();
+    setLocation(m_history.last());
 }
 
 void FakeBrowserPane::completeDocument() { emit documentComplete(locationUrl()); }

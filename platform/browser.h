@@ -67,6 +67,9 @@ public:
     void setNewWindowsRefused(bool refused) { m_refuseNewWindows = refused; }
     [[nodiscard]] bool newWindowsRefused() const { return m_refuseNewWindows; }
 
+    // Goes one page back in the pane's history; nothing when there is none.
+    virtual void back() = 0;
+
     // Silent panes keep their pages' script errors to themselves.
     void setSilent(bool silent);
     [[nodiscard]] bool isSilent() const { return m_silent; }
@@ -106,11 +109,18 @@ public:
     // As if the current page had finished loading.
     void completeDocument();
 
+    // Goes back to the address loaded before the current one, when there is one.
+    void back() override;
+
 protected:
-    void load(const QString& url) override { m_navigations.append(url); }
+    void load(const QString& url) override {
+        m_navigations.append(url);
+        m_history.append(url);
+    }
 
 private:
     QStringList m_navigations;
+    QStringList m_history;
 };
 
 // The panes the main window makes: real ones unless a test installed another factory; a null

@@ -102,6 +102,10 @@ public:
         if (m_view)
             m_view->setUrl(QUrl::fromUserInput(userInput));
     }
+    void back() override {
+        if (m_view)
+            m_view->back();
+    }
     void setSilent(bool silent) override {
         if (m_page)
             m_page->silent = silent;

@@ -29,6 +29,8 @@ public:
     [[nodiscard]] virtual QWidget* widget() = 0;
     virtual void setUrl(const QString& userInput) = 0;
     virtual void setSilent(bool silent) = 0;
+    // One page back in the view's history; nothing when there is none.
+    virtual void back() = 0;
 };
 
 class Engine {

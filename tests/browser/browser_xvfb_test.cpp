@@ -164,6 +164,20 @@ TEST_F(BrowserOnDisplay, ViewIsMadeOnFirstShowAndLoadsTheAddressGivenWhileHidden
     EXPECT_FALSE(m_server.paths.contains("about:blank"));
 }
 
+TEST_F(BrowserOnDisplay, BackReturnsToThePageBeforeAndDoesNothingAtTheStart) {
+    BrowserPane* pane = showPane("/book");
+    pane->back(); // nothing before the first page
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pane->locationUrl(), m_server.url("/book"));
+    QSignalSpy complete(pane, &BrowserPane::documentComplete);
+    pane->navigate(m_server.url("/other"));
+    ASSERT_TRUE(complete.wait(kPatienceMs));
+    ASSERT_EQ(pane->locationUrl(), m_server.url("/other"));
+    pane->back();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pane->locationUrl() == m_server.url("/book"); }, kPatienceMs))
+        << pane->locationUrl().toStdString();
+}
+
 TEST_F(BrowserOnDisplay, VisiblePaneMakesItsViewOnlyForARealAddress) {
     BrowserPane* pane = platform::createBrowserPane(m_host.get());
     pane->resize(m_host->size());

@@ -10,6 +10,7 @@
 #include "state/storedlists.h"
 #include "state/usersettings.h"
 #include "tests/companions/fakesound.h"
+#include "tests/companions/formrows.h"
 #include "tests/support/programfolder.h"
 
 #include <QComboBox>
@@ -280,6 +281,22 @@ TEST_F(AlertPopup, EscClosesOtherKeysGoToTheMainWindow) {
     EXPECT_FALSE(platform::isLoaded<CustRingForm>());
     EXPECT_EQ(sound.stops, 1);
     platform::setMainForm(nullptr, {});
+}
+
+TEST_F(AlertEditor, BoxesShowTheLongestInstrumentWhole) {
+    // The names a bank account's board shows, longer than the design's box was made for.
+    const char16_t* names[] = {u"人民币账户黄金", u"人民币账户白银", u"美元账户铂金", u"人民币账户原油"};
+    for (int i = 0; i < 4; ++i)
+        ProdName[i] = QString::fromUtf16(names[i]);
+    TXFORM& editor = txForm();
+    editor.show();
+    expectBoxesShowTheirItems(editor);
+    expectControlsApartAndInside(editor);
+    // Still well inside the narrowest screen the program is used on.
+    EXPECT_LE(editor.frameGeometry().width(), 1024);
+    const QDir dir(QStringLiteral(BRELTO_GALLERY_DIR "/companions"));
+    ASSERT_TRUE(QDir().mkpath(dir.path()));
+    EXPECT_TRUE(editor.grab().toImage().save(dir.filePath(QStringLiteral("txform-long-names.png"))));
 }
 
 TEST_F(AlertEditor, GalleryPictures) {

@@ -30,6 +30,7 @@
 #include "tests/support/forms.h"
 #include "tests/support/localservice.h"
 #include "tests/support/programfolder.h"
+#include "widgets/buttons/skinbutton.h"
 #include "widgets/toolbar/flattoolbar.h"
 
 #include <QAction>
@@ -39,6 +40,7 @@
 #include <QDir>
 #include <QFontInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QRegularExpression>
 
@@ -131,6 +133,40 @@ TEST_F(MainWindow, StartUpBuildsTheViewsAndTheLoggedInDisplay) {
     // is asked for them (the request would carry no code).
     for (const QString& request : service->requestLog())
         EXPECT_FALSE(request.endsWith(QStringLiteral("m=P-"))) << request.toStdString();
+}
+
+TEST_F(MainWindow, BackButtonGoesBackInTheBrowserTab) {
+    configure();
+    MainForm& m = Main();
+    platform::FakeBrowserPane* pane = web(m, 2);
+    const QString start = pane->locationUrl();
+    emit m.Goback->Click(); // nothing to go back to
+    EXPECT_EQ(pane->locationUrl(), start);
+    m.Mwurl->setText(QStringLiteral("http://127.0.0.1:1/a.html"));
+    emit m.Mwto->Click();
+    pane->followLink(QStringLiteral("http://127.0.0.1:1/b.html"));
+    ASSERT_EQ(pane->locationUrl(), QStringLiteral("http://127.0.0.1:1/b.html"));
+    emit m.Goback->Click();
+    EXPECT_EQ(pane->locationUrl(), QStringLiteral("http://127.0.0.1:1/a.html"));
+}
+
+TEST_F(MainWindow, RangeBoxShowsItsLongestRangeBesideTheClocks) {
+    configure();
+    MainForm& m = Main();
+    const QComboBox* range = m.Combos[3];
+    int longest = 0;
+    for (int i = 0; i < range->count(); ++i)
+        longest = std::max(longest, range->fontMetrics().horizontalAdvance(range->itemText(i)));
+    EXPECT_GE(range->width(), longest + 16);
+    const QRect clocks[] = {m.Nowtimes->geometry(), m.Systime->geometry()};
+    const QWidget* frame = range->parentWidget();
+    for (const QRect& clock : clocks) {
+        EXPECT_FALSE(clock.intersects(range->geometry()));
+        EXPECT_TRUE(frame->rect().contains(clock));
+        EXPECT_GE(clock.height(), m.Nowtimes->fontMetrics().height());
+        EXPECT_GE(clock.width(), m.Nowtimes->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")));
+    }
+    EXPECT_FALSE(clocks[0].intersects(clocks[1]));
 }
 
 TEST_F(MainWindow, WrongPcClockTakesTheServiceTimeWithABalloon) {
