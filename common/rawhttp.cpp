@@ -1,5 +1,7 @@
 #include "common/rawhttp.h"
 
+#include "platform/boundary.h"
+
 #include <QNetworkReply>
 #include <QSignalBlocker>
 #include <QTcpSocket>
@@ -59,13 +61,13 @@ public:
         setOperation(op);
         setUrl(request.url());
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-        connect(&m_socket, &QTcpSocket::connected, this, [this] { m_socket.write(requestBytes()); });
-        connect(&m_socket, &QTcpSocket::readyRead, this, [this] {
+        connect(&m_socket, &QTcpSocket::connected, this, platform::guard("rawhttp m_socket connected", [this] { m_socket.write(requestBytes()); }));
+        connect(&m_socket, &QTcpSocket::readyRead, this, platform::guard("rawhttp m_socket readyRead", [this] {
             m_in += m_socket.readAll();
             readAnswer(false);
-        });
-        connect(&m_socket, &QTcpSocket::disconnected, this, [this] { readAnswer(true); });
-        connect(&m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
+        }));
+        connect(&m_socket, &QTcpSocket::disconnected, this, platform::guard("rawhttp m_socket disconnected", [this] { readAnswer(true); }));
+        connect(&m_socket, &QTcpSocket::errorOccurred, this, platform::guard("rawhttp m_socket errorOccurred", [this](QAbstractSocket::SocketError e) {
             if (e == QAbstractSocket::RemoteHostClosedError)
                 readAnswer(true);
             else
@@ -74,7 +76,7 @@ public:
                      : e == QAbstractSocket::SocketTimeoutError   ? TimeoutError
                                                                   : UnknownNetworkError,
                      m_socket.errorString());
-        });
+        }));
         connectTo(request.url(), request.attribute(RawAccessManager::kRawTarget).toByteArray());
     }
 

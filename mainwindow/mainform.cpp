@@ -960,7 +960,7 @@ void MainForm::resizeEvent(QResizeEvent* event) {
     platform::Form::resizeEvent(event);
     if (QWidget* menu = findChild<QWidget*>(QStringLiteral("menuBar")))
         menu->setGeometry(0, 0, width(), menu->sizeHint().height());
-    Me_Resize(false);
+    platform::guarded("Form_Resize", [this] { Me_Resize(false); });
 }
 
 void MainForm::changeEvent(QEvent* event) {
@@ -970,7 +970,7 @@ void MainForm::changeEvent(QEvent* event) {
     // reports the minimised state before showMinimized() has made the window visible, so the
     // layout waits for the event loop, where that show cannot undo the hiding.
     if (event->type() == QEvent::WindowStateChange)
-        QMetaObject::invokeMethod(this, [this] { Me_Resize(false); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, platform::guard("Form_Resize", [this] { Me_Resize(false); }), Qt::QueuedConnection);
 }
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {

@@ -5,6 +5,7 @@
 
 #include <concepts>
 #include <functional>
+#include <type_traits>
 #include <utility>
 
 // The boundary between the event loop and the program's code. Whatever an entry point the loop
@@ -42,6 +43,15 @@ auto guard(const char* where, F f) {
     {
         guarded(where, [&] { std::invoke(f, std::forward<Args>(args)...); });
     };
+}
+
+// The same for a member function of `object`.
+template <typename Object, typename Method>
+    requires std::is_member_function_pointer_v<Method>
+auto guard(const char* where, Object* object, Method method) {
+    return guard(where, [object, method]<typename... Args>(Args&&... args)
+                     requires std::invocable<Method, Object*, Args...>
+                 { std::invoke(method, object, std::forward<Args>(args)...); });
 }
 
 // The last resort for anything the entry points' own guards miss: an event whose handling raises
