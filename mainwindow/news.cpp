@@ -457,10 +457,10 @@ void NewsView::markStripStale() {
     m_redrawQueued = true;
     QMetaObject::invokeMethod(
         this,
-        [this] {
+        platform::guard("NewsStrip_Redraw", [this] {
             m_redrawQueued = false;
             redrawStrip();
-        },
+        }),
         Qt::QueuedConnection);
 }
 

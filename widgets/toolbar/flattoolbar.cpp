@@ -842,7 +842,8 @@ void FlatToolbar::popupChosen(int item) {
     // The popup's release handler is still running: the choice takes effect once it returned, so
     // a ButtonClick handler that deletes the bar cannot delete the popup under its own feet.
     QMetaObject::invokeMethod(
-        this, [this, chosen] { applyPopupChoice(chosen); }, Qt::QueuedConnection);
+        this, platform::guard("FlatToolbar_PopupChoice", [this, chosen] { applyPopupChoice(chosen); }),
+        Qt::QueuedConnection);
 }
 
 void FlatToolbar::applyPopupChoice(const PopupItem& chosen) {
