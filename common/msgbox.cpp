@@ -2,6 +2,7 @@
 
 #include "common/config.h"
 #include "common/shellhelpers.h"
+#include "platform/boundary.h"
 #include "platform/eventwait.h"
 #include "platform/keys.h"
 #include "platform/msgbox.h"
@@ -140,10 +141,10 @@ Msgform::Msgform()
     outer->addLayout(buttons);
     outer->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(Command1, &SkinButton::Click, this, [this] { unload(); });
-    connect(Command2, &SkinButton::Click, this, [this] { Label1_Click(); });
-    connect(Command3, &SkinButton::Click, this, [this] { unload(); });
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    connect(Command1, &SkinButton::Click, this, platform::guard("msgbox Command1 Click", [this] { unload(); }));
+    connect(Command2, &SkinButton::Click, this, platform::guard("msgbox Command2 Click", [this] { Label1_Click(); }));
+    connect(Command3, &SkinButton::Click, this, platform::guard("msgbox Command3 Click", [this] { unload(); }));
+    connect(Timer1, &QTimer::timeout, this, platform::guard("msgbox Timer1 timeout", [this] { Timer1_Timer(); }));
 }
 
 // A click on the label is a press and a release of the left button over it.
@@ -166,13 +167,15 @@ bool Msgform::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Msgform::keyPressEvent(QKeyEvent* event) {
-    const int keyCode = platform::virtualKey(*event);
-    if (keyCode == platform::VK_ESCAPE) {
-        unload();
-        return;
-    }
-    if (keyCode != 0)
-        platform::sendKeyToMain(keyCode, platform::shiftMask(event->modifiers()));
+    platform::guarded("Msgform_KeyDown", [&] {
+        const int keyCode = platform::virtualKey(*event);
+        if (keyCode == platform::VK_ESCAPE) {
+            unload();
+            return;
+        }
+        if (keyCode != 0)
+            platform::sendKeyToMain(keyCode, platform::shiftMask(event->modifiers()));
+    });
 }
 
 void Msgform::Label1_Click() {

@@ -1,5 +1,6 @@
 #include "companions/custring.h"
 
+#include "platform/boundary.h"
 #include "platform/sound.h"
 #include "state/usersettings.h"
 
@@ -24,7 +25,7 @@ CustRingForm::CustRingForm() {
     Label1->setGeometry(90 / kTwips, 45 / kTwips, 3210 / kTwips, 915 / kTwips);
     Command1 = new QPushButton(QStringLiteral("知道了"), this);
     Command1->setGeometry(1260 / kTwips, 1125 / kTwips, 780 / kTwips, 375 / kTwips);
-    connect(Command1, &QPushButton::clicked, this, [this] { unload(); });
+    connect(Command1, &QPushButton::clicked, this, platform::guard("custring Command1 clicked", [this] { unload(); }));
     // The button holds the focus; its keys reach the handler below before the button sees them.
     Command1->installEventFilter(this);
     setFocusProxy(Command1);

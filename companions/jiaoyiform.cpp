@@ -1,6 +1,7 @@
 #include "companions/jiaoyiform.h"
 
 #include "common/tradingday.h"
+#include "platform/boundary.h"
 #include "platform/boxfit.h"
 #include "platform/clock.h"
 #include "platform/vberror.h"
@@ -146,9 +147,9 @@ JiaoYiForm::JiaoYiForm() {
                             twips(225, 1395, 4320, 180));
     warning->setStyleSheet(QStringLiteral("color: #ff0000;"));
 
-    connect(Command1, &QPushButton::clicked, this, &JiaoYiForm::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &JiaoYiForm::Command2_Click);
-    connect(Command4, &QPushButton::clicked, this, &JiaoYiForm::Command4_Click);
+    connect(Command1, &QPushButton::clicked, this, platform::guard("jiaoyiform Command1 clicked", this, &JiaoYiForm::Command1_Click));
+    connect(Command2, &QPushButton::clicked, this, platform::guard("jiaoyiform Command2 clicked", this, &JiaoYiForm::Command2_Click));
+    connect(Command4, &QPushButton::clicked, this, platform::guard("jiaoyiform Command4 clicked", this, &JiaoYiForm::Command4_Click));
     Text1->installEventFilter(this);
 }
 

@@ -3,6 +3,7 @@
 #include "common/storedlists.h"
 #include "common/windowutil.h"
 #include "companions/miniskins.h"
+#include "platform/boundary.h"
 #include "platform/keys.h"
 #include "platform/screen.h"
 #include "platform/x11window.h"
@@ -65,7 +66,7 @@ MiniForm::MiniForm() : platform::Form(Qt::Tool | Qt::FramelessWindowHint) {
     setWindowTitle(QStringLiteral("Mini"));
     setMouseTracking(true);
     m_timer.setInterval(kTickMs);
-    connect(&m_timer, &QTimer::timeout, this, [this] { tickAt(QCursor::pos()); });
+    connect(&m_timer, &QTimer::timeout, this, platform::guard("mini m_timer timeout", [this] { tickAt(QCursor::pos()); }));
     // Until a skin is applied the window wears the first one.
     const auto pieces = mini::skinPieces(0);
     m_back = {miniSkinPicture(pieces->left), miniSkinPicture(pieces->middle), miniSkinPicture(pieces->right)};

@@ -2,6 +2,7 @@
 
 #include "common/msgbox.h"
 #include "common/storedlists.h"
+#include "platform/boundary.h"
 #include "platform/boxfit.h"
 #include "platform/keys.h"
 #include "platform/vberror.h"
@@ -179,9 +180,9 @@ TXFORM::TXFORM() {
     Command2->setGeometry(twips(4500, 2430, 1230, 375));
     Command2->setEnabled(false);
 
-    connect(Command1, &QPushButton::clicked, this, &TXFORM::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &TXFORM::Command2_Click);
-    connect(List1, &QListWidget::itemClicked, this, &TXFORM::List1_Click);
+    connect(Command1, &QPushButton::clicked, this, platform::guard("txform Command1 clicked", this, &TXFORM::Command1_Click));
+    connect(Command2, &QPushButton::clicked, this, platform::guard("txform Command2 clicked", this, &TXFORM::Command2_Click));
+    connect(List1, &QListWidget::itemClicked, this, platform::guard("txform List1 itemClicked", this, &TXFORM::List1_Click));
 }
 
 void TXFORM::formLoad() {

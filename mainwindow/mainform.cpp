@@ -37,6 +37,7 @@
 #include "market/scheduler.h"
 #include "mainwindow/startup.h"
 #include "mainwindow/tabswitch.h"
+#include "platform/boundary.h"
 #include "platform/boxfit.h"
 #include "platform/browser.h"
 #include "platform/clock.h"
@@ -81,6 +82,7 @@
 #include <QPointer>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -216,7 +218,8 @@ void MainForm::buildMenus() {
         QAction* action = separator ? menu->addSeparator() : menu->addAction(QString::fromUtf16(item.caption));
         action->setObjectName(QLatin1String(item.name));
         if (!separator)
-            connect(action, &QAction::triggered, this, [this, &item] { menuCommand(item); });
+            connect(action, &QAction::triggered, this,
+                    platform::guard("menuCommand", [this, &item] { menuCommand(item); }));
     }
     m2 = menus[QStringLiteral("m2")];
     m4 = menus[QStringLiteral("m4")];
@@ -233,14 +236,17 @@ void MainForm::buildControls() {
     MainBar = new FlatToolbar(this);
     step([this] { MainBar->readProperties(toolbar::mainBarDesign()); });
     connect(MainBar, &FlatToolbar::ButtonClick, this,
-            [this](int btnIndex, const QString& key, int, int, int, int, bool) { MainBar_ButtonClick(btnIndex, key); });
+            platform::guard("MainBar_ButtonClick", [this](int btnIndex, const QString& key, int, int, int, int, bool) {
+                MainBar_ButtonClick(btnIndex, key);
+            }));
 
     KeyImageList1 = new KeyImageList(this);
     KeyImageList1->hide();
     step([this] { loadKeyImageList1(*KeyImageList1); });
 
     Maintab = new DockTabControl(this);
-    connect(Maintab, &DockTabControl::TabSelected, this, &MainForm::Maintab_TabSelected);
+    connect(Maintab, &DockTabControl::TabSelected, this,
+            platform::guard("Maintab_TabSelected", [this](cTab theTab) { Maintab_TabSelected(theTab); }));
 
     // Tab 1: the quote board.
     MainView = new QWidget(this);
@@ -258,7 +264,7 @@ void MainForm::buildControls() {
     VScroll->hide();
     placeBoardColumns();
     auto scrollBoard = [this](int value) { OleMove->move(OleMove->x(), boardTopForScroll(value) / TwipsY); };
-    connect(VScroll, &QScrollBar::valueChanged, this, scrollBoard);
+    connect(VScroll, &QScrollBar::valueChanged, this, platform::guard("VScroll_Change", scrollBoard));
 
     for (int i = 0; i < 9; ++i) {
         Cole[i] = new QWidget(this);
@@ -335,18 +341,19 @@ void MainForm::buildControls() {
         pal.setColor(QPalette::WindowText, QColor(0x99, 0x00, 0x00));
         TextAD->setPalette(pal);
     }
-    connect(TextAD, &QLabel::linkActivated, this, [](const QString& link) { OpenUrl(link); });
+    connect(TextAD, &QLabel::linkActivated, this,
+            platform::guard("TextAD_Click", [](const QString& link) { OpenUrl(link); }));
     auto* adLayout = new QVBoxLayout(YYMZ);
     adLayout->setContentsMargins(0, 0, 0, 0);
     adLayout->addWidget(TextAD);
     adLayout->addStretch();
     TextAD->hide();
-    connect(Mwto, &SkinButton::Click, this, [this] {
+    connect(Mwto, &SkinButton::Click, this, platform::guard("Mwto_Click", [this] {
         if (!Mwurl->text().trimmed().isEmpty())
             Web[2]->navigate(Mwurl->text().trimmed());
-    });
-    connect(ToBBs, &SkinButton::Click, this, [this] { Web[2]->navigate(ForumUrl); });
-    connect(Goback, &SkinButton::Click, this, [this] { Web[2]->back(); });
+    }));
+    connect(ToBBs, &SkinButton::Click, this, platform::guard("ToBBs_Click", [this] { Web[2]->navigate(ForumUrl); }));
+    connect(Goback, &SkinButton::Click, this, platform::guard("Goback_Click", [this] { Web[2]->back(); }));
 
     buildRightColumn();
 
@@ -358,10 +365,10 @@ void MainForm::buildControls() {
     Timer4 = new QTimer(this);
     for (QTimer* t : {Timer1, Timer2, Timer3, Timer4})
         t->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, [this] { m_scheduler->Timer1_Timer(); });
-    connect(Timer2, &QTimer::timeout, this, [this] { m_scheduler->Timer2_Timer(); });
-    connect(Timer3, &QTimer::timeout, this, [this] { m_scheduler->Timer3_Timer(); });
-    connect(Timer4, &QTimer::timeout, this, [this] { m_scheduler->Timer4_Timer(); });
+    connect(Timer1, &QTimer::timeout, this, platform::guard("Timer1_Timer", [this] { m_scheduler->Timer1_Timer(); }));
+    connect(Timer2, &QTimer::timeout, this, platform::guard("Timer2_Timer", [this] { m_scheduler->Timer2_Timer(); }));
+    connect(Timer3, &QTimer::timeout, this, platform::guard("Timer3_Timer", [this] { m_scheduler->Timer3_Timer(); }));
+    connect(Timer4, &QTimer::timeout, this, platform::guard("Timer4_Timer", [this] { m_scheduler->Timer4_Timer(); }));
 
     m_usersock = std::make_unique<TcpLinkSocket>();
     LiveLinkUi linkUi;
@@ -430,10 +437,10 @@ void MainForm::buildControls() {
     };
     m_newsView = std::make_unique<NewsView>(news, newsHost);
     // The right button on the intraday chart opens the tray icon's menu there.
-    connect(Charts[0], &Chart::MouseDown, this, [](int16_t Button, int16_t, float, float) {
+    connect(Charts[0], &Chart::MouseDown, this, platform::guard("Chart1_MouseDown", [](int16_t Button, int16_t, float, float) {
         if (Button == 2 && platform::isLoaded<MenuForm>())
             menuForm().MainMenu->popup(QCursor::pos());
-    });
+    }));
 }
 
 void MainForm::buildRightColumn() {
@@ -450,7 +457,7 @@ void MainForm::buildRightColumn() {
     VipUserSet->setCursor(Qt::PointingHandCursor);
     Check12 = new QCheckBox(QStringLiteral("启用VIP实时服务器"), Loged);
     Check12->setGeometry(6, 24, 200, 20);
-    connect(Check12, &QCheckBox::clicked, this, [this] { Check12_MouseUp(1, 0, 0, 0); });
+    connect(Check12, &QCheckBox::clicked, this, platform::guard("Check12_MouseUp", [this] { Check12_MouseUp(1, 0, 0, 0); }));
 
     Frame10 = frame(FR);
     Frame10->setGeometry(0, 48, static_cast<int>(MainDesign::kFrWidth) / TwipsX, 132);
@@ -656,6 +663,12 @@ void MainForm::Hello() {
         return;
     m_helloBusy = true;
     const QPointer<MainForm> self(this);
+    // Cleared however the keep-alive ends, a raised error included: a flag left set would hold
+    // every later keep-alive (and the log-out) off for the session.
+    const auto done = qScopeGuard([this, self] {
+        if (self)
+            m_helloBusy = false;
+    });
     HelloUi ui;
     ui.loggedElsewhere = [self] {
         platform::messageBox(kLoggedElsewhereText, QString::fromUtf16(kProgramTitle), platform::BoxButtons::Ok,
@@ -669,8 +682,6 @@ void MainForm::Hello() {
         ShowMsg(notice.text, QStringLiteral("系统公告"), self, {}, false, 0);
     };
     ::Hello(LoginTime, ui);
-    if (self)
-        m_helloBusy = false;
 }
 
 void MainForm::GetCon() {
@@ -954,7 +965,7 @@ void MainForm::resizeEvent(QResizeEvent* event) {
     platform::Form::resizeEvent(event);
     if (QWidget* menu = findChild<QWidget*>(QStringLiteral("menuBar")))
         menu->setGeometry(0, 0, width(), menu->sizeHint().height());
-    Me_Resize(false);
+    platform::guarded("Form_Resize", [this] { Me_Resize(false); });
 }
 
 void MainForm::changeEvent(QEvent* event) {
@@ -964,7 +975,7 @@ void MainForm::changeEvent(QEvent* event) {
     // reports the minimised state before showMinimized() has made the window visible, so the
     // layout waits for the event loop, where that show cannot undo the hiding.
     if (event->type() == QEvent::WindowStateChange)
-        QMetaObject::invokeMethod(this, [this] { Me_Resize(false); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, platform::guard("Form_Resize", [this] { Me_Resize(false); }), Qt::QueuedConnection);
 }
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {

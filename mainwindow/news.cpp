@@ -3,6 +3,7 @@
 #include "charts/chart.h"
 #include "common/log.h"
 #include "common/tradingday.h"
+#include "platform/boundary.h"
 #include "platform/browser.h"
 #include "platform/clock.h"
 #include "platform/colors.h"
@@ -268,10 +269,10 @@ class QtTickTimer final : public TickTimer {
 public:
     QtTickTimer() {
         m_timer.setInterval(kTickerIntervalMs);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        QObject::connect(&m_timer, &QTimer::timeout, platform::guard("news m_timer timeout", [this] {
             if (onTick)
                 onTick();
-        });
+        }));
     }
     void start() override { m_timer.start(); }
     void stop() override { m_timer.stop(); }
@@ -333,10 +334,10 @@ NewsView::NewsView(const Controls& controls, Host host, std::unique_ptr<news::Ti
     Tips.push_back(first);
     resetList(m_c.BBlist);
     resetList(m_c.PLList);
-    connect(m_c.BBlist, &QListWidget::itemPressed, this, [this] { BBlist_MouseDown(); });
-    connect(m_c.PLList, &QListWidget::itemPressed, this, [this] { PLList_MouseDown(); });
+    connect(m_c.BBlist, &QListWidget::itemPressed, this, platform::guard("news BBlist itemPressed", [this] { BBlist_MouseDown(); }));
+    connect(m_c.PLList, &QListWidget::itemPressed, this, platform::guard("news PLList itemPressed", [this] { PLList_MouseDown(); }));
     if (m_c.Chart1 != nullptr)
-        connect(m_c.Chart1, &Chart::ClickIt, this, &NewsView::Chart1_ClickIt);
+        connect(m_c.Chart1, &Chart::ClickIt, this, platform::guard("news Chart1 ClickIt", this, &NewsView::Chart1_ClickIt));
 }
 
 NewsView::~NewsView() = default;
@@ -504,10 +505,10 @@ void NewsView::markStripStale() {
     m_redrawQueued = true;
     QMetaObject::invokeMethod(
         this,
-        [this] {
+        platform::guard("NewsStrip_Redraw", [this] {
             m_redrawQueued = false;
             redrawStrip();
-        },
+        }),
         Qt::QueuedConnection);
 }
 

@@ -1,5 +1,6 @@
 #include "platform/browser.h"
 
+#include "platform/boundary.h"
 #include "platform/webengine.h"
 
 #include <QCoreApplication>
@@ -34,7 +35,8 @@ bool isEventUrl(const QUrl& url) { return url.scheme().compare(QLatin1String("ev
 // program hears of it from the event loop, where it may show a box or navigate again.
 void postEventAddress(const QUrl& url) {
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [text = eventAddressText(url)] { deliverEventAddress(text); },
+        QCoreApplication::instance(),
+        guard("EventAddress", [text = eventAddressText(url)] { deliverEventAddress(text); }),
         Qt::QueuedConnection);
 }
 

@@ -1,5 +1,6 @@
 #include "platform/forms.h"
 
+#include "platform/boundary.h"
 #include "platform/eventwait.h"
 #include "platform/keys.h"
 
@@ -101,7 +102,10 @@ bool Form::unloadForm(bool mayRefuse) {
 }
 
 void Form::closeEvent(QCloseEvent* event) {
-    if (unloadForm(true))
+    // A close whose unloading raised is refused: the form stays as it was.
+    bool unloaded = false;
+    guarded("Form_QueryUnload", [&] { unloaded = unloadForm(true); });
+    if (unloaded)
         event->accept();
     else
         event->ignore();

@@ -17,18 +17,24 @@ class QTcpSocket;
 // socket is behind LinkSocket, so tests feed the bytes a server would send directly.
 
 // Pushed snapshots in the byte stream: "<A" snapshot "/A>", not length-framed, and cut anywhere
-// by the network. Bytes outside a frame (heartbeat answers, the rest of a handshake) are dropped.
+// by the network. Bytes outside a frame (heartbeat answers, the rest of a handshake) are dropped,
+// and so is a frame that grows past any real snapshot's size without its end, wherever the
+// network cut it.
 class PushFrameReader {
 public:
     // Appends what arrived; returns the frames completed by it, oldest first. Each frame is
     // decoded from GBK as a whole, so a character cut between two reads comes out whole.
     [[nodiscard]] QStringList take(const QByteArray& bytes);
-    void clear() { buffer_.clear(); }
+    void clear() {
+        buffer_.clear();
+        scanned_ = 0;
+    }
     // A frame has begun and waits for its end.
     [[nodiscard]] bool inFrame() const { return buffer_.startsWith("<A"); }
 
 private:
-    QByteArray buffer_;
+    QByteArray buffer_;       // the frame under way, a lone "<", or nothing
+    qsizetype scanned_ = 0;   // bytes of the frame under way already read past
 };
 
 // Client messages: the payload's length in decimal, "|" and the payload.

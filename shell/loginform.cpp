@@ -9,6 +9,7 @@
 #include "common/storedlists.h"
 #include "common/textcodec.h"
 #include "common/update.h"
+#include "platform/boundary.h"
 #include "platform/eventwait.h"
 #include "platform/msgbox.h"
 #include "platform/process.h"
@@ -142,17 +143,17 @@ LoginForm::LoginForm() {
     Timer2 = new QTimer(this);
     Timer2->setInterval(3000);
 
-    connect(Command1, &SkinButton::Click, this, &LoginForm::Command1_Click);
-    connect(Command2, &SkinButton::Click, this, &LoginForm::Command2_Click);
-    connect(Timer1, &QTimer::timeout, this, [this] {
+    connect(Command1, &SkinButton::Click, this, platform::guard("loginform Command1 Click", this, &LoginForm::Command1_Click));
+    connect(Command2, &SkinButton::Click, this, platform::guard("loginform Command2 Click", this, &LoginForm::Command2_Click));
+    connect(Timer1, &QTimer::timeout, this, platform::guard("loginform Timer1 timeout", [this] {
         Timer1->stop();
         login();
-    });
-    connect(Timer2, &QTimer::timeout, this, [this] {
+    }));
+    connect(Timer2, &QTimer::timeout, this, platform::guard("loginform Timer2 timeout", [this] {
         Timer2->stop();
         Labelinfo->setText(kWelcome);
         Command1->setEnabled(true);
-    });
+    }));
     for (QObject* o : {static_cast<QObject*>(Userpass), static_cast<QObject*>(Newuser),
                        static_cast<QObject*>(NOpass), static_cast<QObject*>(Picture1)})
         o->installEventFilter(this);

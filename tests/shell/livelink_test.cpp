@@ -81,6 +81,51 @@ TEST(PushFrames, AFrameNeverEndingDoesNotGrowWithoutEnd) {
     EXPECT_EQ(reader.take(pushFrame(QStringLiteral("a,b"))), QStringList{QStringLiteral("a,b")});
 }
 
+TEST(PushFrames, CutAnywhereTheSameFramesComeOut) {
+    // Streams whose markers sit where a resumed read must look back: a '<' or '/' ending a read,
+    // markers inside a frame, an empty frame, an end marker cut in two.
+    const QByteArray streams[] = {
+        "<A1,2/A>",
+        "<A/A><A3,4/A>",
+        "x<<A<A5,6//A/A>>",
+        "<A7,8</A>/A>",
+        "/A><A9,0/A/A>",
+        "<A1,2/A<A3,4/A><",
+        "<<<AAA/A>",
+    };
+    for (const QByteArray& stream : streams) {
+        PushFrameReader whole;
+        const QStringList expected = whole.take(stream);
+        for (qsizetype cut = 1; cut < stream.size(); ++cut) {
+            for (qsizetype second = cut; second <= stream.size(); ++second) {
+                PushFrameReader reader;
+                QStringList got = reader.take(stream.left(cut));
+                got += reader.take(stream.mid(cut, second - cut));
+                got += reader.take(stream.mid(second));
+                EXPECT_EQ(got, expected) << stream.constData() << " cut at " << cut << " and " << second;
+                EXPECT_EQ(reader.inFrame(), whole.inFrame()) << stream.constData();
+            }
+        }
+    }
+    // What a whole read gives, for the streams whose answer is not obvious.
+    PushFrameReader r;
+    EXPECT_EQ(r.take("<A/A><A3,4/A>"), (QStringList{QString(), QStringLiteral("3,4")}));
+    EXPECT_EQ(r.take("x<<A<A5,6//A/A>>"), QStringList{QStringLiteral("5,6//A")});
+    EXPECT_EQ(r.take("<A7,8</A>/A>"), QStringList{QStringLiteral("7,8<")});
+}
+
+TEST(PushFrames, AFramePastTheLimitIsDroppedHoweverTheNetworkCutIt) {
+    const QByteArray huge = "<A" + QByteArray(300 * 1024, 'x') + "/A>";
+    const QByteArray stream = huge + "<Aa,b/A>";
+    for (const qsizetype read : {stream.size(), qsizetype(64 * 1024), qsizetype(4097), qsizetype(3)}) {
+        PushFrameReader reader;
+        QStringList frames;
+        for (qsizetype at = 0; at < stream.size(); at += read)
+            frames += reader.take(stream.mid(at, read));
+        EXPECT_EQ(frames, QStringList{QStringLiteral("a,b")}) << "reads of " << read;
+    }
+}
+
 TEST(LinkWire, MessagesAreLengthFramed) {
     EXPECT_EQ(framedMessage(QStringLiteral("HI")), QByteArray("2|HI"));
     EXPECT_EQ(framedMessage(QString()), QByteArray("0|"));
