@@ -1,8 +1,8 @@
 #include "platform/sound.h"
 
+#include <QAudioDevice>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QAudioDevice>
 #include <QList>
 #include <QMediaDevices>
 #include <QPointer>
