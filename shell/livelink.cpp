@@ -129,7 +129,11 @@ std::optional<uint16_t> userPortNumber(const QString& text) {
     return static_cast<uint16_t>(*v);
 }
 
-LiveLink::LiveLink(LinkSocket& socket, LiveLinkUi ui) : socket_(socket), ui_(std::move(ui)) {}
+LiveLink::LiveLink(LinkSocket& socket, LiveLinkUi ui) : socket_(socket), ui_(std::move(ui)) {
+    handshakeTimer_.setSingleShot(true);
+    handshakeTimer_.setInterval(kHandshakeDeadline);
+    QObject::connect(&handshakeTimer_, &QTimer::timeout, [this] { handshakeTimedOut(); });
+}
 
 void LiveLink::LinkUser() {
     if (refused_)
@@ -146,12 +150,21 @@ void LiveLink::LinkUser() {
         useFixedServer();
     if (UserServerHost.isEmpty())
         return;
+    handshakeTimer_.start();
     socket_.connectToHost(UserServerHost, UserServerPort);
+}
+
+void LiveLink::handshakeTimedOut() {
+    if (LinkState < 1 || LinkState > 3)
+        return;
+    Usersock_Error(static_cast<int>(QAbstractSocket::SocketTimeoutError),
+                   QStringLiteral("no handshake within %1 s").arg(handshakeTimer_.interval() / 1000.0));
 }
 
 void LiveLink::UnLinkUser() { disconnect(true); }
 
 void LiveLink::disconnect(bool moveOn) {
+    handshakeTimer_.stop();
     LinkReady = false;
     LinkState = 0;
     if (ui_.setLiveBoxTicked)
@@ -263,6 +276,7 @@ void LiveLink::refuse(const QString& text) {
     if (ui_.showRefusal)
         ui_.showRefusal(text, kRefusedTitle);
     LinkReady = false;
+    handshakeTimer_.stop();
     socket_.close();
     // Shown once: nothing links again by itself until the member asks for it, and meanwhile the
     // quotes are polled.
@@ -279,6 +293,7 @@ void LiveLink::acceptance() {
         return;
     const QByteArray message = std::exchange(handshake_, {});
     LinkState = 4;
+    handshakeTimer_.stop();
     if (!accepted)
         return;
     LinkReady = true;
@@ -310,6 +325,7 @@ void LiveLink::pushMessage(const QByteArray& bytes) {
 }
 
 void LiveLink::Usersock_Close() {
+    handshakeTimer_.stop();
     LinkReady = false;
     BeatPending = true;
     LinkState = 0;

@@ -4,7 +4,9 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -49,6 +51,9 @@ private:
 [[nodiscard]] std::optional<uint16_t> userPortNumber(const QString& text);
 
 inline constexpr char kHeartbeat[] = "5|HI";
+// From the connect to the server's last handshake message: a server that takes longer (one that
+// accepts the connection and never speaks) counts as a failed connection.
+inline constexpr std::chrono::milliseconds kHandshakeDeadline{15000};
 
 // The socket as the link uses it; the program's is TcpLinkSocket.
 class LinkSocket {
@@ -94,6 +99,9 @@ public:
     void allowAfterRefusal() { refused_ = false; }
     [[nodiscard]] bool refused() const { return refused_; }
 
+    // Tests shorten it; kHandshakeDeadline otherwise.
+    void setHandshakeDeadline(std::chrono::milliseconds deadline) { handshakeTimer_.setInterval(deadline); }
+
     int32_t UserSwitchRounds = 0;   // switches since the last fall-back to the fixed server
     int32_t UserServerSwitches = 0; // every switch since the main window started
 
@@ -106,6 +114,7 @@ private:
     void refuse(const QString& text);
     void disconnect(bool moveOn);
     void useFixedServer();
+    void handshakeTimedOut();
 
     LinkSocket& socket_;
     LiveLinkUi ui_;
@@ -115,6 +124,7 @@ private:
     bool handling_ = false;
     bool refused_ = false;
     bool movedOn_ = false; // a socket error moved on to the next server; the relink stays there
+    QTimer handshakeTimer_;
 };
 
 // The program's socket: a QTcpSocket whose events go to a LiveLink.

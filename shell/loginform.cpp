@@ -393,15 +393,27 @@ void LoginForm::login() {
     Timer2->start();
 }
 
+RememberedAccount rememberedAccountOnUnload(bool rememberTicked, bool loggedIn) {
+    if (!rememberTicked)
+        return RememberedAccount::Clear;
+    return loggedIn ? RememberedAccount::Store : RememberedAccount::Keep;
+}
+
 bool LoginForm::queryUnload() {
-    if (Check1->isChecked() && LoggedIn)
+    switch (rememberedAccountOnUnload(Check1->isChecked(), LoggedIn)) {
+    case RememberedAccount::Store:
         SetIniMany({{QStringLiteral("username"), UserName},
                     {QStringLiteral("userpass"), EncodeText(Userpass->text())},
                     {QStringLiteral("autologin"), QStringLiteral("1")}});
-    else
+        break;
+    case RememberedAccount::Clear:
         SetIniMany({{QStringLiteral("username"), QString()},
                     {QStringLiteral("userpass"), QString()},
                     {QStringLiteral("autologin"), QStringLiteral("0")}});
+        break;
+    case RememberedAccount::Keep:
+        break;
+    }
     if (!MainStarted || LogoutPending) {
         if (mainWindowLink().trayRemove)
             mainWindowLink().trayRemove();

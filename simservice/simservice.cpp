@@ -680,7 +680,7 @@ QString SimService::helloAnswer(const QByteArray& body) {
     return notices_.answer([this](const QString& text) { return code(text); });
 }
 
-// "/sim/user?mode=M&port=P" (M: none, split, twoframes, silent, drop, down, refusea, refuseb),
+// "/sim/user?mode=M&port=P" (M: none, split, twoframes, silent, mute, drop, down, refusea, refuseb),
 // "&accept=dash|ok", "&drop=1" (drops the links open now); without a port every user server;
 // with no query it lists the servers and their newest login records.
 SimService::Answer SimService::userAdminAnswer(const QUrlQuery& query) {
@@ -706,7 +706,7 @@ SimService::Answer SimService::userAdminAnswer(const QUrlQuery& query) {
     if (query.hasQueryItem(QStringLiteral("mode"))) {
         mode = SimUserServer::modeFromName(query.queryItemValue(QStringLiteral("mode")));
         if (!mode)
-            return refuse(QStringLiteral("unknown mode; use none, split, twoframes, silent, drop, "
+            return refuse(QStringLiteral("unknown mode; use none, split, twoframes, silent, mute, drop, "
                                          "down, refusea or refuseb"));
     }
     if (acceptance) setUserAcceptance(*acceptance, port);

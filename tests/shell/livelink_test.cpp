@@ -6,6 +6,7 @@
 #include "common/config.h"
 #include "common/textcodec.h"
 #include "platform/clock.h"
+#include "platform/eventwait.h"
 #include "platform/gbk.h"
 #include "platform/vbtext.h"
 #include "state/configstate.h"
@@ -14,8 +15,11 @@
 #include "tests/support/programfolder.h"
 #include "tests/support/qtprint.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <vector>
 
 namespace {
@@ -663,4 +667,56 @@ TEST_F(Link, NothingIsReadFromAClosedSocket) {
     link->Usersock_DataArrival("greeting");
     EXPECT_EQ(LinkState, 1);
     EXPECT_TRUE(socket.written.isEmpty());
+}
+
+TEST_F(Link, AHandshakeThatStallsFailsAtItsDeadline) {
+    using namespace std::chrono_literals;
+    const QString challenge = EncodeText(QStringLiteral("token-5"));
+    const QByteArray answer = QByteArray::number(challenge.size()) + '|' + challenge.toLatin1();
+    struct Case {
+        const char* what;
+        std::vector<QByteArray> said; // what the server says before it falls silent
+        bool fails;
+    };
+    const Case cases[] = {
+        {"not even a greeting", {}, true},
+        {"a greeting, then no answer to the login", {"WELCOME"}, true},
+        {"half an answer", {"WELCOME", answer.left(4)}, true},
+        {"the challenge, then no acceptance", {"WELCOME", answer}, true},
+        {"the whole handshake", {"WELCOME", answer, "-"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        resetLinkState();
+        UserServerIndex = 1;
+        UserServerHost = QStringLiteral("h1");
+        UserServerPort = 1001;
+        NoPrevInstance = true;
+        QFile::remove(file(QStringLiteral("log.txt")));
+        link->setHandshakeDeadline(60ms);
+        link->LinkUser();
+        for (const QByteArray& bytes : c.said)
+            link->Usersock_DataArrival(bytes);
+        platform::pauseMs(150);
+        NoPrevInstance = false;
+        const QString log = platform::fromGbk(read(QStringLiteral("log.txt")));
+        if (c.fails) {
+            // As a connection error: closed, the next server chosen, the watch armed to link there.
+            EXPECT_EQ(LinkState, 0);
+            EXPECT_TRUE(socket.closed);
+            EXPECT_TRUE(BeatPending);
+            EXPECT_EQ(UserServerHost, QStringLiteral("h2"));
+            EXPECT_TRUE(log.contains(QStringLiteral("USER SOCK ERR:no handshake within 0.06 s"))) << log.toStdString();
+            socket.connects.clear();
+            for (int tick = 0; tick < 5; ++tick)
+                link->heartbeat();
+            EXPECT_EQ(socket.connects, std::vector<QString>{QStringLiteral("h2:1002")});
+        } else {
+            EXPECT_EQ(LinkState, 4);
+            EXPECT_TRUE(LinkReady);
+            EXPECT_EQ(UserServerHost, QStringLiteral("h1"));
+            EXPECT_FALSE(log.contains(QStringLiteral("USER SOCK ERR"))) << log.toStdString();
+        }
+        link->UnLinkUser();
+    }
 }

@@ -159,7 +159,7 @@ TEST_F(Logout, AnUnreachableServiceStillLogsOut) {
     expectLoginWindowBack();
 }
 
-TEST_F(Logout, ClosingTheLoginWindowAfterwardsEndsTheProgramAndForgetsTheAccount) {
+TEST_F(Logout, ClosingTheLoginWindowAfterwardsEndsTheProgramAndKeepsATickedAccount) {
     FakeServer server;
     SiteUrl = server.url(QStringLiteral("/"));
     SetIniMany({{QStringLiteral("autologin"), QStringLiteral("1")},
@@ -171,8 +171,10 @@ TEST_F(Logout, ClosingTheLoginWindowAfterwardsEndsTheProgramAndForgetsTheAccount
     EXPECT_TRUE(f.Check1->isChecked());
     f.close();
     EXPECT_EQ(quits, 1);
-    EXPECT_EQ(GetIni(QStringLiteral("autologin")), QStringLiteral("0"));
-    EXPECT_TRUE(GetIni(QStringLiteral("username")).isEmpty());
+    // Nobody logged in, the box still ticked: the stored account is left as it was; only
+    // unticking the box forgets it.
+    EXPECT_EQ(GetIni(QStringLiteral("autologin")), QStringLiteral("1"));
+    EXPECT_EQ(GetIni(QStringLiteral("username")), QStringLiteral("vip"));
 }
 
 TEST_F(Logout, ASecondLogOutDuringTheFirstDoesNothing) {
