@@ -1,8 +1,32 @@
 // The K-line tab's bar building from the quote tables' histories, as the data servers deliver them.
 #include "tests/fuzz/fuzztarget.h"
 
+#include "charts/kline.h"
 #include "charts/klinebars.h"
+#include "platform/surface.h"
 #include "platform/vberror.h"
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+bool sameOps(const std::vector<platform::SurfaceOp>& a, const std::vector<platform::SurfaceOp>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const platform::SurfaceOp& x = a[i];
+        const platform::SurfaceOp& y = b[i];
+        if (x.kind != y.kind || x.x1 != y.x1 || x.y1 != y.y1 || x.x2 != y.x2 || x.y2 != y.y2 ||
+            x.color != y.color || x.width != y.width || x.style != y.style || x.text != y.text ||
+            x.fontName != y.fontName || x.fontSize != y.fontSize)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
 
 // The first byte picks the bar count and the period; the rest is the daily history text
 // ("date,open,close,high,low" rows joined by "|", newest first), for the intraday periods
@@ -57,4 +81,41 @@ BRELTO_FUZZ_TARGET(klinebars) {
         fuzz::check(e.number == platform::kErrSubscript || e.number == platform::kErrOverflow,
                     "intraday bars fail only on a subscript or an overflowing number");
     }
+}
+
+// The candlestick control drawing a bar text onto its surface: nothing escapes the drawing, every
+// position it draws at is a number, and drawing the kept text again draws the same picture. With a
+// chart drawn, the crosshair follows the mouse across it.
+BRELTO_FUZZ_TARGET(klinedraw) {
+    if (data.isEmpty())
+        return;
+    fuzz::setUpEnvironment();
+    const auto head = static_cast<unsigned char>(data[0]);
+    const QString text = fuzz::gbkText(data.sliced(1));
+    static const float paddings[] = {0.03f, 0.0f, 0.1f, 0.5f};
+    auto* surface = new platform::RecordingSurface(807, 454);
+    Kline kline{std::unique_ptr<platform::Surface>(surface)};
+    kline.resize(807, 454);
+    kline.NowRmb = (head & 4) != 0 ? 6.8f : 0.0f;
+    kline.KRmb = (head & 8) != 0;
+    surface->clearOps();
+    kline.DrawKline(text, QStringLiteral("人民币黄金"), QStringLiteral("日线图"), paddings[head % 4]);
+    for (const platform::SurfaceOp& op : surface->ops())
+        fuzz::check(std::isfinite(op.x1) && std::isfinite(op.y1) && std::isfinite(op.x2) && std::isfinite(op.y2),
+                    "the chart draws at numbers only");
+    surface->clearOps();
+    kline.redraw();
+    const std::vector<platform::SurfaceOp> once = surface->ops();
+    surface->clearOps();
+    kline.redraw();
+    fuzz::check(sameOps(once, surface->ops()), "drawing the kept text again draws the same picture");
+
+    if (!kline.dataReady() || !(kline.layout().slotWidth > 0))
+        return;
+    for (const double x : {0.0, 700.0, 3000.0, 9000.0, 11900.0, 20000.0}) {
+        kline.mouseMoveTw(0, 0, x, 3000.0);
+        kline.mouseDownTw(1, 0, x, 3000.0);
+        kline.mouseUpTw(1, 0, x, 3000.0);
+    }
+    fuzz::check(kline.dataReady(), "the crosshair leaves the chart drawn");
 }
