@@ -96,6 +96,7 @@ BRELTO_FUZZ_TARGET(linkstate) {
     LiveLink link(socket, ui);
 
     const QList<QByteArray> events = data.toByteArray().split('\n');
+    bool askedAgain = false;
     for (const QByteArray& event : events) {
         if (event.isEmpty())
             continue;
@@ -110,7 +111,10 @@ BRELTO_FUZZ_TARGET(linkstate) {
         case 'C': link.Usersock_Close(); break;
         case 'E': link.Usersock_Error(1, QStringLiteral("refused")); break;
         case 'H': link.heartbeat(); break;
-        case 'A': link.allowAfterRefusal(); break;
+        case 'A':
+            link.allowAfterRefusal();
+            askedAgain = true;
+            break;
         case 'F': socket.refuseConnections = true; break;
         case 'O': socket.refuseConnections = false; break;
         case 'X': socket.close(); break;
@@ -120,7 +124,8 @@ BRELTO_FUZZ_TARGET(linkstate) {
         default: break;
         }
         fuzz::check(LinkState >= 0 && LinkState <= 4, "the link is in one of its five states");
-        fuzz::check(!LinkReady || LinkState == 4, "only a linked socket is ready");
+        // A relink keeps LinkReady until the next acceptance or close; a closed link is never ready.
+        fuzz::check(LinkState != 0 || !LinkReady, "a closed link is not ready");
         fuzz::check(MissedBeats >= 0 && MissedBeats < 5, "missed beats stay below the relink limit");
         fuzz::check(!(refusedBefore && event[0] != 'A') || socket.connects == connectsBefore,
                     "after a refusal nothing links until the member asks again");
@@ -131,7 +136,7 @@ BRELTO_FUZZ_TARGET(linkstate) {
         fuzz::check(isFramed(w), "every message written is framed");
     for (const QString& snapshot : applied)
         fuzz::check(snapshot.contains(u',') && pushSlotIsCurrent(snapshot, 378), "only a current snapshot is applied");
-    fuzz::check(refusals == 0 || link.refused() || events.contains("A"), "a refusal holds until the member asks");
+    fuzz::check(refusals == 0 || link.refused() || askedAgain, "a refusal holds until the member asks");
 
     // Whatever came before, the next read is handled: a linked socket's read resets the watch.
     // Were the handling flag left set, the read would only be queued.
