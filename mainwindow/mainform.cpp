@@ -84,6 +84,7 @@
 #include <QScreen>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -280,6 +281,9 @@ void MainForm::buildControls() {
     InfoOle = frame(Cole[0]);
     InfoOle->setGeometry(0, 0, 400, static_cast<int>(MainDesign::kInfoOleHeight) / TwipsY);
     InfoLabel = new QLabel(InfoOle);
+    // The service's texts are shown as they are written: markup in them must not load files or
+    // reshape the window.
+    InfoLabel->setTextFormat(Qt::PlainText);
     InfoLabel->setCursor(Qt::PointingHandCursor);
     InfoLabel->installEventFilter(this);
     CloseInfo = new QLabel(QStringLiteral("×"), InfoOle);
@@ -452,6 +456,7 @@ void MainForm::buildRightColumn() {
     Loged->setGeometry(0, 0, static_cast<int>(MainDesign::kFrWidth) / TwipsX, 48);
     Loginca = new QLabel(QStringLiteral("您还未登录"), Loged);
     Loginca->setGeometry(6, 4, 150, 18);
+    Loginca->setTextFormat(Qt::PlainText);
     VipUserSet = new QLabel(QStringLiteral("升级VIP"), Loged);
     VipUserSet->setGeometry(160, 4, 70, 18);
     VipUserSet->setCursor(Qt::PointingHandCursor);
@@ -480,6 +485,7 @@ void MainForm::buildRightColumn() {
     Systime = new QLabel(Frame10);
     Systime->setGeometry(184, 104, 60, 18);
     Nextupti = new QLabel(FR);
+    Nextupti->setTextFormat(Qt::PlainText);
 
     Frame1 = frame(FR, QStringLiteral("重点关注市场"));
     Combos[4] = new QComboBox(Frame1);
@@ -523,6 +529,8 @@ void MainForm::formLoad() {
         HoldText = address.mid(address.indexOf(u':') + 1);
         LoadHoldings();
     });
+    platform::setRefusedAddressHandler(
+        [](const QString& address) { WriteLog(QStringLiteral("网页窗格拒绝打开地址: ") + address); });
 
     SettingsUi ui;
     ui.listBack = [this](int16_t scheme) {
@@ -1254,7 +1262,9 @@ void MainForm::LoadTextAD() {
         TextAD->setText(QStringLiteral("<a href=\"%1\" style=\"color:#990000;text-decoration:none\">%2</a>")
                             .arg(ad->link.toHtmlEscaped(), ad->text.toHtmlEscaped()));
     }
-    TextAD->setToolTip(ad->link);
+    // A tip that looks like markup would be shown as markup: such a link is shown escaped.
+    TextAD->setToolTip(Qt::mightBeRichText(ad->link) ? Qt::convertFromPlainText(ad->link, Qt::WhiteSpaceNoWrap)
+                                                     : ad->link);
     TextAD->show();
     TextAD->raise();
     if (!wasShown)
@@ -1424,6 +1434,7 @@ void MainForm::ensureBoardRows(int count) {
         row.Mvole->installEventFilter(this);
         for (int c = 0; c < kBoardColumns; ++c) {
             row.TL[c] = new QLabel(row.Mvole);
+            row.TL[c]->setTextFormat(Qt::PlainText);
             row.TL[c]->installEventFilter(this);
             setTextColour(row.TL[c], kDesignGrey);
         }
@@ -1479,8 +1490,10 @@ void MainForm::addInstrument(int i, const QString& name) {
                                 kShortListLineStep / TwipsY);
         line.RZD = new QLabel(Frames0);
         line.RZD->setGeometry(kShortListChangeLeft / TwipsX, top, 900 / TwipsX, kShortListLineStep / TwipsY);
-        for (QLabel* l : {line.BLabels, line.Money, line.RZD})
+        for (QLabel* l : {line.BLabels, line.Money, line.RZD}) {
+            l->setTextFormat(Qt::PlainText);
             l->show();
+        }
         line.BLabels->installEventFilter(this);
         line.Money->installEventFilter(this);
         shortLines.push_back(line);
@@ -1533,6 +1546,7 @@ bool MainForm::queryUnload() {
     if (UpdateReady)
         RunUpdater();
     platform::setEventAddressHandler(nullptr);
+    platform::setRefusedAddressHandler(nullptr);
     platform::unloadAll([this](platform::Form* f) {
         return f == this || (LogoutPending && qobject_cast<LoginForm*>(f) != nullptr);
     });

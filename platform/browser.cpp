@@ -1,6 +1,7 @@
 #include "platform/browser.h"
 
 #include "platform/boundary.h"
+#include "platform/shell.h"
 #include "platform/webengine.h"
 
 #include <QCoreApplication>
@@ -27,6 +28,24 @@ void deliverEventAddress(const QString& address) {
     // A copy: the handler may replace itself.
     if (const EventAddressHandler handler = eventHandler())
         handler(address);
+}
+
+RefusedAddressHandler& refusedHandler() {
+    static RefusedAddressHandler handler;
+    return handler;
+}
+
+void tellRefused(const QString& address) {
+    if (const RefusedAddressHandler handler = refusedHandler())
+        handler(address);
+    else
+        qWarning("A web pane refused to open %s", qPrintable(address));
+}
+
+// A page's own refused navigation: told from the event loop, as event addresses are.
+void postRefused(const QString& address) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [address] { tellRefused(address); }, Qt::QueuedConnection);
 }
 
 bool isEventUrl(const QUrl& url) { return url.scheme().compare(QLatin1String("event")) == 0; }
@@ -92,6 +111,13 @@ private:
         hooks.urlChanged = [this](const QString& url) { setLocation(url); };
         hooks.loadFinished = [this](const QString& url) { emit documentComplete(url); };
         hooks.eventAddress = [](const QUrl& url) { postEventAddress(url); };
+        hooks.mayOpen = [](const QUrl& url) {
+            const QString address = url.toString();
+            if (isPaneAddress(address))
+                return true;
+            postRefused(address);
+            return false;
+        };
         // A page that wants a new window (a link to another frame, a script) gets this pane.
         hooks.newWindow = [this](const QUrl& url) {
             if (newWindowsRefused())
@@ -147,6 +173,12 @@ bool isRealAddress(QStringView address) {
     const QStringView trimmed = address.trimmed();
     return !trimmed.isEmpty() && trimmed.compare(QLatin1String("about:blank"), Qt::CaseInsensitive) != 0;
 }
+
+bool isPaneAddress(QStringView address) {
+    return isWebAddress(address) || address.trimmed().compare(QLatin1String("about:blank"), Qt::CaseInsensitive) == 0;
+}
+
+void setRefusedAddressHandler(RefusedAddressHandler handler) { refusedHandler() = std::move(handler); }
 
 bool isEventAddress(QStringView address) {
     return address.trimmed().startsWith(QLatin1String("event:"), Qt::CaseInsensitive);
@@ -218,6 +250,10 @@ void BrowserPane::navigate(const QString& url) {
         deliverEventAddress(address);
         return;
     }
+    if (!isPaneAddress(address)) {
+        tellRefused(address);
+        return;
+    }
     m_location = address;
     load(address);
 }
@@ -235,6 +271,11 @@ void FakeBrowserPane::followLink(const QString& url) {
     const QUrl target(url.trimmed());
     if (isEventUrl(target)) {
         deliverEventAddress(eventAddressText(target));
+        return;
+    }
+    if (!isPaneAddress(url)) {
+        if (!url.trimmed().isEmpty())
+            tellRefused(url.trimmed());
         return;
     }
     setLocation(url);

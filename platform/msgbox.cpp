@@ -54,6 +54,8 @@ BoxAnswer messageBox(const QString& text, const QString& title, BoxButtons butto
         return handler()(text, boxCaption(title), buttons, icon);
     QMessageBox box(owner);
     box.setWindowTitle(boxCaption(title));
+    // Texts from the service are shown as written, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setIcon(boxIcon(icon));
     if (buttons == BoxButtons::YesNo) {

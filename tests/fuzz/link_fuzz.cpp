@@ -3,7 +3,6 @@
 #include "tests/fuzz/fuzztarget.h"
 
 #include "mainwindow/news.h"
-#include "shell/hello.h"
 #include "shell/livelink.h"
 #include "state/configstate.h"
 #include "state/livelink.h"
@@ -132,17 +131,4 @@ BRELTO_FUZZ_TARGET(pushlink) {
     IsVip = UseRealtime = false;
     UserServerHost.clear();
     UserServerPort = 0;
-}
-
-// The keep-alive's answer: the first byte is the newest notice seen so far.
-BRELTO_FUZZ_TARGET(hello) {
-    if (data.isEmpty())
-        return;
-    const int32_t before = static_cast<unsigned char>(data[0]) % 16;
-    int32_t last = before;
-    const QString answer = fuzz::gbkText(data.sliced(1));
-    const HelloAnswer a = readHelloAnswer(answer, last, NoticeReader{true, false, 0});
-    fuzz::check(a.loggedElsewhere == (answer == u"LO"), "only \"LO\" logs out");
-    fuzz::check(!a.notice || a.notice->id == last, "a notice taken is the newest seen");
-    fuzz::check(before == 0 || last >= before, "the newest notice seen never goes back");
 }

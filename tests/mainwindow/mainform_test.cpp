@@ -16,6 +16,7 @@
 #include "platform/eventwait.h"
 #include "platform/process.h"
 #include "platform/programicon.h"
+#include "platform/shell.h"
 #include "platform/tray.h"
 #include "shell/configapply.h"
 #include "shell/instance.h"
@@ -43,6 +44,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
 
 namespace {
 
@@ -252,6 +255,49 @@ TEST_F(MainWindow, DailyNoticeOnceAndHandOver) {
     m.Form_LinkExecute(QStringLiteral("HI"));
     EXPECT_TRUE(m.isMaximized());
     EXPECT_TRUE(m.isVisible());
+}
+
+// The configuration comes over plain HTTP: markup in its texts is shown as written, so it can
+// neither read a file of the disk nor stretch the window; the advert keeps its link.
+TEST_F(MainWindow, ServiceTextsShowAsWritten) {
+    configure();
+    const QString strip = QStringLiteral("<img src=\"/etc/x.png\" width=3000><b>今日提示</b>");
+    const QString advert = QStringLiteral("<img src=\"/etc/x.png\" width=3000>注册&amp;");
+    const QString link = QStringLiteral("http://127.0.0.1/vip.asp?a=<b>");
+    ServerConfig.replace(QStringLiteral("\nadno="), QStringLiteral("\nold_adno="));
+    ServerConfig.replace(QStringLiteral("[/BRELTO]"), QStringLiteral("topadstr=%1\r\nadno=%2|%3\r\n[/BRELTO]")
+                                                        .arg(strip, advert, link));
+    QStringList opened;
+    platform::setShellOpener([&opened](const QString& target) {
+        opened << target;
+        return true;
+    });
+    MainForm& m = Main();
+    m.show();
+    platform::pauseMs(0);
+
+    ASSERT_FALSE(m.InfoOle->isHidden());
+    EXPECT_EQ(m.InfoLabel->text(), strip);
+    EXPECT_EQ(m.InfoLabel->textFormat(), Qt::PlainText);
+    EXPECT_LT(m.InfoLabel->sizeHint().width(), 1000) << "the picture's markup took effect";
+
+    ASSERT_FALSE(m.TextAD->isHidden());
+    EXPECT_EQ(m.TextAD->textFormat(), Qt::RichText);
+    // What the label shows is the text as written, inside the one link.
+    QTextDocument shown;
+    shown.setHtml(m.TextAD->text());
+    EXPECT_EQ(shown.toPlainText(), advert);
+    EXPECT_FALSE(m.TextAD->text().contains(QStringLiteral("<img")));
+    EXPECT_EQ(Qt::mightBeRichText(m.TextAD->toolTip()) ? QTextDocumentFragment::fromHtml(m.TextAD->toolTip()).toPlainText()
+                                                        : m.TextAD->toolTip(),
+              link);
+    const QRegularExpressionMatch href = QRegularExpression(QStringLiteral("href=\"([^\"]*)\"")).match(m.TextAD->text());
+    ASSERT_TRUE(href.hasMatch());
+    const QString target = QTextDocumentFragment::fromHtml(href.captured(1)).toPlainText();
+    EXPECT_EQ(target, link);
+    emit m.TextAD->linkActivated(target);
+    EXPECT_EQ(opened, QStringList{link});
+    platform::setShellOpener(nullptr);
 }
 
 TEST_F(MainWindow, ShutDownSavesRemovesAndKeepsTheLoginWindowAfterALogOut) {
