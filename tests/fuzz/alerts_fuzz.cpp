@@ -13,15 +13,15 @@
 
 namespace {
 
-struct StoredAlert {
+struct LiveAlert {
     int16_t prod;
     int16_t compare;
     QString price; // as the file holds it
-    bool operator==(const StoredAlert&) const = default;
+    bool operator==(const LiveAlert&) const = default;
 };
 
-QList<StoredAlert> liveAlerts() {
-    QList<StoredAlert> alerts;
+QList<LiveAlert> liveAlerts() {
+    QList<LiveAlert> alerts;
     for (int i = 1; i <= TxCount; ++i)
         if (TxProd[i] != -1)
             alerts.append({TxProd[i], TxCompare[i], platform::singleText(TxPrice[i])});
@@ -56,13 +56,13 @@ BRELTO_FUZZ_TARGET(alerts) {
     IsVip = true;
     LoadTx();
     checkShape();
-    const QList<StoredAlert> loaded = liveAlerts();
+    const QList<LiveAlert> loaded = liveAlerts();
 
     SaveTx();
     const QByteArray saved = fileBytes();
     LoadTx();
     checkShape();
-    const QList<StoredAlert> reloaded = liveAlerts();
+    const QList<LiveAlert> reloaded = liveAlerts();
     fuzz::check(reloaded == loaded, "the saved alerts read back as they were, in their order");
     fuzz::check(TxCount == reloaded.size(), "a saved list has no gaps");
 

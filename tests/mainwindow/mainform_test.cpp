@@ -471,9 +471,10 @@ TEST_F(MainWindow, AlertsRingInThePopUpAndStaleQuotesAreShownThere) {
     MainForm& m = Main();
     ASSERT_GT(ProdPrice[0][0], 0.0f);
     ASSERT_TRUE(platform::isLoaded<CustRingForm>());
-    EXPECT_TRUE(custRing().Label1->text().startsWith(QStringLiteral("您设置的 %1 已经大于等于 0.01 元了，现价：")
-                                                         .arg(ProdName[0])))
-        << custRing().Label1->text().toStdString();
+    ASSERT_EQ(custRing().texts().size(), 1);
+    const QString alert = custRing().texts().front().text;
+    EXPECT_TRUE(alert.startsWith(QStringLiteral("您设置的 %1 已经大于等于 0.01 元了，现价：").arg(ProdName[0])))
+        << alert.toStdString();
     EXPECT_EQ(custRing().parentWidget(), &m);
     EXPECT_EQ(sound.played.size(), 1);
     EXPECT_EQ(TxCount, 0) << "fired, stored and read back without it";
@@ -485,9 +486,12 @@ TEST_F(MainWindow, AlertsRingInThePopUpAndStaleQuotesAreShownThere) {
     for (int k = 0; k < 6; ++k)
         m.scheduler().Timer1_Timer();
     EXPECT_TRUE(boxTexts().isEmpty()) << boxTexts().join(u'\n').toStdString();
-    const QString warning = custRing().Label1->text();
+    // The warning stands above the unread alert, which stays.
+    ASSERT_EQ(custRing().texts().size(), 2);
+    const QString warning = custRing().texts().front().text;
     EXPECT_TRUE(warning.startsWith(QStringLiteral("报价时间["))) << warning.toStdString();
     EXPECT_TRUE(warning.endsWith(QStringLiteral("]相差过大，请检查网络是否中断，或尝试重新启动程序。")));
+    EXPECT_EQ(custRing().texts().back().text, alert);
     EXPECT_EQ(sound.played.size(), 1); // the open pop-up takes the new text without a new sound
     custRing().unload();
     TxCount = 0;
@@ -632,8 +636,9 @@ TEST_F(MainWindow, BoardColourPaintsEveryListedControl) {
         ASSERT_NE(klines, nullptr);
         EXPECT_NE(std::find(painted.begin(), painted.end(), klines), painted.end());
         EXPECT_EQ(painted.size(), m.boardRows.size() + 29);
-        if (c.expected.isValid())
+        if (c.expected.isValid()) {
             EXPECT_EQ(klines->BackColor(), GetBack(static_cast<int16_t>(QByteArray(c.colorid).toInt())));
+        }
         if (c.expected.isValid()) {
             for (QWidget* w : painted) {
                 // What the widget fills its background with: a check box fills with its button role.
