@@ -132,7 +132,8 @@ std::optional<uint16_t> userPortNumber(const QString& text) {
 LiveLink::LiveLink(LinkSocket& socket, LiveLinkUi ui) : socket_(socket), ui_(std::move(ui)) {
     handshakeTimer_.setSingleShot(true);
     handshakeTimer_.setInterval(kHandshakeDeadline);
-    QObject::connect(&handshakeTimer_, &QTimer::timeout, [this] { handshakeTimedOut(); });
+    QObject::connect(&handshakeTimer_, &QTimer::timeout,
+                     platform::guard("handshakeTimedOut", [this] { handshakeTimedOut(); }));
 }
 
 void LiveLink::LinkUser() {
