@@ -235,7 +235,9 @@ void centreOnOwner(QWidget* window) {
     if (!owner->isVisible())
         return;
     const QScreen* screen = owner->screen();
-    window->adjustSize();
+    // Laid-out forms take their size when shown: the size they will have.
+    if (window->layout() != nullptr)
+        window->adjustSize();
     window->move(centredOn(window->frameGeometry(), owner->frameGeometry(),
                            screen != nullptr ? screen->availableGeometry() : QRect()));
 }
