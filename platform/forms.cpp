@@ -232,14 +232,16 @@ void centreOnOwner(QWidget* window) {
     if (window == nullptr || !window->isWindow() || window->parentWidget() == nullptr)
         return;
     const QWidget* owner = window->parentWidget()->window();
-    if (!owner->isVisible())
-        return;
     const QScreen* screen = owner->screen();
+    const QRect available = screen != nullptr ? screen->availableGeometry() : QRect();
+    // An owner not shown yet (a start-up notice) will stand on the work area.
+    const QRect area = owner->isVisible() ? owner->frameGeometry() : available;
+    if (!area.isValid())
+        return;
     // Laid-out forms take their size when shown: the size they will have.
     if (window->layout() != nullptr)
         window->adjustSize();
-    window->move(centredOn(window->frameGeometry(), owner->frameGeometry(),
-                           screen != nullptr ? screen->availableGeometry() : QRect()));
+    window->move(centredOn(window->frameGeometry(), area, available));
 }
 
 void sendKeyToMain(int keyCode, int shift) {

@@ -56,11 +56,14 @@ protected:
 
     // The program with the demo login remembered; its main window once it shows quotes, with the
     // notices of the log-in still open.
-    QString start() {
+    // `settings` besides the log-in; `user` and `password` another account's.
+    QString start(QList<std::pair<QString, QString>> settings = {}, const QString& user = QStringLiteral("test"),
+                  const QString& password = QStringLiteral("quarmelo")) {
         const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
-        EXPECT_TRUE(program.writeSettings({{QStringLiteral("autologin"), QStringLiteral("1")},
-                                           {QStringLiteral("username"), QStringLiteral("test")},
-                                           {QStringLiteral("userpass"), EncodeText(QStringLiteral("quarmelo"))}}));
+        settings.append({{QStringLiteral("autologin"), QStringLiteral("1")},
+                         {QStringLiteral("username"), user},
+                         {QStringLiteral("userpass"), EncodeText(password)}});
+        EXPECT_TRUE(program.writeSettings(settings));
         process = &program.start({host, host, host});
         const QString main = desktop::waitForWindow(*process, QStringLiteral("^Quillor V"), {}, kPatienceMs);
         if (main.isEmpty())
@@ -217,6 +220,39 @@ TEST_F(WindowsOnTheDesktop, TrayMenuChoosesTheInstrument) {
     QFile file(program.path(QStringLiteral("set.ini")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll().contains("Drawtype=2\r\n"));
+}
+
+// A member's alert that rings at the first quote: its pop-up is owned by the main window, kept on
+// top, out of the taskbar, and stays in sight when the user clicks the main window.
+TEST_F(WindowsOnTheDesktop, AlertPopUpStaysInSightAfterAClickOnTheMainWindow) {
+    const QString main = start({{QStringLiteral("tx"), QStringLiteral("1")},
+                                {QStringLiteral("tx1"), QStringLiteral("0,0,0.01")}},
+                               QStringLiteral("vip"), QStringLiteral("vip888"));
+    ASSERT_FALSE(main.isEmpty()) << "no main window: " << program.output();
+    const QString popUp = desktop::waitForWindow(*process, QStringLiteral("^提醒$"), {}, kPatienceMs);
+    ASSERT_FALSE(popUp.isEmpty()) << "the alert did not ring";
+    QTest::qWait(500);
+    EXPECT_EQ(transientFor(popUp), main);
+    EXPECT_TRUE(skipsTaskbar(popUp)) << desktop::netWmState(popUp).join(u' ').toStdString();
+    EXPECT_TRUE(desktop::netWmState(popUp).contains(QStringLiteral("_NET_WM_STATE_ABOVE")));
+    const QRect mainClient = desktop::placement(main).client;
+    EXPECT_LE((desktop::placement(popUp).client.center() - mainClient.center()).manhattanLength(), 60)
+        << "not centred on the main window";
+
+    for (int click = 0; click < 3; ++click) {
+        desktop::clickAt(mainClient.topLeft() + QPoint(150 + 40 * click, mainClient.height() - 150));
+        QTest::qWait(500);
+    }
+    // The pop-up's face is light; the board under it is black.
+    const QImage shot = screen();
+    savePicture(shot, QStringLiteral("alert_popup_after_click_on_main.png"));
+    const QRect face = desktop::placement(popUp).client;
+    ASSERT_TRUE(desktop::placement(popUp).viewable);
+    int light = 0;
+    for (int y = face.top(); y <= face.bottom(); ++y)
+        for (int x = face.left(); x <= face.right(); ++x)
+            light += qGray(shot.pixel(x, y)) > 150;
+    EXPECT_GT(light, face.width() * face.height() / 2) << "the pop-up is covered";
 }
 
 } // namespace
