@@ -159,6 +159,26 @@ TEST_F(WindowsOnTheDesktop, OwnedWindowsStayWithTheMainWindow) {
     EXPECT_EQ(desktop::shownWindows(program.pid(), QStringLiteral("^Mini$")), QStringList{mini})
         << "the mini window was made again";
 
+    // From the toolbar: the position calculator is owned like the dialog; the expression
+    // calculator is a free window with its own taskbar entry.
+    const struct {
+        const char* title;
+        int x;
+        bool owned;
+    } tools[] = {{"^仓位计算器", 350, true}, {"^计算器", 268, false}};
+    for (const auto& t : tools) {
+        desktop::clickAt(mainClient.topLeft() + QPoint(t.x, 30));
+        const QString window = desktop::waitForWindow(*process, QString::fromUtf8(t.title), {}, 10000);
+        ASSERT_FALSE(window.isEmpty()) << t.title << " did not open";
+        QTest::qWait(300);
+        EXPECT_EQ(transientFor(window), t.owned ? main : QString()) << t.title;
+        EXPECT_EQ(skipsTaskbar(window), t.owned) << t.title;
+        // An owned window opens on its owner, not at the screen's corner over the toolbar.
+        const QPoint at = desktop::placement(window).client.topLeft();
+        if (t.owned)
+            EXPECT_FALSE(at.x() < 40 && at.y() < mainClient.top() + 60) << t.title << " opened over the toolbar";
+    }
+
     // The boss key: nothing of the program stays in sight; the next press brings those back.
     const QStringList before = shown();
     ASSERT_TRUE(before.contains(desktop::windowName(settings)));
