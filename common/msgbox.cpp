@@ -105,8 +105,9 @@ void placeBox(QWidget* box, const QWidget* owner) {
 } // namespace
 
 Msgform::Msgform()
+    // On top: a box waiting for an answer stands above the always-on-top mini window.
     : platform::Form(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                     Qt::WindowCloseButtonHint),
+                     Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       Label1(new QLabel(this)), Image1(new QLabel(this)),
       Command1(makeButton(this, QStringLiteral("确定"))),
       Command2(makeButton(this, QStringLiteral("是"))),
@@ -171,6 +172,14 @@ void Msgform::keyPressEvent(QKeyEvent* event) {
         const int keyCode = platform::virtualKey(*event);
         if (keyCode == platform::VK_ESCAPE) {
             unload();
+            return;
+        }
+        // The buttons take no focus, so the box presses its default one: "确定", or "是" beside a link.
+        if (keyCode == platform::VK_RETURN || keyCode == platform::VK_SPACE) {
+            if (Command1->isVisibleTo(this))
+                unload();
+            else
+                Label1_Click();
             return;
         }
         if (keyCode != 0)

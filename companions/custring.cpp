@@ -18,7 +18,9 @@ namespace {
 constexpr int kTwips = 15;
 }
 
-CustRingForm::CustRingForm() {
+// On top: the alert is already switched off once it rings, so the user must see it whatever the
+// main window does meanwhile.
+CustRingForm::CustRingForm() : platform::Form(Qt::Window | Qt::WindowStaysOnTopHint) {
     setWindowTitle(QStringLiteral("提醒"));
     setFixedSize(3420 / kTwips, 1590 / kTwips);
     // The message area scrolls: texts pile up while the user is away.

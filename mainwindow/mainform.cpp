@@ -427,6 +427,8 @@ void MainForm::buildControls() {
     m_feed = std::make_unique<charts::ChartFeed>(feed);
     m_feed->connectControls();
     fitRangeBox();
+    // The tray menu's tick follows the instrument the selector switched to.
+    connect(SetDrawtype, &QComboBox::activated, this, platform::guard("SetDrawtype_CheckMenu", [this] { CheckMenu(CurProd); }));
 
     NewsView::Controls news{BBlist, PLList, NewsGo, NewsOle, Charts[0], Web[0], Cole[1], Cole[2]};
     NewsView::Host newsHost;
@@ -559,8 +561,11 @@ void MainForm::formLoad() {
         [this] { CopyPricestr(); },
         [this] { DoEndMe(); },
         [this](int index) {
-            if (index >= 0 && index < SetDrawtype->count())
+            // As a choice in the selector itself, so everything that follows the instrument does.
+            if (index >= 0 && index < SetDrawtype->count()) {
                 SetDrawtype->setCurrentIndex(index);
+                emit SetDrawtype->activated(index);
+            }
         },
     });
     if (BossKeyOn)
@@ -1476,8 +1481,8 @@ void MainForm::setShortListRow(int i, const ShortListTexts& line) {
 
 void MainForm::addInstrument(int i, const QString& name) {
     SetDrawtype->addItem(name, i + 1);
-    // The tray menu's entries follow the selector's items, "--" first.
-    menuForm().setInstrument(i + 1, name);
+    // The tray menu's entries follow the selector's items, from the first.
+    menuForm().setInstrument(i, name);
     for (int c : {0, 1, 2, 4, 5})
         Combos[c]->addItem(name, i);
     while (static_cast<int>(shortLines.size()) <= i) {
@@ -1522,7 +1527,7 @@ void MainForm::selectInstrument(InstrumentSelector selector, int index) {
 void MainForm::CheckMenu(int16_t Tonindex) {
     // While the menu holds only its "--" placeholder there is nothing to mark.
     MenuForm& menu = menuForm();
-    if (menu.a0.size() > 1)
+    if (menu.hasInstruments())
         menu.checkInstrument(Tonindex);
 }
 

@@ -1,4 +1,5 @@
 #include "companions/custring.h"
+#include "companions/menuform.h"
 #include "tests/companions/fakesound.h"
 #include "charts/kline.h"
 #include "shell/usersettings.h"
@@ -457,6 +458,44 @@ TEST_F(MainWindow, AnotherInstrumentIsNamedAtOnce) {
     EXPECT_EQ(CurProd, other);
     EXPECT_EQ(m.Web5info->text(), QStringLiteral("当前您的 ") + ProdName[other] + QStringLiteral(" 账号空仓 "));
     EXPECT_TRUE(TrayTipText.startsWith(QStringLiteral("*** ") + ProdName[other] + QStringLiteral(" ***")));
+}
+
+// The tray menu's market list holds the instruments from its first entry, ticks the current one,
+// and a choice there switches the instrument exactly as the selector does.
+TEST_F(MainWindow, TrayMenuAndSelectorSwitchTheInstrumentAlike) {
+    configure();
+    HoldUnits = {};
+    HoldPrice = {};
+    MainForm& m = Main();
+    ASSERT_GE(ProdCount, 4);
+    MenuForm& menu = menuForm();
+    ASSERT_EQ(menu.a0.size(), m.SetDrawtype->count());
+    for (int i = 0; i < menu.a0.size(); ++i) {
+        EXPECT_EQ(menu.a0[i]->text(), m.SetDrawtype->itemText(i)) << i;
+        EXPECT_EQ(menu.a0[i]->isChecked(), i == CurProd) << i;
+    }
+    const std::function<void(int)> byMenu = [&menu](int i) { menu.a0[i]->trigger(); };
+    const std::function<void(int)> bySelector = [&m](int i) {
+        m.SetDrawtype->setCurrentIndex(i);
+        emit m.SetDrawtype->activated(i);
+    };
+    const struct {
+        const char* how;
+        const std::function<void(int)>& choose;
+        int index;
+    } cases[] = {{"menu", byMenu, 1}, {"selector", bySelector, 2}, {"menu, last entry", byMenu, ProdCount - 1},
+                 {"menu, first entry", byMenu, 0}};
+    for (const auto& c : cases) {
+        c.choose(c.index);
+        EXPECT_EQ(CurProd, c.index) << c.how;
+        EXPECT_EQ(m.SetDrawtype->currentIndex(), c.index) << c.how;
+        EXPECT_EQ(m.Web5info->text(), QStringLiteral("当前您的 ") + ProdName[c.index] + QStringLiteral(" 账号空仓 "))
+            << c.how;
+        EXPECT_TRUE(TrayTipText.startsWith(QStringLiteral("*** ") + ProdName[c.index] + QStringLiteral(" ***")))
+            << c.how;
+        for (int i = 0; i < menu.a0.size(); ++i)
+            EXPECT_EQ(menu.a0[i]->isChecked(), i == c.index) << c.how << ": entry " << i;
+    }
 }
 
 TEST_F(MainWindow, AlertsRingInThePopUpAndStaleQuotesAreShownThere) {

@@ -291,8 +291,8 @@ TEST_F(Login, FailedCodePictureGoesBackToIdle) {
     LoginForm& f = open();
     type(f, QStringLiteral("yz"), QStringLiteral("yz888"));
     f.Command1_Click();
-    // A box without a title of its own shows the executable's name (this test's, here).
-    EXPECT_EQ(boxes, QStringList{QStringLiteral("test_loginform|拉取验证码图片时出错,请尝试重新登录")});
+    // A box without a title of its own shows the program's title.
+    EXPECT_EQ(boxes, QStringList{QStringLiteral("Quillor|拉取验证码图片时出错,请尝试重新登录")});
     EXPECT_EQ(f.Labelinfo->text(), QStringLiteral("...欢迎登录..."));
     EXPECT_TRUE(f.Command1->isEnabled());
     EXPECT_FALSE(LoggedIn);
@@ -341,7 +341,7 @@ TEST_F(Login, UnreachableConfigurationAsksUntilTheAnswerIsNo) {
         {{platform::BoxAnswer::Yes, platform::BoxAnswer::Yes, platform::BoxAnswer::No}, 3},
     };
     const QString question = QStringLiteral(
-        "test_loginform|初始化连接服务器失败,点击[是]将进行重试连接,点击[否]将退出程序.\r\n"
+        "Quillor|初始化连接服务器失败,点击[是]将进行重试连接,点击[否]将退出程序.\r\n"
         "请确认是否已经正确连接网络,或者远程服务器暂时性故障,请过一段时间再试.\r\n"
         "如果是第一次启动程序看到此提示，请尝试关闭安全软件及网络防火墙再试一次.");
     const QString storedPass = EncodeText(QStringLiteral("vip888"));
