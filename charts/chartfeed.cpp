@@ -7,6 +7,7 @@
 #include "market/quoterun.h"
 #include "state/quotetables.h"
 #include "market/scheduler.h"
+#include "platform/plaintip.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
 #include "state/configstate.h"
@@ -631,7 +632,7 @@ void ChartFeed::Combo4_Click() {
     UpdateImg();
     if (UseRealtime && IsVip && c_.Nextupti)
         c_.Nextupti->setText(QStringLiteral("提示：正在使用VIP实时服务器."));
-    c_.Combo4->setToolTip(c_.Combo4->currentText());
+    c_.Combo4->setToolTip(platform::plainTip(c_.Combo4->currentText()));
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include "companions/miniskins.h"
 #include "platform/boundary.h"
 #include "platform/keys.h"
+#include "platform/plaintip.h"
 #include "platform/screen.h"
 #include "platform/x11window.h"
 #include "state/quotetables.h"
@@ -178,7 +179,7 @@ void MiniForm::SetCaption(const QString& TheCaption, int16_t Showt, const QStrin
     parts.labelsWidth = textWidth(priceFont(), m_price);
     parts.upsWidth = textWidth(priceFont(), m_change.caption);
     setSizeTwips(mini::captionWidth(parts), m_height);
-    setToolTip(m_cwVisible && !m_holdingTip.isEmpty() ? m_holdingTip : m_changeTip);
+    setToolTip(platform::plainTip(m_cwVisible && !m_holdingTip.isEmpty() ? m_holdingTip : m_changeTip));
     LoadMiniExt();
     layoutPanel();
 }

@@ -44,6 +44,7 @@
 #include "platform/colors.h"
 #include "platform/keys.h"
 #include "platform/msgbox.h"
+#include "platform/plaintip.h"
 #include "platform/screen.h"
 #include "platform/tray.h"
 #include "platform/vberror.h"
@@ -1267,9 +1268,7 @@ void MainForm::LoadTextAD() {
         TextAD->setText(QStringLiteral("<a href=\"%1\" style=\"color:#990000;text-decoration:none\">%2</a>")
                             .arg(ad->link.toHtmlEscaped(), ad->text.toHtmlEscaped()));
     }
-    // A tip that looks like markup would be shown as markup: such a link is shown escaped.
-    TextAD->setToolTip(Qt::mightBeRichText(ad->link) ? Qt::convertFromPlainText(ad->link, Qt::WhiteSpaceNoWrap)
-                                                     : ad->link);
+    TextAD->setToolTip(platform::plainTip(ad->link));
     TextAD->show();
     TextAD->raise();
     if (!wasShown)
@@ -1458,7 +1457,7 @@ void MainForm::setBoardRow(int i, const BoardRowTexts& row) {
         QLabel* l = boardRows[i].TL[c];
         const BoardCell& cell = row.cells[c];
         l->setText(cell.text);
-        l->setToolTip(cell.tip);
+        l->setToolTip(platform::plainTip(cell.tip));
         if (cell.colour)
             setTextColour(l, platform::toQColor(*cell.colour));
     }

@@ -7,6 +7,7 @@
 #include "platform/browser.h"
 #include "platform/clock.h"
 #include "platform/colors.h"
+#include "platform/plaintip.h"
 #include "platform/screen.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
@@ -426,7 +427,7 @@ void NewsView::rebuildTicker() {
         QLabel* label = Tips[k];
         TickerKinds[k] = labels[k].kind;
         label->setText(labels[k].caption);
-        label->setToolTip(labels[k].toolTip);
+        label->setToolTip(platform::plainTip(labels[k].toolTip));
         label->setProperty("Tag", labels[k].tag);
         label->setProperty("title", labels[k].title);
         paintText(label, news::kTipsColor);

@@ -531,8 +531,9 @@ SimService::Answer SimService::adminAnswer(const QUrlQuery& query) {
 }
 
 // "/sim/scenario?snapshot=normal|rows32|slotpast|nogh", "&gaps=1" (or 0) for histories with
-// missing slots, "&newstitle=N" for a newest news title N characters long (0: as usual), "&clock=yyyy-M-d H:mm:ss" for a service clock that starts there and runs on with
-// the PC clock ("clock=pc" returns to the PC clock); with no query it shows the scenario.
+// missing slots, "&newstitle=N" for a newest news title N characters long (0: as usual),
+// "&clock=yyyy-M-d H:mm:ss" for a service clock that starts there and runs on with the PC clock
+// ("clock=pc" returns to the PC clock); with no query it shows the scenario.
 SimService::Answer SimService::scenarioAnswer(const QUrlQuery& query) {
     static const std::array<std::pair<SimMarket::SnapshotShape, const char*>, 4> kShapes = {{
         {SimMarket::SnapshotShape::Normal, "normal"},

@@ -175,8 +175,9 @@ TEST_F(WindowsOnTheDesktop, OwnedWindowsStayWithTheMainWindow) {
         EXPECT_EQ(skipsTaskbar(window), t.owned) << t.title;
         // An owned window opens on its owner, not at the screen's corner over the toolbar.
         const QPoint at = desktop::placement(window).client.topLeft();
-        if (t.owned)
+        if (t.owned) {
             EXPECT_FALSE(at.x() < 40 && at.y() < mainClient.top() + 60) << t.title << " opened over the toolbar";
+        }
     }
 
     // The boss key: nothing of the program stays in sight; the next press brings those back.

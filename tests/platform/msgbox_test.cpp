@@ -1,10 +1,12 @@
 #include "platform/msgbox.h"
+#include "platform/plaintip.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QKeyEvent>
 #include <QTimer>
 
@@ -118,4 +120,25 @@ TEST(QuestionBox, AHandlerSeesTheShownCaptionAndGivesTheAnswer) {
     EXPECT_EQ(messageBox(QStringLiteral("正文"), QString(), BoxButtons::YesNo, BoxIcon::Question), BoxAnswer::No);
     setMessageBoxHandler(nullptr);
     EXPECT_EQ(asked, QStringList{QStringLiteral("Quillor|正文")});
+}
+
+// A tip reads as the service sent it: Qt shows a tip that looks like markup as markup.
+TEST(PlainTip, ReadsAsSent) {
+    const QString cases[] = {
+        QStringLiteral("人民币账户黄金 880.26"),
+        QStringLiteral("<img src=\"/etc/x.png\" width=3000>"),
+        QStringLiteral("<b>涨</b> a < b && c > d"),
+        QStringLiteral("<p>两行\n第二行</p>"),
+        QString(),
+    };
+    for (const QString& text : cases) {
+        const QString tip = plainTip(text);
+        QString shown = tip;
+        if (Qt::mightBeRichText(tip)) {
+            QTextDocument doc;
+            doc.setHtml(tip);
+            shown = doc.toPlainText();
+        }
+        EXPECT_EQ(shown.simplified(), text.simplified()) << text.toStdString();
+    }
 }

@@ -70,7 +70,7 @@ TEST_F(RememberedLogin, SurvivesAStartThatNeverLogsIn) {
         QString keys;
     };
     const Case cases[] = {
-        {"否 to the start-up question", unreachable, QStringLiteral("^brelto$"), QStringLiteral("alt+n")},
+        {"否 to the start-up question", unreachable, QStringLiteral("^Quillor$"), QStringLiteral("alt+n")},
         {"the login window closed during the download", slow, QStringLiteral("^Quillor$"), QStringLiteral("alt+F4")},
     };
     service->setFault(QStringLiteral("*"), SimService::Endpoint::Config, SimService::Fault::Delay);
