@@ -1,7 +1,9 @@
 // The program starts with its login window and nothing else; the window takes it from there.
 #include "common/config.h"
+#include "common/log.h"
 #include "companions/tray.h"
 #include "mainwindow/mainform.h"
+#include "platform/boundary.h"
 #include "platform/browser.h"
 #include "platform/eventwait.h"
 #include "platform/fonts.h"
@@ -35,7 +37,9 @@ int main(int argc, char* argv[]) {
     // user's own setting of the variable stands.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
-    QApplication app(argc, argv);
+    // An error that escapes an entry point's own guard is logged there and the program goes on.
+    platform::GuardedApplication app(argc, argv);
+    platform::setBoundaryLog(&WriteLog);
     QApplication::setQuitOnLastWindowClosed(false);
     platform::registerFontSubstitutions();
     takeConfigurationHostsFromEnvironment();

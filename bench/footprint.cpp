@@ -2,6 +2,7 @@
 // executable on an X display with a window manager, against the simulated service, logged in as
 // the demo account through its login window, then left idle on tab 1. Run by hand through
 // bench/footprint.sh; it prints figures and ratios, it does not pass or fail.
+#include "simservice/simnews.h"
 #include "simservice/simservice.h"
 
 #include <QCoreApplication>
@@ -297,42 +298,11 @@ void printRun(const QString& title, const Subject& program, const Subject& label
     std::fflush(stdout);
 }
 
-struct Paths {
-    QString program, label, web;
-};
-
-// One run: the three programs started in turn, then left idle together.
-// A command run on the program while it idles ("{pid}" stands for its process id), such as
-// perf record or strace, for finding what it does; its figures are then no longer clean.
-QString g_probe;
-
-// Without a ticker the news feed answers "not found", so the ticker never starts.
-bool measure(SimService& service, const Paths& paths, bool advert, bool ticker, int idleSeconds) {
-    service.setBottomAdvert(advert);
-    service.clearFaults();
-    if (!ticker)
-        service.setFault(QStringLiteral("/soft/news.asp"), SimService::Endpoint::Any, SimService::Fault::NotFound);
+// Starts the program in a folder of its own against the service and logs in with the demo
+// account's button as a user clicks it; false when it does not come up to its first quote.
+bool startLoggedIn(SimService& service, const QString& executable, const QTemporaryDir& folder, Subject& program) {
     const QString host = QStringLiteral("127.0.0.1:%1").arg(service.httpPort());
-    QString advertPage = configValue(service.configText(), QStringLiteral("botturl"));
-    if (advertPage.isEmpty()) { // the bare web view shows the same page in both runs
-        service.setBottomAdvert(true);
-        advertPage = configValue(service.configText(), QStringLiteral("botturl"));
-        service.setBottomAdvert(false);
-    }
-
-    Subject label;
-    Subject web;
-    Subject program;
-    const QProcessEnvironment bareEnv = programEnvironment({});
-
-    if (startAndTimeWindow(label, paths.label, {}, bareEnv, {}, QStringLiteral("^bare label$")).isEmpty())
-        return false;
-    if (startAndTimeWindow(web, paths.web, {advertPage}, bareEnv, {}, QStringLiteral("^bare web view$"))
-            .isEmpty())
-        return false;
-
-    QTemporaryDir folder;
-    if (!prepareProgramFolder(folder, paths.program)) {
+    if (!prepareProgramFolder(folder, executable)) {
         std::fprintf(stderr, "cannot prepare a program folder\n");
         return false;
     }
@@ -371,6 +341,46 @@ bool measure(SimService& service, const Paths& paths, bool advert, bool ticker, 
         return false;
     }
     program.loginToQuoteMs = sinceClick.elapsed();
+    return true;
+}
+
+struct Paths {
+    QString program, label, web, scroller;
+};
+
+// One run: the three programs started in turn, then left idle together.
+// A command run on the program while it idles ("{pid}" stands for its process id), such as
+// perf record or strace, for finding what it does; its figures are then no longer clean.
+QString g_probe;
+
+// Without a ticker the news feed answers "not found", so the ticker never starts.
+bool measure(SimService& service, const Paths& paths, bool advert, bool ticker, int idleSeconds) {
+    service.setBottomAdvert(advert);
+    service.clearFaults();
+    if (!ticker)
+        service.setFault(QStringLiteral("/soft/news.asp"), SimService::Endpoint::Any, SimService::Fault::NotFound);
+    QString advertPage = configValue(service.configText(), QStringLiteral("botturl"));
+    if (advertPage.isEmpty()) { // the bare web view shows the same page in both runs
+        service.setBottomAdvert(true);
+        advertPage = configValue(service.configText(), QStringLiteral("botturl"));
+        service.setBottomAdvert(false);
+    }
+
+    Subject label;
+    Subject web;
+    Subject program;
+    const QProcessEnvironment bareEnv = programEnvironment({});
+
+    if (startAndTimeWindow(label, paths.label, {}, bareEnv, {}, QStringLiteral("^bare label$")).isEmpty())
+        return false;
+    if (startAndTimeWindow(web, paths.web, {advertPage}, bareEnv, {}, QStringLiteral("^bare web view$"))
+            .isEmpty())
+        return false;
+
+    QTemporaryDir folder;
+    if (!startLoggedIn(service, paths.program, folder, program))
+        return false;
+    const qint64 pid = program.process->processId();
 
     // Settle: the first histories, the charts and any web page come in.
     serve(5000);
@@ -410,6 +420,61 @@ bool measure(SimService& service, const Paths& paths, bool advert, bool ticker, 
     return true;
 }
 
+// The news ticker beside a bare program that scrolls one label of the same text at the same
+// speed, idle together: the ticker's titles as the service has them, or with its newest news title
+// `longTitle` characters long. The ticker's cost should follow the scroller's, however long the
+// text.
+bool measureTicker(SimService& service, const Paths& paths, int longTitle, int idleSeconds) {
+    service.setBottomAdvert(false);
+    service.clearFaults();
+    service.setLongNewsTitle(longTitle);
+    QTemporaryDir folder;
+    if (!folder.isValid())
+        return false;
+    // The scroller's text: the news titles of the feed, as the ticker's strip carries them.
+    QStringList titles;
+    const QString feed = SimNews::feedText(service.now(), longTitle);
+    for (const QString& item : feed.section(QStringLiteral("///"), 1, 1).split(u'|', Qt::SkipEmptyParts))
+        titles << item.section(u',', 0, 0);
+    const QString textFile = QDir(folder.path()).filePath(QStringLiteral("ticker.txt"));
+    QFile text(textFile);
+    if (!text.open(QIODevice::WriteOnly) || text.write(titles.mid(std::max<qsizetype>(titles.size() - 25, 0))
+                                                           .join(QStringLiteral("    "))
+                                                           .toUtf8()) < 0)
+        return false;
+    text.close();
+
+    Subject scroller;
+    Subject program;
+    if (startAndTimeWindow(scroller, paths.scroller, {textFile}, programEnvironment({}), {},
+                           QStringLiteral("^bare scroller$"))
+            .isEmpty())
+        return false;
+    QTemporaryDir programFolder;
+    if (!startLoggedIn(service, paths.program, programFolder, program))
+        return false;
+    serve(5000);
+    for (Subject* s : {&program, &scroller})
+        s->idleStart = treeFigures(s->process->processId());
+    serve(idleSeconds * 1000);
+    const double tickSeconds = static_cast<double>(sysconf(_SC_CLK_TCK));
+    for (Subject* s : {&program, &scroller}) {
+        s->idleEnd = treeFigures(s->process->processId());
+        s->cpuPercent = 100.0 * ticksBetween(s->idleStart, s->idleEnd) / tickSeconds / idleSeconds;
+    }
+    std::printf("\n== news ticker, %s ==\n", longTitle > 0 ? qPrintable(QStringLiteral("newest news title %1 characters").arg(longTitle))
+                                                           : "titles as the service has them");
+    std::printf("scroller text %lld characters\n", static_cast<long long>(titles.join(QStringLiteral("    ")).size()));
+    std::printf("%-34s %12s %12s %10s\n", "", "brelto", "bare scroll", "ratio");
+    std::printf("%-34s %12.2f %12.2f %10s\n", qPrintable(QStringLiteral("CPU idle over %1 s, % of a core").arg(idleSeconds)),
+                program.cpuPercent, scroller.cpuPercent, qPrintable(ratio(program.cpuPercent, scroller.cpuPercent)));
+    std::fflush(stdout);
+    service.setLongNewsTitle(0);
+    for (Subject* s : {&program, &scroller})
+        stopProcess(s->process.get());
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -425,9 +490,10 @@ int main(int argc, char* argv[]) {
     if (const qsizetype i = args.indexOf(QStringLiteral("--probe")); i > 0 && i + 1 < args.size())
         g_probe = args.at(i + 1);
     const bool onlyWithoutAdvert = args.contains(QStringLiteral("--no-advert-only"));
+    const bool onlyTicker = args.contains(QStringLiteral("--ticker-only"));
     const QString here = QCoreApplication::applicationDirPath();
     const Paths paths{QStringLiteral(BRELTO_APP_PATH), here + QStringLiteral("/bare_label"),
-                      here + QStringLiteral("/bare_webview")};
+                      here + QStringLiteral("/bare_webview"), here + QStringLiteral("/bare_scroller")};
 
     SimService::Options options;
     options.httpPort = 0;
@@ -437,9 +503,13 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     bool ok = true;
-    if (!onlyWithoutAdvert)
-        ok = measure(service, paths, true, true, idleSeconds) && ok;
-    ok = measure(service, paths, false, true, idleSeconds) && ok;
-    ok = measure(service, paths, false, false, idleSeconds) && ok;
+    if (!onlyTicker) {
+        if (!onlyWithoutAdvert)
+            ok = measure(service, paths, true, true, idleSeconds) && ok;
+        ok = measure(service, paths, false, true, idleSeconds) && ok;
+        ok = measure(service, paths, false, false, idleSeconds) && ok;
+    }
+    ok = measureTicker(service, paths, 0, idleSeconds) && ok;
+    ok = measureTicker(service, paths, 100000, idleSeconds) && ok;
     return ok ? 0 : 1;
 }

@@ -39,6 +39,7 @@ constexpr OleColor kMarkerNews = 0xFF0000;      // blue: comments and news
 constexpr OleColor kMarkerBroadcast = 0x0000FF; // red: broadcasts
 constexpr double kMarkerWidth = 90;
 constexpr double kMarkerHeight = 240;
+constexpr double kLabelGap = 60;           // least room between two axis labels
 constexpr int kCreatedMarkers = 144; // members 1 .. 144 beside the design member 0
 
 QString songTi() {
@@ -258,21 +259,34 @@ void Chart::drawValueLevels(const ChartLayout& l, bool rmbAxis) {
     m_labely.Width = m_margins.Right;
     const double lineHeight = s.TextHeight(QStringLiteral("I"));
     const int32_t levels = charts::boundedDivisions(m_pCols);
+    const QStringList texts = charts::levelTexts(l, levels, m_pCols, m_minValue, XsJZ);
+    std::vector<charts::LabelSpan> spans;
+    for (int i = 0; i <= levels; ++i) {
+        const double y = charts::levelY(l, m_margins, i);
+        spans.push_back({y - lineHeight / 2, y + lineHeight / 2});
+    }
+    const std::vector<bool> shown = charts::spacedLabels(spans, texts, kLabelGap);
     for (int i = 0; i <= levels; ++i) {
         const double y = charts::levelY(l, m_margins, i);
         if (0 < i && i < m_pCols) s.Line(m_margins.Left, y, W() - m_margins.Right, y, kGrid);
-        const double level = charts::levelValue(l, i, m_pCols, m_minValue);
-        if (!std::isfinite(static_cast<float>(level))) continue;
-        const QString text = Fostrc(static_cast<float>(level));
-        s.CurrentX = m_margins.Left / 2.0 - s.TextWidth(text) / 2;
-        s.CurrentY = y - lineHeight / 2;
+        if (!shown[static_cast<size_t>(i)]) continue;
+        const QString& text = texts[i];
+        const QRectF box(m_margins.Left / 2.0 - s.TextWidth(text) / 2, y - lineHeight / 2,
+                         s.TextWidth(text), lineHeight);
+        if (touchesCaption(box)) continue;
+        s.CurrentX = box.left();
+        s.CurrentY = box.top();
         s.Print(text);
         if (!rmbAxis) continue;
-        const auto rmb = static_cast<float>(level * NowRmb);
+        const auto rmb = static_cast<float>(charts::levelValue(l, i, m_pCols, m_minValue) * NowRmb);
         if (!std::isfinite(rmb)) continue;
-        s.CurrentX = W() - m_margins.Right + 30;
-        s.CurrentY = y - lineHeight / 2;
-        s.Print(Fostrc(rmb));
+        const QString rmbText = Fostrc(rmb);
+        const QRectF rmbBox(W() - m_margins.Right + 30, y - lineHeight / 2, s.TextWidth(rmbText),
+                            lineHeight);
+        if (touchesCaption(rmbBox)) continue;
+        s.CurrentX = rmbBox.left();
+        s.CurrentY = rmbBox.top();
+        s.Print(rmbText);
     }
     if (rmbAxis) {
         const double y = m_margins.Top - 2 * lineHeight;
@@ -283,6 +297,31 @@ void Chart::drawValueLevels(const ChartLayout& l, bool rmbAxis) {
         s.CurrentY = y;
         s.Print(QStringLiteral("(美元)"));
     }
+}
+
+void Chart::printCaptions(const std::vector<Caption>& captions, double y) {
+    Surface& s = *m_surface;
+    std::vector<charts::LabelSpan> spans;
+    QStringList texts;
+    for (const Caption& c : captions) {
+        spans.push_back({c.x, c.x + s.TextWidth(c.text)});
+        texts << c.text;
+    }
+    const std::vector<bool> shown = charts::spacedLabels(spans, texts, kLabelGap);
+    const double height = s.TextHeight(QStringLiteral("I"));
+    m_captionBoxes.clear();
+    for (size_t i = 0; i < captions.size(); ++i) {
+        if (!shown[i]) continue;
+        m_captionBoxes.emplace_back(spans[i].start, y, spans[i].end - spans[i].start, height);
+        s.CurrentY = y;
+        s.CurrentX = captions[i].x;
+        s.Print(captions[i].text);
+    }
+}
+
+bool Chart::touchesCaption(const QRectF& box) const {
+    return std::any_of(m_captionBoxes.begin(), m_captionBoxes.end(),
+                       [&box](const QRectF& c) { return c.intersects(box); });
 }
 
 void Chart::setLineWidth(int width) {
@@ -332,11 +371,10 @@ void Chart::DrawNum(const QStringList& LinesArray, const QList<OleColor>& ColorA
         s.Line(x, m_margins.Top, x, H() - m_margins.Bottom, kSeparator);
 
     const double captionY = charts::captionY(H(), m_margins, s.TextHeight(QStringLiteral("I")));
-    for (int i = 0; i <= charts::boundedDivisions(columns); ++i) {
-        s.CurrentY = captionY;
-        s.CurrentX = charts::columnCaptionX(l, m_margins, i);
-        if (i < RowCaption.size()) s.Print(RowCaption[i]);
-    }
+    std::vector<Caption> captions;
+    for (int i = 0; i <= charts::boundedDivisions(columns) && i < RowCaption.size(); ++i)
+        captions.push_back({charts::columnCaptionX(l, m_margins, i), RowCaption[i]});
+    printCaptions(captions, captionY);
     drawValueLevels(l, false);
 
     setLineWidth(LineFs == 0 ? 2 : LineFs);
@@ -383,26 +421,27 @@ void Chart::DrawNumLine(const QString& LinesArray, OleColor ColorArray,
     if (!Bcap.isEmpty()) {
         const int year = platform::pcNow().date().year();
         int j = 0; // a date index that cannot be worked out keeps the one before
+        std::vector<Caption> captions;
         for (int i = 1; i <= last + 1; ++i) {
-            s.CurrentY = captionY;
-            s.CurrentX = charts::dateLabelX(l, m_margins, i, columns);
             if (const auto under =
                     charts::dateLabelIndex(l, i, static_cast<int>(m_pointDates.size()) - 1))
                 j = *under;
             if (j >= 0 && j < m_pointDates.size())
-                s.Print(charts::dateLabelText(m_pointDates[j], year));
+                captions.push_back({charts::dateLabelX(l, m_margins, i, columns),
+                                    charts::dateLabelText(m_pointDates[j], year)});
         }
+        printCaptions(captions, captionY);
     } else {
+        std::vector<Caption> captions;
         for (int i = 0; i <= last; ++i) {
             const double x = charts::columnX(l, m_margins, i);
             s.Line(x, m_margins.Top, x, H() - m_margins.Bottom, kGrid);
-            s.CurrentY = captionY;
-            if (i < RowCaption.size()) {
-                s.CurrentX =
-                    charts::lineCaptionX(l, m_margins, i, columns, s.TextWidth(RowCaption[i]));
-                s.Print(RowCaption[i]);
-            }
+            if (i < RowCaption.size())
+                captions.push_back(
+                    {charts::lineCaptionX(l, m_margins, i, columns, s.TextWidth(RowCaption[i])),
+                     RowCaption[i]});
         }
+        printCaptions(captions, captionY);
     }
     drawValueLevels(l, false);
 
@@ -431,11 +470,10 @@ void Chart::DrawLine(const QString& LinesArray, OleColor ColorArray, const QStri
 
     // Caption i stands at column i - 1: the first caption is left out.
     const double captionY = charts::captionY(H(), m_margins, s.TextHeight(QStringLiteral("I")));
-    for (int i = 1; i <= charts::boundedDivisions(columns) + 1; ++i) {
-        s.CurrentY = captionY;
-        s.CurrentX = charts::columnCaptionX(l, m_margins, i - 1);
-        if (i < RowCaption.size()) s.Print(RowCaption[i]);
-    }
+    std::vector<Caption> captions;
+    for (int i = 1; i <= charts::boundedDivisions(columns) + 1 && i < RowCaption.size(); ++i)
+        captions.push_back({charts::columnCaptionX(l, m_margins, i - 1), RowCaption[i]});
+    printCaptions(captions, captionY);
     drawValueLevels(l, true);
 
     setLineWidth(LineFs == 0 ? 2 : LineFs);
@@ -462,11 +500,10 @@ void Chart::DrawGraph(const QStringList& LinesArray, const QList<OleColor>& Colo
     drawFrameAndGrid(l, columns);
 
     const double captionY = charts::captionY(H(), m_margins, s.TextHeight(QStringLiteral("I")));
-    for (int i = 0; i <= charts::boundedDivisions(columns); ++i) {
-        s.CurrentY = captionY;
-        s.CurrentX = charts::columnCaptionX(l, m_margins, i);
-        if (i < RowCaption.size()) s.Print(RowCaption[i]);
-    }
+    std::vector<Caption> captions;
+    for (int i = 0; i <= charts::boundedDivisions(columns) && i < RowCaption.size(); ++i)
+        captions.push_back({charts::columnCaptionX(l, m_margins, i), RowCaption[i]});
+    printCaptions(captions, captionY);
     drawValueLevels(l, true);
 
     setLineWidth(IsNotbold ? 1 : 2);

@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QImage>
 #include <QList>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -248,6 +249,17 @@ private:
     [[nodiscard]] charts::ChartLayout layout(int32_t columns, charts::PointSpacing spacing) const;
     void drawFrameAndGrid(const charts::ChartLayout& l, int32_t columns);
     void drawValueLevels(const charts::ChartLayout& l, bool rmbAxis);
+    // Prints the bottom captions at their x, leaving out those that would run into the one
+    // before (a narrow pane has no room for all of them).
+    struct Caption {
+        double x = 0;
+        QString text;
+    };
+    void printCaptions(const std::vector<Caption>& captions, double y);
+    // Where the last drawing's bottom captions went: a value label that would touch one is left
+    // out.
+    std::vector<QRectF> m_captionBoxes;
+    [[nodiscard]] bool touchesCaption(const QRectF& box) const;
     void setLineWidth(int width);
     void drawSegments(const std::vector<charts::SeriesSegment>& segments, platform::OleColor color);
     void finishDrawing();

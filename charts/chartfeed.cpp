@@ -2,10 +2,12 @@
 
 #include "common/msgbox.h"
 #include "common/tradingday.h"
+#include "platform/boundary.h"
 #include "state/livelink.h"
 #include "market/quoterun.h"
 #include "state/quotetables.h"
 #include "market/scheduler.h"
+#include "platform/plaintip.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
 #include "state/configstate.h"
@@ -454,16 +456,16 @@ void ChartFeed::connectControls() {
 
     // The range box is also moved from code (refusals, missing history) and must then redraw;
     // the instrument boxes react to the user only, so filling them redraws nothing.
-    QObject::connect(c_.Combo4, &QComboBox::currentIndexChanged, c_.Combo4, [this] { Combo4_Click(); });
+    QObject::connect(c_.Combo4, &QComboBox::currentIndexChanged, c_.Combo4, platform::guard("chartfeed Combo4 currentIndexChanged", [this] { Combo4_Click(); }));
     const std::pair<QComboBox*, void (ChartFeed::*)()> selectors[] = {
         {c_.Combo1, &ChartFeed::Combo1_Click}, {c_.Combo2, &ChartFeed::Combo2_Click},
         {c_.Combo3, &ChartFeed::Combo3_Click}, {c_.Combo5, &ChartFeed::Combo5_Click},
         {c_.Combo6, &ChartFeed::Combo6_Click}, {c_.SetDrawtype, &ChartFeed::SetDrawtype_Click}};
     for (const auto& [box, handler] : selectors)
-        QObject::connect(box, &QComboBox::activated, box, [this, handler = handler] { (this->*handler)(); });
-    QObject::connect(c_.VIPChart2, &QCheckBox::toggled, c_.VIPChart2, [this] { VIPChart2_Click(); });
-    QObject::connect(c_.VIPChart3, &QCheckBox::toggled, c_.VIPChart3, [this] { VIPChart3_Click(); });
-    QObject::connect(c_.VIPChart4, &QCheckBox::toggled, c_.VIPChart4, [this] { VIPChart4_Click(); });
+        QObject::connect(box, &QComboBox::activated, box, platform::guard("chartfeed box activated", [this, handler = handler] { (this->*handler)(); }));
+    QObject::connect(c_.VIPChart2, &QCheckBox::toggled, c_.VIPChart2, platform::guard("chartfeed VIPChart2 toggled", [this] { VIPChart2_Click(); }));
+    QObject::connect(c_.VIPChart3, &QCheckBox::toggled, c_.VIPChart3, platform::guard("chartfeed VIPChart3 toggled", [this] { VIPChart3_Click(); }));
+    QObject::connect(c_.VIPChart4, &QCheckBox::toggled, c_.VIPChart4, platform::guard("chartfeed VIPChart4 toggled", [this] { VIPChart4_Click(); }));
 }
 
 FeedContext ChartFeed::context() const {
@@ -630,7 +632,7 @@ void ChartFeed::Combo4_Click() {
     UpdateImg();
     if (UseRealtime && IsVip && c_.Nextupti)
         c_.Nextupti->setText(QStringLiteral("提示：正在使用VIP实时服务器."));
-    c_.Combo4->setToolTip(c_.Combo4->currentText());
+    c_.Combo4->setToolTip(platform::plainTip(c_.Combo4->currentText()));
 }
 
 namespace {

@@ -338,6 +338,50 @@ QString Fostrc(float value, float XsJZ) {
     return platform::doubleText(platform::Round(value, DecimalCount(XsJZ)));
 }
 
+QStringList levelTexts(const ChartLayout& l, int32_t levels, int32_t pCols, float MinValue,
+                       float XsJZ) {
+    std::vector<float> values;
+    for (int i = 0; i <= levels; ++i)
+        values.push_back(static_cast<float>(levelValue(l, i, pCols, MinValue)));
+    const auto textsAt = [&values](int decimals) {
+        QStringList texts;
+        for (float v : values)
+            texts << (std::isfinite(v) ? platform::doubleText(platform::Round(v, decimals))
+                                       : QString());
+        return texts;
+    };
+    int decimals = std::clamp<int>(DecimalCount(XsJZ), 0, kMaxLevelDecimals);
+    QStringList texts = textsAt(decimals);
+    const auto neighboursDiffer = [&texts] {
+        for (qsizetype i = 1; i < texts.size(); ++i)
+            if (!texts[i].isEmpty() && texts[i] == texts[i - 1]) return false;
+        return true;
+    };
+    while (decimals < kMaxLevelDecimals && !neighboursDiffer())
+        texts = textsAt(++decimals);
+    return texts;
+}
+
+std::vector<bool> spacedLabels(const std::vector<LabelSpan>& spans, const QStringList& texts,
+                               double gap) {
+    std::vector<bool> shown(spans.size(), false);
+    std::optional<size_t> last;
+    for (size_t i = 0; i < spans.size(); ++i) {
+        const QString text = i < static_cast<size_t>(texts.size()) ? texts[i] : QString();
+        if (text.isEmpty()) continue;
+        if (last) {
+            const LabelSpan& a = spans[*last];
+            const LabelSpan& b = spans[i];
+            // The spans may run either way along the axis (levels go down, captions right).
+            const bool apart = b.start >= a.end + gap || b.end + gap <= a.start;
+            if (!apart || text == texts[static_cast<qsizetype>(*last)]) continue;
+        }
+        shown[i] = true;
+        last = i;
+    }
+    return shown;
+}
+
 int32_t legendX(int32_t Cux, double W) {
     return Cux != 0 ? Cux : static_cast<int32_t>(wholeTwips(W - 2600).value_or(0));
 }

@@ -122,6 +122,23 @@ inline constexpr int32_t kMaxDivisions = 10000;
 // A value rounded to as many decimals as the sample XsJZ shows, in its shortest text.
 [[nodiscard]] QString Fostrc(float value, float XsJZ);
 
+// The texts of value levels 0 .. levels: with as many decimals as XsJZ shows, more (up to
+// kMaxLevelDecimals) while two neighbouring levels would read the same, so a narrow range does
+// not label its grid 59.68, 59.68, 59.67.
+inline constexpr int kMaxLevelDecimals = 4;
+[[nodiscard]] QStringList levelTexts(const ChartLayout& l, int32_t levels, int32_t pCols,
+                                     float MinValue, float XsJZ);
+
+// Where a label of a row or column of axis labels lies along its axis, in twips.
+struct LabelSpan {
+    double start = 0;
+    double end = 0;
+};
+// Which labels of an axis to print: in order, each one that keeps `gap` from the last one
+// printed and does not read the same as it; a label with an empty text is left out.
+[[nodiscard]] std::vector<bool> spacedLabels(const std::vector<LabelSpan>& spans,
+                                             const QStringList& texts, double gap);
+
 // Legend box corner: the given one, or a 0 replaced by W - 2600 (x) or H - 1550 (y).
 [[nodiscard]] int32_t legendX(int32_t Cux, double W);
 [[nodiscard]] int32_t legendY(int32_t CuY, double H);

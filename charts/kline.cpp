@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QToolTip>
 
 #include <cmath>
@@ -110,6 +111,19 @@ void Kline::placeHeadRow() {
     const std::vector<double> lefts = headRowLefts(items);
     for (size_t i = 0; i < std::size(row); ++i)
         row[i]->Left = lefts[i];
+}
+
+// Four-digit prices make the averages' labels wider than their design spacing.
+void Kline::placeAverageRow() {
+    static constexpr double kDesignLefts[] = {720, 1755, 2880, 4005, 5130};
+    std::vector<HeadItem> items;
+    for (int i = 0; i < 5; ++i) {
+        const double text = platform::textWidthTwips(Label1s[i].Font, Label1s[i].Caption);
+        items.push_back({kDesignLefts[i], std::max(Label1s[i].Width, text)});
+    }
+    const std::vector<double> lefts = headRowLefts(items);
+    for (int i = 0; i < 5; ++i)
+        Label1s[i].Left = lefts[static_cast<size_t>(i)];
 }
 
 OleColor Kline::BackColor() const { return m_surface->BackColor; }
@@ -263,9 +277,9 @@ void Kline::DrawKline(QString& Dkstr, QString& Ktype, QString& Kltype, float Max
     m_bars = m_barText.split(u'|');
     if (!Ktype.isEmpty()) {
         Label5.Tag = Ktype;
-        Label5.Caption = Ktype.left(6);
+        Label5.Caption = Ktype;
     } else {
-        Label5.Caption = Label5.Tag.isEmpty() ? Label5.Caption : Label5.Tag.left(6);
+        Label5.Caption = Label5.Tag.isEmpty() ? Label5.Caption : Label5.Tag;
     }
     if (!Kltype.isEmpty()) {
         Label6.Tag = Kltype;
@@ -367,6 +381,8 @@ void Kline::paintChart(float MaxMinBai) {
         if (m_maHidden[k])
             continue;
         const int N = kMaPeriods[k];
+        Label1s[k].Caption = maNoValueText(N);
+        autoSize(Label1s[k]);
         if (m_bars.size() - 1 <= N)
             continue;
         const std::vector<QString> values = movingAverage(m_read.closes, N, lastReal);
@@ -381,6 +397,7 @@ void Kline::paintChart(float MaxMinBai) {
             autoSize(Label1s[k]);
         }
     }
+    placeAverageRow();
     QString none;
     ShowCaption(none);
     m_dataReady = true;
@@ -494,6 +511,10 @@ void Kline::dblClick() {
         KlineForms& f = Klineforms();
         f.hide();
         f.setWindowTitle(Label5.Caption + u' ' + Label6.Caption);
+        f.move(dataWindowPlace(QRect(mapToGlobal(QPoint(0, 0)), size()), f.frameGeometry().size(),
+                               screen()->availableGeometry(),
+                               static_cast<int>(std::ceil((Label1s[0].Top + Label1s[0].Height) /
+                                                          TwipsY))));
         f.showForm(window());
     } else {
         platform::unload<KlineForms>();

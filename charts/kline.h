@@ -166,6 +166,7 @@ private:
     void tracking(bool down, int button, double x, double y);
     void autoSize(ChartLabel& label) const;
     void placeHeadRow();
+    void placeAverageRow();
     [[nodiscard]] int label1sAt(double x, double y) const;
 
     std::unique_ptr<platform::Surface> m_surface;

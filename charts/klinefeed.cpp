@@ -4,6 +4,7 @@
 #include "charts/klinebars.h"
 #include "common/log.h"
 #include "common/tradingday.h"
+#include "platform/boundary.h"
 #include "platform/clock.h"
 #include "platform/eventwait.h"
 #include "platform/vberror.h"
@@ -67,16 +68,16 @@ KlineFeed::KlineFeed(const KlinePanel& panel, KlineHost host)
     : m_panel(panel), m_host(std::move(host)) {
     for (int i = 0; i < 6; ++i)
         if (QRadioButton* o = m_panel.kOptions[static_cast<size_t>(i)])
-            QObject::connect(o, &QRadioButton::clicked, [this, i] { kOptions_Click(i); });
+            QObject::connect(o, &QRadioButton::clicked, platform::guard("klinefeed o clicked", [this, i] { kOptions_Click(i); }));
     if (m_panel.Kjia)
-        QObject::connect(m_panel.Kjia, &QPushButton::clicked, [this] { Kjia_Click(); });
+        QObject::connect(m_panel.Kjia, &QPushButton::clicked, platform::guard("klinefeed Kjia clicked", [this] { Kjia_Click(); }));
     if (m_panel.Kjian)
-        QObject::connect(m_panel.Kjian, &QPushButton::clicked, [this] { Kjian_Click(); });
+        QObject::connect(m_panel.Kjian, &QPushButton::clicked, platform::guard("klinefeed Kjian clicked", [this] { Kjian_Click(); }));
     if (m_panel.KshowRmb)
-        QObject::connect(m_panel.KshowRmb, &QCheckBox::clicked, [this] { KshowRmb_Click(); });
+        QObject::connect(m_panel.KshowRmb, &QCheckBox::clicked, platform::guard("klinefeed KshowRmb clicked", [this] { KshowRmb_Click(); }));
     if (m_panel.Klines) {
-        QObject::connect(m_panel.Klines, &Kline::PressJia, [this] { Kjia_Click(); });
-        QObject::connect(m_panel.Klines, &Kline::PressJian, [this] { Kjian_Click(); });
+        QObject::connect(m_panel.Klines, &Kline::PressJia, platform::guard("klinefeed Klines PressJia", [this] { Kjia_Click(); }));
+        QObject::connect(m_panel.Klines, &Kline::PressJian, platform::guard("klinefeed Klines PressJian", [this] { Kjian_Click(); }));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
 
+#include <algorithm>
 #include <cmath>
 
 using platform::Val;
@@ -152,6 +153,18 @@ MaLine maLine(const std::vector<QString>& values, int N) {
 }
 
 QString maResetText(int N) { return QStringLiteral("MA%1:000.00").arg(N); }
+
+QString maNoValueText(int N) { return QStringLiteral("MA%1:").arg(N); }
+
+QPoint dataWindowPlace(const QRect& chart, const QSize& window, const QRect& screen,
+                       int headBottom) {
+    const int marginRight = static_cast<int>(kKMarginRight / 15);
+    int x = chart.left() + chart.width() - marginRight - window.width();
+    int y = chart.top() + headBottom + 2;
+    x = std::max(std::min(x, screen.left() + screen.width() - window.width()), screen.left());
+    y = std::max(std::min(y, screen.top() + screen.height() - window.height()), screen.top());
+    return {x, y};
+}
 
 QString maLabelText(int N, double average, bool kRmb, float nowRmb) {
     return QStringLiteral("MA%1:").arg(N) + threeDigits(kRmb ? average * nowRmb : average);

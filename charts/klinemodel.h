@@ -2,6 +2,8 @@
 
 #include "platform/colors.h"
 
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -87,6 +89,9 @@ inline constexpr std::array<int, 5> kMaPeriods = {5, 10, 20, 30, 60};
 inline constexpr std::array<platform::OleColor, 5> kMaColours = {0xFFFFFF, 0xFFFF, 0xFF00FF,
                                                                  0xFF00, 0xFFFF00};
 [[nodiscard]] QString maResetText(int N);
+// The label of an average the drawing could not give a value (too few bars): no number, so the
+// label does not read as a price of 0.
+[[nodiscard]] QString maNoValueText(int N);
 [[nodiscard]] QString maLabelText(int N, double average, bool kRmb, float nowRmb);
 // Consecutive pairs of bars joined by the average's line; the last bar of the line, -1 if none.
 struct MaLine {
@@ -119,6 +124,11 @@ struct HeadItem {
     double width = 0;
 };
 [[nodiscard]] std::vector<double> headRowLefts(const std::vector<HeadItem>& items);
+
+// Where the data window opens, in screen pixels: at the top right of the chart's plot, below the
+// head row and the averages' row (headBottom pixels below the chart's top), kept on the screen.
+[[nodiscard]] QPoint dataWindowPlace(const QRect& chart, const QSize& window, const QRect& screen,
+                                     int headBottom);
 
 enum class KlineKey { None, Jia, Jian };
 [[nodiscard]] KlineKey klineKeyAction(int keyCode);

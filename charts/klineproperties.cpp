@@ -54,7 +54,7 @@ QFont klineFont(const QString& face, double points, bool bold, bool italic, bool
     QFont f;
     f.setFamily(face);
     if (points > 0)
-        f.setPointSizeF(points);
+        f.setPointSizeF(platform::storablePointSize(points));
     f.setBold(bold);
     f.setItalic(italic);
     f.setUnderline(underline);

@@ -1,6 +1,5 @@
 #include "common/http.h"
 
-#include "common/rawhttp.h"
 #include "platform/eventwait.h"
 #include "platform/gbk.h"
 #include "platform/savefile.h"
@@ -11,24 +10,43 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
+#include <QSaveFile>
 #include <QStringDecoder>
+#include <QThread>
 
+#include <functional>
 #include <memory>
 
 namespace {
 
 constexpr int kDefaultTimeoutSec = 20;
 constexpr int kDownloadTimeoutSec = 300;
+constexpr int kMaxRedirects = 5;
+// No text the program reads comes near this; a larger answer is a fault, not something to hold.
+constexpr qint64 kMaxTextBytes = 64 * 1024 * 1024;
 
+QNetworkAccessManager* newManager(QObject* parent) {
+    auto* m = new QNetworkAccessManager(parent);
+    // Same origin, other plain hosts and http to https; never from https back to plain http.
+    m->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    return m;
+}
+
+// One manager per thread: the application's lives as long as the application, another thread's
+// until that thread finishes.
 QNetworkAccessManager* manager() {
-    if (QCoreApplication::instance() == nullptr)
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr)
         return nullptr;
-    static QNetworkAccessManager* nam = [] {
-        auto* m = new RawAccessManager(QCoreApplication::instance());
-        m->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
-        return m;
-    }();
-    return nam;
+    thread_local QPointer<QNetworkAccessManager> nam;
+    if (nam.isNull()) {
+        QThread* thread = QThread::currentThread();
+        nam = newManager(thread == app->thread() ? app : nullptr);
+        if (thread != app->thread())
+            QObject::connect(thread, &QThread::finished, nam.data(), &QObject::deleteLater);
+    }
+    return nam.data();
 }
 
 // The deadline counts whole clock seconds from the send, so the wait ends between
@@ -50,14 +68,6 @@ struct ReplyDeleter {
 };
 using ReplyPtr = std::unique_ptr<QNetworkReply, ReplyDeleter>;
 
-// Waits for the reply; false when the deadline passed first.
-bool waitForReply(QNetworkReply* reply, int seconds) {
-    if (reply->isFinished())
-        return true;
-    return platform::waitForSignal(reply, &QNetworkReply::finished, msUntilDeadline(seconds)) ||
-           reply->isFinished();
-}
-
 // A failure of the connection itself, as against an answer that carries an error status.
 bool transportFailed(const QNetworkReply* reply) {
     if (!reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
@@ -67,12 +77,14 @@ bool transportFailed(const QNetworkReply* reply) {
            e == QNetworkReply::ProtocolUnknownError || e == QNetworkReply::ProtocolFailure;
 }
 
-// The address with every byte above 0x7F escaped, as a URL holds it: Qt's road and the host and
-// port of the plain one.
-QUrl urlOf(const QByteArray& address) {
+// The address as a URL: ASCII as the caller wrote it, each byte of the wire's code page above
+// 0x7F escaped. Qt normalises the rest on its way out: "|", "{", "^" and their like go as "%7C",
+// "%7B", "%5E", a blank as "%20", and "." and ".." segments of the path are resolved. The service
+// reads either form alike, so the address is not sent byte for byte.
+QUrl urlOf(const QString& address) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     QByteArray escaped;
-    for (const char c : address) {
+    for (const char c : platform::toGbk(address)) {
         const auto b = static_cast<uchar>(c);
         if (b < 0x80) {
             escaped += c;
@@ -86,14 +98,42 @@ QUrl urlOf(const QByteArray& address) {
 }
 
 QNetworkRequest makeRequest(const QString& url) {
-    // The address goes out as the caller wrote it, in the wire's code page: nothing is encoded here.
-    const QByteArray address = platform::toGbk(url);
-    QNetworkRequest request{urlOf(address)};
-    request.setAttribute(RawAccessManager::kRawTarget, requestTarget(address));
+    QNetworkRequest request{urlOf(url)};
+    request.setMaximumRedirectsAllowed(kMaxRedirects);
     // No load-control attribute: Qt would answer AlwaysNetwork with no-cache headers of its own,
     // and only the callers that ask for them may send those.
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     return request;
+}
+
+// Sends the request (a POST when `postBody` is given) and hands the answer's body to `take` piece
+// by piece as it arrives, so no answer has to be held whole. True when the answer came complete
+// before `seconds` ran out; false on a time-out, a failed connection, or when `take` refused a
+// piece (which ends the request).
+bool exchange(QNetworkAccessManager* nam, const QNetworkRequest& request, const QByteArray* postBody, int seconds,
+              const std::function<bool(QNetworkReply&)>& take) {
+    ReplyPtr reply(postBody != nullptr ? nam->post(request, *postBody) : nam->get(request));
+    const int deadlineMs = msUntilDeadline(seconds);
+    bool refused = false;
+    const auto takeSome = [&] {
+        if (refused) {
+            reply->skip(reply->bytesAvailable());
+        } else if (reply->bytesAvailable() > 0 && !take(*reply)) {
+            refused = true;
+            // An answer with an error status ends in an error of its own, and Qt warns when an
+            // abort makes it a second one: that answer is read to its end and dropped instead.
+            if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() < 400)
+                reply->abort();
+        }
+    };
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), takeSome);
+    const bool finished = reply->isFinished() ||
+                          platform::waitForSignal(reply.get(), &QNetworkReply::finished, deadlineMs) ||
+                          reply->isFinished();
+    if (!finished || transportFailed(reply.get()))
+        return false;
+    takeSome();
+    return !refused;
 }
 
 } // namespace
@@ -124,31 +164,43 @@ QString GetHttpText(const QString& Url, const QString& PostData, int16_t Timeout
     }
     if (!Cookie.isEmpty())
         request.setRawHeader("Cookie", platform::toGbk(Cookie));
+    const QByteArray form = post ? platform::toGbk(UrlEncode(PostData + QStringLiteral("&session=0"))) : QByteArray();
 
-    ReplyPtr reply(post ? nam->post(request, platform::toGbk(UrlEncode(PostData + QStringLiteral("&session=0"))))
-                        : nam->get(request));
-    QString result;
-    if (waitForReply(reply.get(), seconds) && !transportFailed(reply.get()))
-        result = BytesToText(reply->readAll(), Charset);
+    QByteArray body;
+    const bool complete = exchange(nam, request, post ? &form : nullptr, seconds, [&body](QNetworkReply& reply) {
+        if (reply.header(QNetworkRequest::ContentLengthHeader).toLongLong() > kMaxTextBytes)
+            return false;
+        body += reply.read(kMaxTextBytes + 1 - body.size());
+        return body.size() <= kMaxTextBytes;
+    });
     ClearUrlCache(Url);
-    return result;
+    return complete ? BytesToText(body, Charset) : QString();
 }
 
 bool DownFile(const QString& Url, const QString& File) {
     QNetworkAccessManager* nam = manager();
     if (nam == nullptr || platform::programEnding())
         return false;
-    ReplyPtr reply(nam->get(makeRequest(Url)));
-    bool written = false;
-    if (waitForReply(reply.get(), kDownloadTimeoutSec) && !transportFailed(reply.get())) {
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const QByteArray body = reply->readAll();
-        if (status >= 200 && status <= 299 && !body.isEmpty()) {
-            written = platform::saveWholeFile(File, body);
+    // The body goes to a temporary file beside the target as it arrives and replaces the target
+    // only when it came whole with a success status: an error page is never saved.
+    platform::removeSaveLeftovers(File);
+    QSaveFile out(File);
+    qint64 written = 0;
+    const bool complete = exchange(nam, makeRequest(Url), nullptr, kDownloadTimeoutSec, [&](QNetworkReply& reply) {
+        if (!out.isOpen()) {
+            const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            if (status < 200 || status > 299 || !out.open(QIODevice::WriteOnly))
+                return false;
         }
-    }
+        const QByteArray piece = reply.readAll();
+        written += piece.size();
+        return out.write(piece) == piece.size();
+    });
+    const bool saved = complete && written > 0 && out.commit();
+    if (!saved)
+        out.cancelWriting();
     ClearUrlCache(Url);
-    return written;
+    return saved;
 }
 
 QString UrlEncode(const QString& Text) {

@@ -2,6 +2,7 @@
 
 #include "common/config.h"
 #include "common/shellhelpers.h"
+#include "platform/boundary.h"
 #include "platform/eventwait.h"
 #include "platform/keys.h"
 #include "platform/msgbox.h"
@@ -104,8 +105,9 @@ void placeBox(QWidget* box, const QWidget* owner) {
 } // namespace
 
 Msgform::Msgform()
+    // On top: a box waiting for an answer stands above the always-on-top mini window.
     : platform::Form(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                     Qt::WindowCloseButtonHint),
+                     Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       Label1(new QLabel(this)), Image1(new QLabel(this)),
       Command1(makeButton(this, QStringLiteral("确定"))),
       Command2(makeButton(this, QStringLiteral("是"))),
@@ -140,10 +142,10 @@ Msgform::Msgform()
     outer->addLayout(buttons);
     outer->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(Command1, &SkinButton::Click, this, [this] { unload(); });
-    connect(Command2, &SkinButton::Click, this, [this] { Label1_Click(); });
-    connect(Command3, &SkinButton::Click, this, [this] { unload(); });
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    connect(Command1, &SkinButton::Click, this, platform::guard("msgbox Command1 Click", [this] { unload(); }));
+    connect(Command2, &SkinButton::Click, this, platform::guard("msgbox Command2 Click", [this] { Label1_Click(); }));
+    connect(Command3, &SkinButton::Click, this, platform::guard("msgbox Command3 Click", [this] { unload(); }));
+    connect(Timer1, &QTimer::timeout, this, platform::guard("msgbox Timer1 timeout", [this] { Timer1_Timer(); }));
 }
 
 // A click on the label is a press and a release of the left button over it.
@@ -166,13 +168,23 @@ bool Msgform::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Msgform::keyPressEvent(QKeyEvent* event) {
-    const int keyCode = platform::virtualKey(*event);
-    if (keyCode == platform::VK_ESCAPE) {
-        unload();
-        return;
-    }
-    if (keyCode != 0)
-        platform::sendKeyToMain(keyCode, platform::shiftMask(event->modifiers()));
+    platform::guarded("Msgform_KeyDown", [&] {
+        const int keyCode = platform::virtualKey(*event);
+        if (keyCode == platform::VK_ESCAPE) {
+            unload();
+            return;
+        }
+        // The buttons take no focus, so the box presses its default one: "确定", or "是" beside a link.
+        if (keyCode == platform::VK_RETURN || keyCode == platform::VK_SPACE) {
+            if (Command1->isVisibleTo(this))
+                unload();
+            else
+                Label1_Click();
+            return;
+        }
+        if (keyCode != 0)
+            platform::sendKeyToMain(keyCode, platform::shiftMask(event->modifiers()));
+    });
 }
 
 void Msgform::Label1_Click() {

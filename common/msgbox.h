@@ -34,7 +34,7 @@ private:
     bool m_label1Pressed = false;
 };
 
-// Shows a new message box with Text and the caption Title (the executable's name when empty),
+// Shows a new message box with Text and the caption Title ("Quillor" when empty),
 // owned by Owner (none when null). An empty Link gives a plain notice; otherwise the box offers
 // to open Link with OpenUrl, which only "是" or a click on the text does: a box closed any other
 // way opens nothing. Modal returns when the box has closed, else at once. AutoCloseMs above 0

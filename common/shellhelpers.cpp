@@ -2,32 +2,21 @@
 
 #include "platform/shell.h"
 
-#include <QFileInfo>
-#include <QUrl>
-
 namespace {
 // The browser every Debian desktop provides through its alternatives.
 constexpr char kFixedBrowser[] = "/usr/bin/x-www-browser";
-
-bool isWebAddress(const QString& target) {
-    const QUrl url(target.trimmed(), QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
-}
 } // namespace
 
 bool OpenUrl(const QString& Target) {
-    if (Target.contains(QStringLiteral("://"), Qt::CaseInsensitive)) {
-        if (!isWebAddress(Target))
-            return false;
-        if (platform::shellOpen(Target.trimmed()))
-            return true;
-        (void)platform::startDetached(QString::fromLatin1(kFixedBrowser), {Target.trimmed()});
+    // Targets come from the service over plain HTTP: a local path, another scheme or a text
+    // without one would have the desktop open or run whatever it names.
+    if (!platform::isWebAddress(Target))
         return false;
-    }
-    if (Target.isEmpty() || !QFileInfo::exists(Target))
-        return false;
-    return platform::shellOpen(QFileInfo(Target).absoluteFilePath());
+    const QString address = Target.trimmed();
+    if (platform::shellOpen(address))
+        return true;
+    (void)platform::startDetached(QString::fromLatin1(kFixedBrowser), {address});
+    return false;
 }
 
 QString ShortPath(const QString& Path) { return Path; }

@@ -1,5 +1,6 @@
 #include "common/storedlists.h"
 
+#include "common/log.h"
 #include "common/settings.h"
 #include "platform/inifile.h"
 #include "platform/vberror.h"
@@ -7,6 +8,9 @@
 #include "state/session.h"
 
 #include <QRegularExpression>
+
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -19,10 +23,42 @@ void tryConvert(T& target, const QString& text, Convert convert) {
     }
 }
 
-int16_t toInt16(const QString& text) { return platform::CInt(platform::CDbl(text)); }
 float toSingle(const QString& text) { return platform::CSng(text); }
 
+// Stored alert entries that did not read, word for word, in their stored order.
+QStringList& unreadableTx() {
+    static QStringList entries;
+    return entries;
+}
+
+std::optional<double> storedNumber(const QString& text) {
+    try {
+        const double v = platform::CDbl(text);
+        return std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
+    } catch (const platform::VbError&) {
+        return std::nullopt;
+    }
+}
+
 } // namespace
+
+std::optional<StoredAlert> readStoredAlert(const QString& text) {
+    const QStringList parts = text.split(u',');
+    if (parts.size() != 3)
+        return std::nullopt;
+    const auto prod = storedNumber(parts[0]);
+    const auto compare = storedNumber(parts[1]);
+    const auto price = storedNumber(parts[2]);
+    if (!prod || !compare || !price)
+        return std::nullopt;
+    if (*prod != std::floor(*prod) || *prod < 0 || *prod >= kMaxProducts)
+        return std::nullopt;
+    if (*compare != 0 && *compare != 1)
+        return std::nullopt;
+    if (!(*price > 0) || *price > std::numeric_limits<float>::max())
+        return std::nullopt;
+    return StoredAlert{static_cast<int16_t>(*prod), static_cast<int16_t>(*compare), static_cast<float>(*price)};
+}
 
 void LoadTx() {
     if (!IsVip)
@@ -30,22 +66,34 @@ void LoadTx() {
     int16_t count = 0;
     tryConvert(count, GetIni(QStringLiteral("tx")),
                [](const QString& t) { return platform::CInt(platform::Val(t)); });
-    TxCount = std::clamp<int16_t>(count, 0, kMaxStoredAlerts);
-    TxProd = QList<int16_t>(TxCount + 1, 0);
-    TxCompare = QList<int16_t>(TxCount + 1, 0);
-    TxPrice = QList<float>(TxCount + 1, 0.0f);
-    for (int i = 1; i <= TxCount; ++i) {
-        const QStringList parts = GetIni(QStringLiteral("tx%1").arg(i)).split(u',');
-        if (parts.size() != 3)
+    count = std::clamp<int16_t>(count, 0, kMaxStoredAlerts);
+    // A reload after a save meets the same unreadable entries again: they are logged once.
+    const QStringList known = std::exchange(unreadableTx(), {});
+    TxProd = {0};
+    TxCompare = {0};
+    TxPrice = {0.0f};
+    for (int i = 1; i <= count; ++i) {
+        const QString key = QStringLiteral("tx%1").arg(i);
+        const QString text = GetIni(key);
+        const auto alert = readStoredAlert(text);
+        if (!alert) {
+            if (!known.contains(text))
+                WriteLog(QStringLiteral("Alert not read, skipped: ") + key + u'=' + text);
+            // An empty entry holds nothing to keep.
+            if (!text.trimmed().isEmpty())
+                unreadableTx() << text;
             continue;
-        tryConvert(TxProd[i], parts[0], toInt16);
-        tryConvert(TxCompare[i], parts[1], toInt16);
-        tryConvert(TxPrice[i], parts[2], toSingle);
+        }
+        TxProd << alert->prod;
+        TxCompare << alert->compare;
+        TxPrice << alert->price;
     }
+    TxCount = static_cast<int16_t>(TxProd.size() - 1);
 }
 
-// The live alerts are stored without gaps as tx1..txN with tx = N, and keys of earlier, longer
-// lists are taken out, so a reload reads back exactly the alerts that were saved.
+// The live alerts are stored without gaps as tx1..txN, the entries that did not read at the last
+// load after them, with tx = the number of entries; keys of earlier, longer lists are taken out,
+// so a reload reads back exactly what was saved.
 void SaveTx() {
     if (!IsVip)
         return;
@@ -65,6 +113,8 @@ void SaveTx() {
                              .arg(i < TxCompare.size() ? TxCompare[i] : 0)
                              .arg(platform::singleText(i < TxPrice.size() ? TxPrice[i] : 0.0f)));
         }
+        for (const QString& text : std::as_const(unreadableTx()))
+            doc.setValue(section, QStringLiteral("tx%1").arg(++written), text);
         for (const QString& key : doc.keys(section)) {
             const auto m = slotKey.match(key);
             if (m.hasMatch() && m.captured(1).toInt() > written)

@@ -15,11 +15,14 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QPointer>
 #include <QRect>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -39,6 +42,12 @@ void showMini(bool show) {
         miniShowHide()(show);
 }
 
+// The program's other windows the boss key hid, to be shown again by the next press.
+QList<QPointer<QWidget>>& hiddenByBossKey() {
+    static QList<QPointer<QWidget>> windows;
+    return windows;
+}
+
 } // namespace
 
 void SetWindowAlpha(QWidget* Window, int& Alpha, bool TopMost) {
@@ -48,11 +57,16 @@ void SetWindowAlpha(QWidget* Window, int& Alpha, bool TopMost) {
     Window->setWindowOpacity(Alpha / 255.0);
     if (Window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == TopMost)
         return;
-    // A change of window flags re-creates the native window, hidden but in its place.
-    const bool wasVisible = Window->isVisible();
-    Window->setWindowFlag(Qt::WindowStaysOnTopHint, TopMost);
-    if (wasVisible)
-        Window->show();
+    const Qt::WindowFlags flags = Window->windowFlags().setFlag(Qt::WindowStaysOnTopHint, TopMost);
+    if (QWindow* native = Window->windowHandle()) {
+        // The widget's own flag change would make the native window again, and the window
+        // manager would forget what it knew of it (no taskbar entry, say): the native window
+        // changes in place instead, and the widget is told without being re-made.
+        Window->overrideWindowFlags(flags);
+        native->setFlags(flags);
+        return;
+    }
+    Window->setWindowFlags(flags);
 }
 
 void CalcAlpha() {
@@ -114,9 +128,14 @@ void ShowHideMain() {
         return;
     }
     if (main->isVisible()) {
+        // Taken before the main window goes, as they stand now; a modal window is left alone,
+        // as hiding it would end the wait for its answer.
+        hiddenByBossKey() = bossKeyWindows(platform::loadedForms(), main);
         TrayRemove();
         main->hide();
         showMini(false);
+        for (QWidget* window : std::as_const(hiddenByBossKey()))
+            window->hide();
         return;
     }
     if (QString file = trayIconFile(); QFileInfo::exists(file))
@@ -125,6 +144,18 @@ void ShowHideMain() {
     addProgramTrayIcon(nullptr);
     main->show();
     showMini(true);
+    // In their places: a hidden window keeps its geometry.
+    for (const QPointer<QWidget>& window : std::exchange(hiddenByBossKey(), {}))
+        if (window != nullptr && !window->isVisible())
+            window->show();
+}
+
+QList<QPointer<QWidget>> bossKeyWindows(const QList<platform::Form*>& forms, const QWidget* main) {
+    QList<QPointer<QWidget>> windows;
+    for (platform::Form* form : forms)
+        if (form != main && form->isVisible() && !form->isModal())
+            windows.append(form);
+    return windows;
 }
 
 void setMiniShowHide(MiniShowHide showHide) {

@@ -1,12 +1,18 @@
 #pragma once
 
+#include <QList>
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 
 #include <cstdint>
 #include <functional>
 
 class QRect;
-class QWidget;
+
+namespace platform {
+class Form;
+}
 
 // Opacity of the mini window and its companions, 0 (transparent) to 255; CalcAlpha sets it from
 // TransLevel. Opaque until then.
@@ -35,9 +41,14 @@ void SetFormIcon(QWidget* Window, QString& File, int IconIndex);
 void FreeMemory();
 
 // The boss-key toggle over the main window (platform::mainForm()), the mini window and the tray
-// icon: a minimised main window comes back; a visible one goes to hiding with the tray icon; a
-// hidden one comes back with the tray icon. Does nothing while no main window is loaded.
+// icon: a minimised main window comes back; a visible one goes to hiding with the tray icon and
+// the program's other shown windows; a hidden one comes back with the tray icon and them. Does nothing while no main window is loaded.
 void ShowHideMain();
+
+// The windows the boss key hides besides the main window and the tray icon: every shown form but
+// the main window and the modal ones (the mini window among them); the next press shows them
+// again where they were.
+[[nodiscard]] QList<QPointer<QWidget>> bossKeyWindows(const QList<platform::Form*>& forms, const QWidget* main);
 
 // "ico.dat" in the program folder: the tray icon's picture when present.
 [[nodiscard]] QString trayIconFile();

@@ -1,6 +1,7 @@
 #include "companions/cangjsq.h"
 
 #include "common/msgbox.h"
+#include "platform/boundary.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
 #include "state/quotetables.h"
@@ -287,11 +288,11 @@ CangJSQ::CangJSQ() {
     note->setGeometry(10, 280, 540, 40);
     setColour(Text15, 0);
 
-    connect(Command2, &SkinButton::Click, this, &CangJSQ::Command2_Click);
-    connect(Command3, &SkinButton::Click, this, &CangJSQ::Command3_Click);
-    connect(JsqJg, &SkinButton::Click, this, &CangJSQ::JsqJg_Click);
+    connect(Command2, &SkinButton::Click, this, platform::guard("cangjsq Command2 Click", this, &CangJSQ::Command2_Click));
+    connect(Command3, &SkinButton::Click, this, platform::guard("cangjsq Command3 Click", this, &CangJSQ::Command3_Click));
+    connect(JsqJg, &SkinButton::Click, this, platform::guard("cangjsq JsqJg Click", this, &CangJSQ::JsqJg_Click));
     for (int i = 0; i < 2; ++i)
-        connect(CommandButton9[i], &SkinButton::Click, this, [this, i] { CommandButton9_Click(i); });
+        connect(CommandButton9[i], &SkinButton::Click, this, platform::guard("cangjsq CommandButton9[i] Click", [this, i] { CommandButton9_Click(i); }));
 
     // Every key passes here first: Esc closes, the rest also goes on to the main window. Only the
     // controls that take focus are watched, so a key a box ignores is not counted again on its

@@ -1,6 +1,8 @@
 #include "companions/jiaoyiform.h"
 
 #include "common/tradingday.h"
+#include "platform/boundary.h"
+#include "platform/boxfit.h"
 #include "platform/clock.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
@@ -127,6 +129,7 @@ JiaoYiForm::JiaoYiForm() {
         Combo2->addItem(QString::fromUtf16(level.caption));
     Command4 = new QPushButton(QStringLiteral("随机"), this);
     Command4->setGeometry(twips(3915, 1215, 555, 315));
+    platform::fitBoxToItems(*Combo2);
     Command1 = new QPushButton(QStringLiteral("计算"), this);
     Command1->setGeometry(twips(1560, 1710, 1215, 495));
 
@@ -144,9 +147,9 @@ JiaoYiForm::JiaoYiForm() {
                             twips(225, 1395, 4320, 180));
     warning->setStyleSheet(QStringLiteral("color: #ff0000;"));
 
-    connect(Command1, &QPushButton::clicked, this, &JiaoYiForm::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &JiaoYiForm::Command2_Click);
-    connect(Command4, &QPushButton::clicked, this, &JiaoYiForm::Command4_Click);
+    connect(Command1, &QPushButton::clicked, this, platform::guard("jiaoyiform Command1 clicked", this, &JiaoYiForm::Command1_Click));
+    connect(Command2, &QPushButton::clicked, this, platform::guard("jiaoyiform Command2 clicked", this, &JiaoYiForm::Command2_Click));
+    connect(Command4, &QPushButton::clicked, this, platform::guard("jiaoyiform Command4 clicked", this, &JiaoYiForm::Command4_Click));
     Text1->installEventFilter(this);
 }
 
@@ -154,6 +157,7 @@ void JiaoYiForm::formLoad() {
     for (int i = 0; i <= ProdLast && i < kMaxProducts; ++i)
         Combo3->addItem(ProdName[i]);
     Combo3->setCurrentIndex(Combo3->count() > 0 ? 0 : -1);
+    platform::fitBoxToItems(*Combo3);
     Combo2->setCurrentIndex(0);
 }
 

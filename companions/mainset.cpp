@@ -4,6 +4,7 @@
 #include "common/settings.h"
 #include "common/storedlists.h"
 #include "common/windowutil.h"
+#include "platform/boundary.h"
 #include "platform/screen.h"
 #include "state/quotetables.h"
 #include "state/session.h"
@@ -153,8 +154,8 @@ MainSet::MainSet() {
     CommandButton2 = new SkinButton(this);
     CommandButton2->setButtonStyle(3);
     CommandButton2->setGeometry(8, 396, 120, 26);
-    connect(CommandButton1, &SkinButton::Click, this, [this] { unload(); });
-    connect(CommandButton2, &SkinButton::Click, this, &MainSet::CommandButton2_Click);
+    connect(CommandButton1, &SkinButton::Click, this, platform::guard("mainset CommandButton1 Click", [this] { unload(); }));
+    connect(CommandButton2, &SkinButton::Click, this, platform::guard("mainset CommandButton2 Click", this, &MainSet::CommandButton2_Click));
 
     connectActions();
     // Keys reach the handler through the control that has the focus; a key a control leaves goes
@@ -167,7 +168,7 @@ MainSet::MainSet() {
 void MainSet::connectActions() {
     // Click-type boxes act on every change, also one made by code; the others act only on the
     // user's own toggle, by mouse or keyboard, so opening the dialog leaves them silent.
-    connect(Check10, &QCheckBox::toggled, this, [this](bool ticked) {
+    connect(Check10, &QCheckBox::toggled, this, platform::guard("mainset Check10 toggled", [this](bool ticked) {
         const auto shown = mainset::afterBuyBox(ticked, {ShowBuyPrice, ShowSellPrice});
         ShowBuyPrice = shown.buy;
         if (shown.sell && !ShowSellPrice) {
@@ -175,8 +176,8 @@ void MainSet::connectActions() {
             Check12->setChecked(true);
         }
         call(host().DoCaption);
-    });
-    connect(Check12, &QCheckBox::toggled, this, [this](bool ticked) {
+    }));
+    connect(Check12, &QCheckBox::toggled, this, platform::guard("mainset Check12 toggled", [this](bool ticked) {
         const auto shown = mainset::afterSellBox(ticked, {ShowBuyPrice, ShowSellPrice});
         ShowSellPrice = shown.sell;
         if (shown.buy && !ShowBuyPrice) {
@@ -184,62 +185,62 @@ void MainSet::connectActions() {
             Check10->setChecked(true);
         }
         call(host().DoCaption);
-    });
-    connect(Check18, &QCheckBox::toggled, this, [](bool ticked) {
+    }));
+    connect(Check18, &QCheckBox::toggled, this, platform::guard("mainset Check18 toggled", [](bool ticked) {
         SwapBuySell = ticked;
         call(host().DoCaption);
-    });
-    connect(Check19, &QCheckBox::toggled, this, [](bool ticked) {
+    }));
+    connect(Check19, &QCheckBox::toggled, this, platform::guard("mainset Check19 toggled", [](bool ticked) {
         ExtBigFont = ticked;
         call(host().DoCaption);
-    });
-    connect(Check7, &QCheckBox::toggled, this, [](bool ticked) { AutoPopInfo = ticked; });
+    }));
+    connect(Check7, &QCheckBox::toggled, this, platform::guard("mainset Check7 toggled", [](bool ticked) { AutoPopInfo = ticked; }));
 
-    connect(Check11, &QCheckBox::clicked, this, [](bool ticked) {
+    connect(Check11, &QCheckBox::clicked, this, platform::guard("mainset Check11 clicked", [](bool ticked) {
         TrayQuote = ticked;
         call(host().TraySetTip, ticked ? (host().GetList ? host().GetList() : QString()) : QStringLiteral("Quillor"));
-    });
-    connect(Check13, &QCheckBox::clicked, this, [](bool ticked) {
+    }));
+    connect(Check13, &QCheckBox::clicked, this, platform::guard("mainset Check13 clicked", [](bool ticked) {
         MiniTopmost = ticked;
         call(host().applyMiniAlpha);
-    });
-    connect(Check14, &QCheckBox::clicked, this, &MainSet::Check14_Click);
-    connect(Check15, &QCheckBox::clicked, this, [](bool ticked) {
+    }));
+    connect(Check14, &QCheckBox::clicked, this, platform::guard("mainset Check14 clicked", this, &MainSet::Check14_Click));
+    connect(Check15, &QCheckBox::clicked, this, platform::guard("mainset Check15 clicked", [](bool ticked) {
         ShowHolding = ticked;
         call(host().DoCaption);
-    });
-    connect(Check16, &QCheckBox::clicked, this, [](bool ticked) { NoEdgeHide = ticked; });
-    connect(Check2, &QCheckBox::clicked, this, [](bool ticked) {
+    }));
+    connect(Check16, &QCheckBox::clicked, this, platform::guard("mainset Check16 clicked", [](bool ticked) { NoEdgeHide = ticked; }));
+    connect(Check2, &QCheckBox::clicked, this, platform::guard("mainset Check2 clicked", [](bool ticked) {
         BoldChart = ticked;
         call(host().NowRefrsh);
-    });
-    connect(Check6, &QCheckBox::clicked, this, [](bool ticked) {
+    }));
+    connect(Check6, &QCheckBox::clicked, this, platform::guard("mainset Check6 clicked", [](bool ticked) {
         SimpleChart = ticked;
         call(host().NowRefrsh);
-    });
-    connect(Check9, &QCheckBox::clicked, this, [](bool ticked) {
+    }));
+    connect(Check9, &QCheckBox::clicked, this, platform::guard("mainset Check9 clicked", [](bool ticked) {
         ShowDayChange = ticked;
         if (ticked)
             call(host().DoCaption);
         else
             call(host().resetMiniChange);
-    });
-    connect(Check8, &QCheckBox::clicked, this, &MainSet::Check8_Click);
+    }));
+    connect(Check8, &QCheckBox::clicked, this, platform::guard("mainset Check8 clicked", this, &MainSet::Check8_Click));
 
-    connect(Combo1, &QComboBox::activated, this, [](int i) {
+    connect(Combo1, &QComboBox::activated, this, platform::guard("mainset Combo1 activated", [](int i) {
         ColorTheme = static_cast<int16_t>(i);
         call(host().Loadskin, i);
         call(host().DoCaption);
-    });
-    connect(Combo2, &QComboBox::activated, this, [](int i) {
+    }));
+    connect(Combo2, &QComboBox::activated, this, platform::guard("mainset Combo2 activated", [](int i) {
         TransLevel = static_cast<int16_t>(i);
         CalcAlpha();
         call(host().applyMiniAlpha);
-    });
-    connect(Combo3, &QComboBox::activated, this, [](int i) {
+    }));
+    connect(Combo3, &QComboBox::activated, this, platform::guard("mainset Combo3 activated", [](int i) {
         QuoteBackColor = static_cast<int16_t>(i);
         call(host().CListBack, i);
-    });
+    }));
 }
 
 void MainSet::Check8_Click(bool ticked) {
@@ -307,7 +308,7 @@ void MainSet::formLoad() {
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
-    connect(List1, &QListWidget::itemChanged, this, &MainSet::List1_ItemCheck);
+    connect(List1, &QListWidget::itemChanged, this, platform::guard("mainset List1 itemChanged", this, &MainSet::List1_ItemCheck));
     for (int i = 0; i < ExtShow.size() && i < List1->count(); ++i)
         if (ExtShow[i])
             List1->item(i)->setCheckState(Qt::Checked);

@@ -94,6 +94,8 @@ void MenuForm::checkInstrument(int index) {
         a0[i]->setChecked(i == index);
 }
 
+bool MenuForm::hasInstruments() const { return !a0.isEmpty() && a0[0]->isCheckable(); }
+
 void restoreMainWindow() {
     platform::Form* main = platform::mainForm();
     if (main == nullptr)

@@ -46,6 +46,8 @@ public:
     void setInstrument(int index, const QString& name);
     // Ticks entry `index` alone (Main.CheckMenu).
     void checkInstrument(int index);
+    // Whether the quote loader has named the entries (the "--" placeholder is gone).
+    [[nodiscard]] bool hasInstruments() const;
 
     // A tray mouse message as platform/tray numbers it.
     void trayMouse(int message);

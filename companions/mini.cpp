@@ -3,7 +3,9 @@
 #include "common/storedlists.h"
 #include "common/windowutil.h"
 #include "companions/miniskins.h"
+#include "platform/boundary.h"
 #include "platform/keys.h"
+#include "platform/plaintip.h"
 #include "platform/screen.h"
 #include "platform/x11window.h"
 #include "state/quotetables.h"
@@ -65,7 +67,7 @@ MiniForm::MiniForm() : platform::Form(Qt::Tool | Qt::FramelessWindowHint) {
     setWindowTitle(QStringLiteral("Mini"));
     setMouseTracking(true);
     m_timer.setInterval(kTickMs);
-    connect(&m_timer, &QTimer::timeout, this, [this] { tickAt(QCursor::pos()); });
+    connect(&m_timer, &QTimer::timeout, this, platform::guard("mini m_timer timeout", [this] { tickAt(QCursor::pos()); }));
     // Until a skin is applied the window wears the first one.
     const auto pieces = mini::skinPieces(0);
     m_back = {miniSkinPicture(pieces->left), miniSkinPicture(pieces->middle), miniSkinPicture(pieces->right)};
@@ -177,7 +179,7 @@ void MiniForm::SetCaption(const QString& TheCaption, int16_t Showt, const QStrin
     parts.labelsWidth = textWidth(priceFont(), m_price);
     parts.upsWidth = textWidth(priceFont(), m_change.caption);
     setSizeTwips(mini::captionWidth(parts), m_height);
-    setToolTip(m_cwVisible && !m_holdingTip.isEmpty() ? m_holdingTip : m_changeTip);
+    setToolTip(platform::plainTip(m_cwVisible && !m_holdingTip.isEmpty() ? m_holdingTip : m_changeTip));
     LoadMiniExt();
     layoutPanel();
 }

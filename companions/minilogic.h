@@ -33,8 +33,9 @@ struct SkinPieces {
 // element 0 for the frames, unchanged otherwise.
 [[nodiscard]] int textLeftAfterSkin(float Dols, int before);
 
-// The change label after SetCaption step 2. Without a value the label is left as it was; a tip
-// without a value is left as it was.
+// The change label SetCaption shows: the day's change with an arrow while the day's change is
+// shown, else the last tick's direction (flat, up, down) with its tip. Without a value the label
+// is left as it was; a tip without a value is left as it was.
 struct ChangeLabel {
     QString caption;
     std::optional<QString> tip;
@@ -46,7 +47,8 @@ struct ChangeLabel {
 // True when the position line fits: twice the price's height is below the panel's height.
 [[nodiscard]] bool positionLineFits(bool showHolding, int labelsHeight, int miniHeight);
 
-// The window width SetCaption leaves (steps 5 and 7), with the parts measured in twips.
+// The window width SetCaption leaves once it has measured the texts: wide enough for the position
+// line when it shows, and for the price line; the parts are measured in twips.
 struct WidthParts {
     int windowWidth = 0;
     bool cwVisible = false;

@@ -2,6 +2,8 @@
 
 #include "common/msgbox.h"
 #include "common/storedlists.h"
+#include "platform/boundary.h"
+#include "platform/boxfit.h"
 #include "platform/keys.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
@@ -178,9 +180,9 @@ TXFORM::TXFORM() {
     Command2->setGeometry(twips(4500, 2430, 1230, 375));
     Command2->setEnabled(false);
 
-    connect(Command1, &QPushButton::clicked, this, &TXFORM::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &TXFORM::Command2_Click);
-    connect(List1, &QListWidget::itemClicked, this, &TXFORM::List1_Click);
+    connect(Command1, &QPushButton::clicked, this, platform::guard("txform Command1 clicked", this, &TXFORM::Command1_Click));
+    connect(Command2, &QPushButton::clicked, this, platform::guard("txform Command2 clicked", this, &TXFORM::Command2_Click));
+    connect(List1, &QListWidget::itemClicked, this, platform::guard("txform List1 itemClicked", this, &TXFORM::List1_Click));
 }
 
 void TXFORM::formLoad() {
@@ -188,6 +190,8 @@ void TXFORM::formLoad() {
         Combo1->addItem(ProdName[i]);
     Combo1->setCurrentIndex(Combo1->count() > 0 ? 0 : -1);
     Combo2->setCurrentIndex(0);
+    platform::fitBoxToItems(*Combo1);
+    List1->resize(width() - List1->x(), List1->height());
     m_rows = txform::rowsFromAlerts();
     for (const txform::Row& row : std::as_const(m_rows))
         List1->addItem(row.line);

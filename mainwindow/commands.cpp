@@ -1,5 +1,6 @@
 #include "mainwindow/commands.h"
 
+#include "platform/boundary.h"
 #include "platform/keys.h"
 
 #include <QApplication>
@@ -111,7 +112,11 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
     if (static_cast<QWidget*>(watched)->window() != m_form)
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);
-    return m_handler(platform::virtualKey(*key), platform::shiftMask(key->modifiers()));
+    bool taken = false;
+    platform::guarded("Form_KeyDown", [&] {
+        taken = m_handler(platform::virtualKey(*key), platform::shiftMask(key->modifiers()));
+    });
+    return taken;
 }
 
 } // namespace commands

@@ -37,12 +37,15 @@
 #include "market/scheduler.h"
 #include "mainwindow/startup.h"
 #include "mainwindow/tabswitch.h"
+#include "platform/boundary.h"
+#include "platform/boxfit.h"
 #include "platform/browser.h"
 #include "platform/clock.h"
 #include "platform/eventwait.h"
 #include "platform/colors.h"
 #include "platform/keys.h"
 #include "platform/msgbox.h"
+#include "platform/plaintip.h"
 #include "platform/screen.h"
 #include "platform/tray.h"
 #include "platform/vberror.h"
@@ -81,7 +84,9 @@
 #include <QPointer>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScopeGuard>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -216,7 +221,8 @@ void MainForm::buildMenus() {
         QAction* action = separator ? menu->addSeparator() : menu->addAction(QString::fromUtf16(item.caption));
         action->setObjectName(QLatin1String(item.name));
         if (!separator)
-            connect(action, &QAction::triggered, this, [this, &item] { menuCommand(item); });
+            connect(action, &QAction::triggered, this,
+                    platform::guard("menuCommand", [this, &item] { menuCommand(item); }));
     }
     m2 = menus[QStringLiteral("m2")];
     m4 = menus[QStringLiteral("m4")];
@@ -233,14 +239,17 @@ void MainForm::buildControls() {
     MainBar = new FlatToolbar(this);
     step([this] { MainBar->readProperties(toolbar::mainBarDesign()); });
     connect(MainBar, &FlatToolbar::ButtonClick, this,
-            [this](int btnIndex, const QString& key, int, int, int, int, bool) { MainBar_ButtonClick(btnIndex, key); });
+            platform::guard("MainBar_ButtonClick", [this](int btnIndex, const QString& key, int, int, int, int, bool) {
+                MainBar_ButtonClick(btnIndex, key);
+            }));
 
     KeyImageList1 = new KeyImageList(this);
     KeyImageList1->hide();
     step([this] { loadKeyImageList1(*KeyImageList1); });
 
     Maintab = new DockTabControl(this);
-    connect(Maintab, &DockTabControl::TabSelected, this, &MainForm::Maintab_TabSelected);
+    connect(Maintab, &DockTabControl::TabSelected, this,
+            platform::guard("Maintab_TabSelected", [this](cTab theTab) { Maintab_TabSelected(theTab); }));
 
     // Tab 1: the quote board.
     MainView = new QWidget(this);
@@ -258,7 +267,7 @@ void MainForm::buildControls() {
     VScroll->hide();
     placeBoardColumns();
     auto scrollBoard = [this](int value) { OleMove->move(OleMove->x(), boardTopForScroll(value) / TwipsY); };
-    connect(VScroll, &QScrollBar::valueChanged, this, scrollBoard);
+    connect(VScroll, &QScrollBar::valueChanged, this, platform::guard("VScroll_Change", scrollBoard));
 
     for (int i = 0; i < 9; ++i) {
         Cole[i] = new QWidget(this);
@@ -274,6 +283,9 @@ void MainForm::buildControls() {
     InfoOle = frame(Cole[0]);
     InfoOle->setGeometry(0, 0, 400, static_cast<int>(MainDesign::kInfoOleHeight) / TwipsY);
     InfoLabel = new QLabel(InfoOle);
+    // The service's texts are shown as they are written: markup in them must not load files or
+    // reshape the window.
+    InfoLabel->setTextFormat(Qt::PlainText);
     InfoLabel->setCursor(Qt::PointingHandCursor);
     InfoLabel->installEventFilter(this);
     CloseInfo = new QLabel(QStringLiteral("×"), InfoOle);
@@ -335,17 +347,19 @@ void MainForm::buildControls() {
         pal.setColor(QPalette::WindowText, QColor(0x99, 0x00, 0x00));
         TextAD->setPalette(pal);
     }
-    connect(TextAD, &QLabel::linkActivated, this, [](const QString& link) { OpenUrl(link); });
+    connect(TextAD, &QLabel::linkActivated, this,
+            platform::guard("TextAD_Click", [](const QString& link) { OpenUrl(link); }));
     auto* adLayout = new QVBoxLayout(YYMZ);
     adLayout->setContentsMargins(0, 0, 0, 0);
     adLayout->addWidget(TextAD);
     adLayout->addStretch();
     TextAD->hide();
-    connect(Mwto, &SkinButton::Click, this, [this] {
+    connect(Mwto, &SkinButton::Click, this, platform::guard("Mwto_Click", [this] {
         if (!Mwurl->text().trimmed().isEmpty())
             Web[2]->navigate(Mwurl->text().trimmed());
-    });
-    connect(ToBBs, &SkinButton::Click, this, [this] { Web[2]->navigate(ForumUrl); });
+    }));
+    connect(ToBBs, &SkinButton::Click, this, platform::guard("ToBBs_Click", [this] { Web[2]->navigate(ForumUrl); }));
+    connect(Goback, &SkinButton::Click, this, platform::guard("Goback_Click", [this] { Web[2]->back(); }));
 
     buildRightColumn();
 
@@ -357,10 +371,10 @@ void MainForm::buildControls() {
     Timer4 = new QTimer(this);
     for (QTimer* t : {Timer1, Timer2, Timer3, Timer4})
         t->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, [this] { m_scheduler->Timer1_Timer(); });
-    connect(Timer2, &QTimer::timeout, this, [this] { m_scheduler->Timer2_Timer(); });
-    connect(Timer3, &QTimer::timeout, this, [this] { m_scheduler->Timer3_Timer(); });
-    connect(Timer4, &QTimer::timeout, this, [this] { m_scheduler->Timer4_Timer(); });
+    connect(Timer1, &QTimer::timeout, this, platform::guard("Timer1_Timer", [this] { m_scheduler->Timer1_Timer(); }));
+    connect(Timer2, &QTimer::timeout, this, platform::guard("Timer2_Timer", [this] { m_scheduler->Timer2_Timer(); }));
+    connect(Timer3, &QTimer::timeout, this, platform::guard("Timer3_Timer", [this] { m_scheduler->Timer3_Timer(); }));
+    connect(Timer4, &QTimer::timeout, this, platform::guard("Timer4_Timer", [this] { m_scheduler->Timer4_Timer(); }));
 
     m_usersock = std::make_unique<TcpLinkSocket>();
     LiveLinkUi linkUi;
@@ -414,6 +428,9 @@ void MainForm::buildControls() {
     feed.refreshK = [this] { m_kline->RefreshK(); };
     m_feed = std::make_unique<charts::ChartFeed>(feed);
     m_feed->connectControls();
+    fitRangeBox();
+    // The tray menu's tick follows the instrument the selector switched to.
+    connect(SetDrawtype, &QComboBox::activated, this, platform::guard("SetDrawtype_CheckMenu", [this] { CheckMenu(CurProd); }));
 
     NewsView::Controls news{BBlist, PLList, NewsGo, NewsOle, Charts[0], Web[0], Cole[1], Cole[2]};
     NewsView::Host newsHost;
@@ -428,10 +445,10 @@ void MainForm::buildControls() {
     };
     m_newsView = std::make_unique<NewsView>(news, newsHost);
     // The right button on the intraday chart opens the tray icon's menu there.
-    connect(Charts[0], &Chart::MouseDown, this, [](int16_t Button, int16_t, float, float) {
+    connect(Charts[0], &Chart::MouseDown, this, platform::guard("Chart1_MouseDown", [](int16_t Button, int16_t, float, float) {
         if (Button == 2 && platform::isLoaded<MenuForm>())
             menuForm().MainMenu->popup(QCursor::pos());
-    });
+    }));
 }
 
 void MainForm::buildRightColumn() {
@@ -443,12 +460,13 @@ void MainForm::buildRightColumn() {
     Loged->setGeometry(0, 0, static_cast<int>(MainDesign::kFrWidth) / TwipsX, 48);
     Loginca = new QLabel(QStringLiteral("您还未登录"), Loged);
     Loginca->setGeometry(6, 4, 150, 18);
+    Loginca->setTextFormat(Qt::PlainText);
     VipUserSet = new QLabel(QStringLiteral("升级VIP"), Loged);
     VipUserSet->setGeometry(160, 4, 70, 18);
     VipUserSet->setCursor(Qt::PointingHandCursor);
     Check12 = new QCheckBox(QStringLiteral("启用VIP实时服务器"), Loged);
     Check12->setGeometry(6, 24, 200, 20);
-    connect(Check12, &QCheckBox::clicked, this, [this] { Check12_MouseUp(1, 0, 0, 0); });
+    connect(Check12, &QCheckBox::clicked, this, platform::guard("Check12_MouseUp", [this] { Check12_MouseUp(1, 0, 0, 0); }));
 
     Frame10 = frame(FR);
     Frame10->setGeometry(0, 48, static_cast<int>(MainDesign::kFrWidth) / TwipsX, 132);
@@ -471,6 +489,7 @@ void MainForm::buildRightColumn() {
     Systime = new QLabel(Frame10);
     Systime->setGeometry(184, 104, 60, 18);
     Nextupti = new QLabel(FR);
+    Nextupti->setTextFormat(Qt::PlainText);
 
     Frame1 = frame(FR, QStringLiteral("重点关注市场"));
     Combos[4] = new QComboBox(Frame1);
@@ -514,6 +533,8 @@ void MainForm::formLoad() {
         HoldText = address.mid(address.indexOf(u':') + 1);
         LoadHoldings();
     });
+    platform::setRefusedAddressHandler(
+        [](const QString& address) { WriteLog(QStringLiteral("网页窗格拒绝打开地址: ") + address); });
 
     SettingsUi ui;
     ui.listBack = [this](int16_t scheme) {
@@ -542,8 +563,11 @@ void MainForm::formLoad() {
         [this] { CopyPricestr(); },
         [this] { DoEndMe(); },
         [this](int index) {
-            if (index >= 0 && index < SetDrawtype->count())
+            // As a choice in the selector itself, so everything that follows the instrument does.
+            if (index >= 0 && index < SetDrawtype->count()) {
                 SetDrawtype->setCurrentIndex(index);
+                emit SetDrawtype->activated(index);
+            }
         },
     });
     if (BossKeyOn)
@@ -657,6 +681,12 @@ void MainForm::Hello() {
         return;
     m_helloBusy = true;
     const QPointer<MainForm> self(this);
+    // Cleared however the keep-alive ends, a raised error included: a flag left set would hold
+    // every later keep-alive (and the log-out) off for the session.
+    const auto done = qScopeGuard([this, self] {
+        if (self)
+            m_helloBusy = false;
+    });
     HelloUi ui;
     ui.loggedElsewhere = [self] {
         platform::messageBox(kLoggedElsewhereText, QString::fromUtf16(kProgramTitle), platform::BoxButtons::Ok,
@@ -670,8 +700,6 @@ void MainForm::Hello() {
         ShowMsg(notice.text, QStringLiteral("系统公告"), self, {}, false, 0);
     };
     ::Hello(LoginTime, ui);
-    if (self)
-        m_helloBusy = false;
 }
 
 void MainForm::GetCon() {
@@ -865,6 +893,8 @@ void MainForm::Me_Resize(bool NoUpdateImg) {
     Web[7]->setGeometry(pixels(p.web7.left, p.web7.top, p.web7.width, p.web7.height));
     OlemoveOle->setGeometry(pixels(p.oleMoveOle.left, p.oleMoveOle.top, p.oleMoveOle.width, p.oleMoveOle.height));
     OleMove->resize(std::max(OlemoveOle->width(), boardWidth()), OleMove->height());
+    // A wider window leaves no gap after a board that was dragged left.
+    moveBoardSideways(boardLeftInRange(OleMove->x(), OleMove->width(), OlemoveOle->width()));
     VScroll->setGeometry(pixels(p.vscroll.left, p.vscroll.top, p.vscroll.width, p.vscroll.height));
     VScroll->setMaximum(p.vscrollMax);
     VScroll->setVisible(p.vscrollVisible);
@@ -941,8 +971,8 @@ void MainForm::Me_Resize(bool NoUpdateImg) {
 
     if (CurTab == 9 && NoLoginInfo->isVisible())
         NoLoginInfo->setGeometry(0, 0, Cole[7]->width(), Cole[7]->height());
-    if (NewsGo->x() > NewsOle->width())
-        NewsGo->move(NewsOle->width(), NewsGo->y());
+    if (m_newsView)
+        m_newsView->placeStrip();
     m_inResize = false;
     if (!NoUpdateImg)
         UpdateImg();
@@ -953,7 +983,7 @@ void MainForm::resizeEvent(QResizeEvent* event) {
     platform::Form::resizeEvent(event);
     if (QWidget* menu = findChild<QWidget*>(QStringLiteral("menuBar")))
         menu->setGeometry(0, 0, width(), menu->sizeHint().height());
-    Me_Resize(false);
+    platform::guarded("Form_Resize", [this] { Me_Resize(false); });
 }
 
 void MainForm::changeEvent(QEvent* event) {
@@ -963,7 +993,7 @@ void MainForm::changeEvent(QEvent* event) {
     // reports the minimised state before showMinimized() has made the window visible, so the
     // layout waits for the event loop, where that show cannot undo the hiding.
     if (event->type() == QEvent::WindowStateChange)
-        QMetaObject::invokeMethod(this, [this] { Me_Resize(false); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, platform::guard("Form_Resize", [this] { Me_Resize(false); }), Qt::QueuedConnection);
 }
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
@@ -1015,12 +1045,11 @@ bool MainForm::boardMouse(QObject* watched, QEvent* event) {
             continue;
         if (type == QEvent::MouseButtonPress) {
             if (watched == shortLines[i].BLabels)
-                boardAction(m_board.nameMouseDown(i, button, x, CurTab));
+                boardAction(m_board.nameMouseDown(i, button, x, CurTab, OleMove->x() * TwipsX));
             else
-                m_board.priceMouseDown(button, x);
+                m_board.priceMouseDown(button, x, OleMove->x() * TwipsX);
         } else if (type == QEvent::MouseMove) {
-            if (const auto left = m_board.mouseMove(button, x, OleMove->x() * TwipsX, OleMove->width() * TwipsX,
-                                                    width() * TwipsX))
+            if (const auto left = m_board.mouseMove(button, x, OleMove->width() * TwipsX, OlemoveOle->width() * TwipsX))
                 moveBoardSideways(*left / TwipsX);
         } else if (type == QEvent::MouseButtonRelease) {
             m_board.mouseUp();
@@ -1243,7 +1272,7 @@ void MainForm::LoadTextAD() {
         TextAD->setText(QStringLiteral("<a href=\"%1\" style=\"color:#990000;text-decoration:none\">%2</a>")
                             .arg(ad->link.toHtmlEscaped(), ad->text.toHtmlEscaped()));
     }
-    TextAD->setToolTip(ad->link);
+    TextAD->setToolTip(platform::plainTip(ad->link));
     TextAD->show();
     TextAD->raise();
     if (!wasShown)
@@ -1333,6 +1362,24 @@ void MainForm::showWarning(const QString& text) {
 }
 
 void MainForm::setStatus(const QString& text) { Nextupti->setText(text); }
+// The range box shows its longest range whole; the two clocks beside it keep the width of a time,
+// side by side where there is room, else one above the other.
+void MainForm::fitRangeBox() {
+    platform::fitBoxToItems(*Combos[3], false);
+    const QFontMetrics fm = Nowtimes->fontMetrics();
+    const int clock = fm.horizontalAdvance(QStringLiteral("00:00:00")) + 4;
+    const int left = Combos[3]->geometry().right() + 5;
+    if (left + 2 * clock + 3 <= Frame10->width()) {
+        Nowtimes->setGeometry(left, Nowtimes->y(), clock, Nowtimes->height());
+        Systime->setGeometry(left + clock + 3, Systime->y(), clock, Systime->height());
+        return;
+    }
+    const int height = fm.height();
+    const int top = std::max(0, std::min(Combos[3]->y() - 1, Frame10->height() - 2 * height));
+    Nowtimes->setGeometry(left, top, clock, height);
+    Systime->setGeometry(left, top + height, clock, height);
+}
+
 void MainForm::setQuoteTime(const QString& text) { Nowtimes->setText(text); }
 void MainForm::setServiceClock(const QString& text) { Systime->setText(text); }
 void MainForm::setPositionCaption(const QString& text) { Web5info->setText(text); }
@@ -1371,7 +1418,7 @@ void MainForm::placeBoardColumns() {
             row.TL[c]->setGeometry(m_columns.left[c], 0, m_columns.width[c], kRowHeight / TwipsY);
     }
     OleMove->resize(std::max(OlemoveOle->width(), boardWidth()), OleMove->height());
-    moveBoardSideways(OleMove->x());
+    moveBoardSideways(boardLeftInRange(OleMove->x(), OleMove->width(), OlemoveOle->width()));
 }
 
 int MainForm::boardWidth() const { return m_columns.right() + kBoardFirstLeft; }
@@ -1395,6 +1442,7 @@ void MainForm::ensureBoardRows(int count) {
         row.Mvole->installEventFilter(this);
         for (int c = 0; c < kBoardColumns; ++c) {
             row.TL[c] = new QLabel(row.Mvole);
+            row.TL[c]->setTextFormat(Qt::PlainText);
             row.TL[c]->installEventFilter(this);
             setTextColour(row.TL[c], kDesignGrey);
         }
@@ -1413,7 +1461,7 @@ void MainForm::setBoardRow(int i, const BoardRowTexts& row) {
         QLabel* l = boardRows[i].TL[c];
         const BoardCell& cell = row.cells[c];
         l->setText(cell.text);
-        l->setToolTip(cell.tip);
+        l->setToolTip(platform::plainTip(cell.tip));
         if (cell.colour)
             setTextColour(l, platform::toQColor(*cell.colour));
     }
@@ -1436,8 +1484,8 @@ void MainForm::setShortListRow(int i, const ShortListTexts& line) {
 
 void MainForm::addInstrument(int i, const QString& name) {
     SetDrawtype->addItem(name, i + 1);
-    // The tray menu's entries follow the selector's items, "--" first.
-    menuForm().setInstrument(i + 1, name);
+    // The tray menu's entries follow the selector's items, from the first.
+    menuForm().setInstrument(i, name);
     for (int c : {0, 1, 2, 4, 5})
         Combos[c]->addItem(name, i);
     while (static_cast<int>(shortLines.size()) <= i) {
@@ -1450,8 +1498,10 @@ void MainForm::addInstrument(int i, const QString& name) {
                                 kShortListLineStep / TwipsY);
         line.RZD = new QLabel(Frames0);
         line.RZD->setGeometry(kShortListChangeLeft / TwipsX, top, 900 / TwipsX, kShortListLineStep / TwipsY);
-        for (QLabel* l : {line.BLabels, line.Money, line.RZD})
+        for (QLabel* l : {line.BLabels, line.Money, line.RZD}) {
+            l->setTextFormat(Qt::PlainText);
             l->show();
+        }
         line.BLabels->installEventFilter(this);
         line.Money->installEventFilter(this);
         shortLines.push_back(line);
@@ -1480,7 +1530,7 @@ void MainForm::selectInstrument(InstrumentSelector selector, int index) {
 void MainForm::CheckMenu(int16_t Tonindex) {
     // While the menu holds only its "--" placeholder there is nothing to mark.
     MenuForm& menu = menuForm();
-    if (menu.a0.size() > 1)
+    if (menu.hasInstruments())
         menu.checkInstrument(Tonindex);
 }
 
@@ -1504,6 +1554,7 @@ bool MainForm::queryUnload() {
     if (UpdateReady)
         RunUpdater();
     platform::setEventAddressHandler(nullptr);
+    platform::setRefusedAddressHandler(nullptr);
     platform::unloadAll([this](platform::Form* f) {
         return f == this || (LogoutPending && qobject_cast<LoginForm*>(f) != nullptr);
     });

@@ -208,6 +208,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void fitRangeBox();
     void buildControls();
     void buildRightColumn();
     void buildMenus();

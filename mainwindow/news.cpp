@@ -3,9 +3,11 @@
 #include "charts/chart.h"
 #include "common/log.h"
 #include "common/tradingday.h"
+#include "platform/boundary.h"
 #include "platform/browser.h"
 #include "platform/clock.h"
 #include "platform/colors.h"
+#include "platform/plaintip.h"
 #include "platform/screen.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
@@ -183,6 +185,26 @@ int tickerStep(int left, int stripWidth, int frameWidth) {
     return next <= -stripWidth ? frameWidth : next;
 }
 
+StripPlace stripPlace(int labelCount, int left, int frameWidth, int label0Width) {
+    if (labelCount == 1)
+        return {frameWidth / 2 - label0Width / 2, label0Width};
+    return {left > frameWidth ? frameWidth : left, std::nullopt};
+}
+
+StripSpan visibleSpan(int left, int stripWidth, int frameWidth) {
+    const int from = std::clamp(-left, 0, std::max(stripWidth, 0));
+    const int to = std::clamp(frameWidth - left, from, std::max(stripWidth, 0));
+    return {from, to};
+}
+
+StripSpan pictureSpan(int left, int stripWidth, int frameWidth) {
+    const StripSpan shown = visibleSpan(left, stripWidth, frameWidth);
+    // A strip still to the right of the frame: from its start, which comes in first.
+    const int from = shown.from == shown.to && left > 0 ? 0 : shown.from;
+    const int64_t to = std::min<int64_t>(int64_t{from} + 2 * int64_t{std::max(frameWidth, 1)}, stripWidth);
+    return {from, static_cast<int>(std::max<int64_t>(to, from))};
+}
+
 Route tickerClick(const QString& caption, const QString& tag, const QString& title, int kind,
                   const QString& broadcastItemUrl, const QString& newsItemUrl) {
     Route r;
@@ -194,6 +216,7 @@ Route tickerClick(const QString& caption, const QString& tag, const QString& tit
         return r;
     const QString& base = kind == kBroadcast ? broadcastItemUrl : newsItemUrl;
     r.list = kind;
+    r.id = tag.toInt();
     r.title = title;
     r.pane = kind == kBroadcast ? 1 : 2;
     // Without an item address a bare id would be taken for an address of its own.
@@ -224,6 +247,7 @@ Route markerClick(int type, int32_t id, const QString& title, const QString& bro
     Route r;
     if (type == kBroadcast) {
         r.list = kBroadcast;
+        r.id = id;
         r.title = title;
         const QString url = broadcastItemUrl + QString::number(markerPageId(id));
         if (!broadcastItemUrl.isEmpty() && currentLocation != url)
@@ -231,6 +255,7 @@ Route markerClick(int type, int32_t id, const QString& title, const QString& bro
         r.tab = 4;
     } else if (type == kNews) {
         r.list = kNews;
+        r.id = id;
         r.title = title;
         if (!newsItemUrl.isEmpty())
             r.url = newsItemUrl + QString::number(id);
@@ -245,10 +270,10 @@ class QtTickTimer final : public TickTimer {
 public:
     QtTickTimer() {
         m_timer.setInterval(kTickerIntervalMs);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        QObject::connect(&m_timer, &QTimer::timeout, platform::guard("news m_timer timeout", [this] {
             if (onTick)
                 onTick();
-        });
+        }));
     }
     void start() override { m_timer.start(); }
     void stop() override { m_timer.stop(); }
@@ -300,6 +325,8 @@ NewsView::NewsView(const Controls& controls, Host host, std::unique_ptr<news::Ti
     m_c.NewsGo->installEventFilter(this);
     auto* first = new QLabel(QString::fromUtf16(news::kTipsWaiting), m_c.NewsGo);
     first->setObjectName(QStringLiteral("Tips0"));
+    // Titles come from the service: never read as markup (an image tag would load a local file).
+    first->setTextFormat(Qt::PlainText);
     paintText(first, news::kTipsColor);
     first->setCursor(Qt::PointingHandCursor);
     first->adjustSize();
@@ -308,10 +335,10 @@ NewsView::NewsView(const Controls& controls, Host host, std::unique_ptr<news::Ti
     Tips.push_back(first);
     resetList(m_c.BBlist);
     resetList(m_c.PLList);
-    connect(m_c.BBlist, &QListWidget::itemPressed, this, [this] { BBlist_MouseDown(); });
-    connect(m_c.PLList, &QListWidget::itemPressed, this, [this] { PLList_MouseDown(); });
+    connect(m_c.BBlist, &QListWidget::itemPressed, this, platform::guard("news BBlist itemPressed", [this] { BBlist_MouseDown(); }));
+    connect(m_c.PLList, &QListWidget::itemPressed, this, platform::guard("news PLList itemPressed", [this] { PLList_MouseDown(); }));
     if (m_c.Chart1 != nullptr)
-        connect(m_c.Chart1, &Chart::ClickIt, this, &NewsView::Chart1_ClickIt);
+        connect(m_c.Chart1, &Chart::ClickIt, this, platform::guard("news Chart1 ClickIt", this, &NewsView::Chart1_ClickIt));
 }
 
 NewsView::~NewsView() = default;
@@ -361,6 +388,7 @@ void NewsView::apply(const QString& answer) {
         for (int k = 1; k < news::kTickerLabels; ++k) {
             auto* label = new QLabel(m_c.NewsGo);
             label->setObjectName(QStringLiteral("Tips%1").arg(k));
+            label->setTextFormat(Qt::PlainText);
             label->setPalette(Tips[0]->palette());
             label->setCursor(Qt::PointingHandCursor);
             label->move(0, Tips[0]->y());
@@ -399,7 +427,7 @@ void NewsView::rebuildTicker() {
         QLabel* label = Tips[k];
         TickerKinds[k] = labels[k].kind;
         label->setText(labels[k].caption);
-        label->setToolTip(labels[k].toolTip);
+        label->setToolTip(platform::plainTip(labels[k].toolTip));
         label->setProperty("Tag", labels[k].tag);
         label->setProperty("title", labels[k].title);
         paintText(label, news::kTipsColor);
@@ -420,6 +448,26 @@ void NewsView::Newsgotime_Timer() {
     const int left = news::tickerStep(m_c.NewsGo->x() * TwipsX, m_c.NewsGo->width() * TwipsX,
                                       m_c.NewsOle->width() * TwipsX);
     m_c.NewsGo->move(left / TwipsX, news::kTickerStep / TwipsY);
+    // The picture holds only the shown part and what follows: draw the next stretch before the
+    // strip's paint needs it.
+    if (!m_stripStale && !m_pictureSpan.contains(shownSpan())) {
+        m_stripStale = true;
+        redrawStrip();
+    }
+}
+
+news::StripSpan NewsView::shownSpan() const {
+    return news::visibleSpan(m_c.NewsGo->x(), m_c.NewsGo->width(), m_c.NewsOle->width());
+}
+
+void NewsView::placeStrip() {
+    const news::StripPlace place =
+        news::stripPlace(static_cast<int>(Tips.size()), m_c.NewsGo->x() * TwipsX, m_c.NewsOle->width() * TwipsX,
+                         Tips[0]->width() * TwipsX);
+    if (place.width)
+        m_c.NewsGo->setGeometry(place.left / TwipsX, 0, *place.width / TwipsX, m_c.NewsGo->height());
+    else
+        m_c.NewsGo->move(place.left / TwipsX, m_c.NewsGo->y());
 }
 
 void NewsView::Tips_MouseDown(int Index) {
@@ -445,6 +493,8 @@ void NewsView::Tips_MouseDown(int Index) {
 void NewsView::setTip(QLabel* label, const QString& text) {
     label->setText(text);
     label->adjustSize();
+    if (Tips.size() == 1)
+        placeStrip();
     markStripStale();
     redrawStrip();
 }
@@ -456,10 +506,10 @@ void NewsView::markStripStale() {
     m_redrawQueued = true;
     QMetaObject::invokeMethod(
         this,
-        [this] {
+        platform::guard("NewsStrip_Redraw", [this] {
             m_redrawQueued = false;
             redrawStrip();
-        },
+        }),
         Qt::QueuedConnection);
 }
 
@@ -470,36 +520,44 @@ void NewsView::redrawStrip() {
     m_stripStale = false;
     QWidget* strip = m_c.NewsGo;
     const qreal ratio = strip->devicePixelRatioF();
-    const QSize size = strip->size() * ratio;
-    constexpr int kLargest = 32767;
-    if (size.isEmpty() || size.width() > kLargest || size.height() > kLargest) {
+    const news::StripSpan span = news::pictureSpan(strip->x(), strip->width(), m_c.NewsOle->width());
+    const QRect part(span.from, 0, span.to - span.from, strip->height());
+    if (part.isEmpty()) {
         m_stripPicture = QPixmap();
+        m_pictureSpan = {};
     } else {
-        m_stripPicture = QPixmap(size);
+        m_stripPicture = QPixmap(part.size() * ratio);
         m_stripPicture.setDevicePixelRatio(ratio);
         m_stripPicture.fill(strip->palette().color(strip->backgroundRole()));
         m_drawingStrip = true;
-        strip->render(&m_stripPicture, QPoint(), QRegion(), QWidget::DrawChildren);
+        strip->render(&m_stripPicture, QPoint(), QRegion(part), QWidget::DrawChildren);
         m_drawingStrip = false;
+        m_pictureSpan = span;
         ++m_stripPictures;
     }
     strip->update();
 }
 
-// Paints the strip from its picture. False while the picture is out of date or there is none (a
-// strip too wide for one): the strip and its labels then paint as widgets do.
+// Paints the strip from its picture. False while the picture is out of date or does not hold
+// the part asked for: the strip and its labels then paint as widgets do.
 bool NewsView::paintStrip(const QRegion& region) {
     QWidget* strip = m_c.NewsGo;
-    if (m_stripStale || m_stripPicture.deviceIndependentSize().toSize() != strip->size()) {
+    m_stripFromPicture = false;
+    if (m_stripStale || m_stripPicture.deviceIndependentSize().toSize().height() != strip->height()) {
         markStripStale();
         return false;
     }
-    if (m_stripPicture.isNull())
+    const QRect box = region.boundingRect();
+    if (m_stripPicture.isNull() || !m_pictureSpan.contains({box.left(), box.right() + 1})) {
+        markStripStale();
         return false;
+    }
     const qreal ratio = m_stripPicture.devicePixelRatio();
     QPainter painter(strip);
     for (const QRect& r : region)
-        painter.drawPixmap(r, m_stripPicture, QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));
+        painter.drawPixmap(r, m_stripPicture,
+                           QRectF(QPointF(r.topLeft() - QPoint(m_pictureSpan.from, 0)) * ratio, QSizeF(r.size()) * ratio));
+    m_stripFromPicture = true;
     return true;
 }
 
@@ -519,9 +577,9 @@ void NewsView::Chart1_ClickIt(int16_t CItype, int32_t CIID, const QString& CItit
 
 void NewsView::follow(const news::Route& route) {
     if (route.list == news::kBroadcast)
-        selectRowContaining(m_c.BBlist, route.title);
+        selectRow(m_c.BBlist, route.id, route.title);
     else if (route.list == news::kNews)
-        selectRowContaining(m_c.PLList, route.title);
+        selectRow(m_c.PLList, route.id, route.title);
     QWidget* pane = route.pane == 1 ? m_c.Cole1 : route.pane == 2 ? m_c.Cole2 : nullptr;
     if (pane != nullptr && m_c.Web0->parentWidget() != pane) {
         m_c.Web0->setParent(pane);
@@ -533,7 +591,13 @@ void NewsView::follow(const news::Route& route) {
         m_host.selectTab(route.tab);
 }
 
-void NewsView::selectRowContaining(QListWidget* list, const QString& title) {
+// By the item's id: titles repeat, and the row must be the item whose page opens.
+void NewsView::selectRow(QListWidget* list, int32_t id, const QString& title) {
+    for (int i = 0; i < list->count(); ++i)
+        if (id != 0 && list->item(i)->data(Qt::UserRole).toInt() == id) {
+            list->setCurrentRow(i);
+            return;
+        }
     for (int i = 0; i < list->count(); ++i)
         if (list->item(i)->text().contains(title)) {
             list->setCurrentRow(i);
@@ -548,9 +612,15 @@ bool NewsView::eventFilter(QObject* watched, QEvent* event) {
             break;
         if (watched == m_c.NewsGo)
             return paintStrip(static_cast<QPaintEvent*>(event)->region());
-        // A label is already in the strip's picture, unless there is none.
-        if (!m_stripStale && !m_stripPicture.isNull() && std::find(Tips.begin(), Tips.end(), watched) != Tips.end())
-            return true;
+        // A label is already in the strip's picture, where the strip was just painted from it.
+        if (m_stripFromPicture && !m_stripStale) {
+            const auto it = std::find(Tips.begin(), Tips.end(), watched);
+            if (it != Tips.end()) {
+                const QRect box = static_cast<QPaintEvent*>(event)->region().boundingRect().translated((*it)->pos());
+                if (m_pictureSpan.contains({box.left(), box.right() + 1}))
+                    return true;
+            }
+        }
         break;
     case QEvent::Move:
     case QEvent::Resize:

@@ -144,11 +144,35 @@ struct TickerLayout {
 // edge whole.
 [[nodiscard]] int tickerStep(int left, int stripWidth, int frameWidth);
 
+// The strip's place when the window is laid out (twips): a single label (the waiting text) stands
+// centred with the strip as wide as it; a moving ticker that had run beyond a now narrower frame
+// carries on from its right edge.
+struct StripPlace {
+    int left = 0;
+    std::optional<int> width; // set: the strip takes this width
+    bool operator==(const StripPlace&) const = default;
+};
+[[nodiscard]] StripPlace stripPlace(int labelCount, int left, int frameWidth, int label0Width);
+
+// A stretch [from, to) of the strip, in its own coordinates (pixels).
+struct StripSpan {
+    int from = 0;
+    int to = 0;
+    [[nodiscard]] bool contains(const StripSpan& s) const { return s.from >= from && s.to <= to; }
+    bool operator==(const StripSpan&) const = default;
+};
+// The part of a strip at `left` that its frame shows; empty (from == to) when none.
+[[nodiscard]] StripSpan visibleSpan(int left, int stripWidth, int frameWidth);
+// What the strip's picture holds: from the shown part on, two frames wide as far as the strip
+// goes, so its cost follows the frame, not the strip, and it lasts a frame's width of ticks.
+[[nodiscard]] StripSpan pictureSpan(int left, int stripWidth, int frameWidth);
+
 // Where a click leads: a row to select in a list, the pane Web(0) moves into, an address for it
 // and a tab to bring forward. Empty parts do nothing.
 struct Route {
     int list = -1;  // 0 BBlist, 1 PLList
-    QString title;  // the first row containing it is selected
+    int32_t id = 0; // the row of this item is selected
+    QString title;  // or, when no row holds the id, the first row containing it
     int pane = -1;  // Cole index Web(0) moves into
     QString url;    // empty: no navigation
     int tab = 0;    // 0: none
@@ -213,6 +237,8 @@ public:
     void BBlist_MouseDown();
     void PLList_MouseDown();
     void Chart1_ClickIt(int16_t CItype, int32_t CIID, const QString& CItitle);
+    // The strip's place after the window's layout.
+    void placeStrip();
 
     std::vector<QLabel*> Tips;
     std::array<int32_t, news::kTickerLabels> TickerKinds{};
@@ -234,7 +260,8 @@ private:
     bool paintStrip(const QRegion& region);
     void listClick(QListWidget* list, const QString& itemUrl);
     void follow(const news::Route& route);
-    static void selectRowContaining(QListWidget* list, const QString& title);
+    static void selectRow(QListWidget* list, int32_t id, const QString& title);
+    [[nodiscard]] news::StripSpan shownSpan() const;
 
     Controls m_c;
     Host m_host;
@@ -243,9 +270,12 @@ private:
     bool m_busy = false;
     bool m_again = false;
     // The strip moves every 20 ms; its labels change only with a load. So the strip is painted
-    // from one picture of itself, and a tick costs a blit of what is on screen plus the one
-    // column that comes in, with no text laid out.
+    // from a picture of its shown part and what comes next, and a tick costs a blit of what is on
+    // screen plus the one column that comes in, with no text laid out. The picture spans a few
+    // frames' widths, never the whole strip: one long title makes a strip of a million pixels.
     QPixmap m_stripPicture;
+    news::StripSpan m_pictureSpan;
+    bool m_stripFromPicture = false; // the strip's last paint came from the picture
     bool m_stripStale = true;
     bool m_redrawQueued = false;
     bool m_drawingStrip = false;

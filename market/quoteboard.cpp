@@ -186,30 +186,37 @@ int boardHeight(int rowCount, int row0Height, int rowHeight) {
 }
 
 std::vector<BoardInteraction::Action> BoardInteraction::nameMouseDown(int index, int button, float x,
-                                                                     int16_t curTab) {
+                                                                     int16_t curTab, int32_t boardLeft) {
     if (button != 1)
         return {};
-    priceMouseDown(button, x);
+    priceMouseDown(button, x, boardLeft);
     std::vector<Action> actions{{Step::SetInstrument, index}};
     if (curTab != 2 && curTab != 3)
         actions.push_back({Step::SelectIntradayTab});
     return actions;
 }
 
-void BoardInteraction::priceMouseDown(int button, float x) {
+void BoardInteraction::priceMouseDown(int button, float x, int32_t boardLeft) {
     if (button != 1)
         return;
     BoardDragging = true;
     BoardDragStartX = platform::CLng(x);
+    BoardDragStartLeft = boardLeft;
 }
 
-std::optional<int32_t> BoardInteraction::mouseMove(int button, float x, int32_t left, int32_t width,
-                                                   int32_t windowWidth) const {
-    const double newLeft = left + static_cast<double>(x) - BoardDragStartX;
-    const double middle = windowWidth / 2.0;
-    if (button != 1 || !BoardDragging || newLeft > middle || left + width + static_cast<double>(x) < middle)
+// Measured from the press, not added to the board's current place: the pointer's control stays
+// put while the board moves, so adding every move's distance again would run the board away.
+std::optional<int32_t> BoardInteraction::mouseMove(int button, float x, int32_t boardWidth,
+                                                   int32_t viewWidth) const {
+    if (button != 1 || !BoardDragging)
         return std::nullopt;
-    return platform::CLng(newLeft);
+    const double wanted = BoardDragStartLeft + static_cast<double>(x) - BoardDragStartX;
+    return boardLeftInRange(platform::CLng(wanted), boardWidth, viewWidth);
+}
+
+int32_t boardLeftInRange(int32_t left, int32_t boardWidth, int32_t viewWidth) {
+    const int64_t furthest = std::min<int64_t>(0, int64_t{viewWidth} - boardWidth);
+    return static_cast<int32_t>(std::clamp<int64_t>(left, furthest, 0));
 }
 
 std::vector<BoardInteraction::Action> BoardInteraction::rowDoubleClick(int index) {

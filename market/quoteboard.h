@@ -104,20 +104,28 @@ public:
 
     bool BoardDragging = false;
     int32_t BoardDragStartX = 0;
+    // The board's left edge at that press: the board follows the pointer from there.
+    int32_t BoardDragStartLeft = 0;
 
-    // BLabels MouseDown; curTab the selected tab (2 intraday, 3 K-line stay as they are).
-    std::vector<Action> nameMouseDown(int index, int button, float x, int16_t curTab);
+    // BLabels MouseDown; curTab the selected tab (2 intraday, 3 K-line stay as they are), boardLeft
+    // the board's left edge now.
+    std::vector<Action> nameMouseDown(int index, int button, float x, int16_t curTab, int32_t boardLeft);
     // Money MouseDown.
-    void priceMouseDown(int button, float x);
-    // BLabels/Money MouseMove: the board's new left edge, or none when the move is refused
-    // (never clamped). left and width are the board frame's, windowWidth the main window's.
-    [[nodiscard]] std::optional<int32_t> mouseMove(int button, float x, int32_t left, int32_t width,
-                                                   int32_t windowWidth) const;
+    void priceMouseDown(int button, float x, int32_t boardLeft);
+    // BLabels/Money MouseMove: the board's new left edge, or none when no drag is on. x is in the
+    // pressed control's coordinates, which do not move with the board; boardWidth and viewWidth
+    // are the board's and its visible area's widths.
+    [[nodiscard]] std::optional<int32_t> mouseMove(int button, float x, int32_t boardWidth,
+                                                   int32_t viewWidth) const;
     // BLabels/Money MouseUp, any button.
     void mouseUp() { BoardDragging = false; }
     // Mvole/TL1..TL11 DblClick: the tab first, so the tab's own handling sees the old instrument.
     [[nodiscard]] static std::vector<Action> rowDoubleClick(int index);
 };
+
+// The board's left edge kept in its range: never right of its home place (0), never so far left
+// that a gap opens after its last column (a board no wider than its view stays home).
+[[nodiscard]] int32_t boardLeftInRange(int32_t left, int32_t boardWidth, int32_t viewWidth);
 
 // Back colours of every row after a click on row `clicked` (Mvole/TL1..TL12 Click).
 [[nodiscard]] std::vector<uint32_t> rowHighlight(int rowCount, int clicked, int16_t scheme);

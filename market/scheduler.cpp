@@ -7,6 +7,8 @@
 #include "state/configstate.h"
 #include "state/session.h"
 
+#include <QScopeGuard>
+
 namespace {
 
 constexpr int kLoadEveryTicks = 6;
@@ -68,9 +70,14 @@ void RefreshScheduler::Timer1_Timer() {
     // A tick from inside a run's network wait: that run restarts Timer1 when it ends.
     if (run_.loading())
         return;
-    load();
-    RefreshCountdown = 0;
-    view_.setTimerEnabled(MarketTimer::Timer1, true);
+    {
+        // Back on however the run ends, a raised error included.
+        const auto restart = qScopeGuard([this] {
+            RefreshCountdown = 0;
+            view_.setTimerEnabled(MarketTimer::Timer1, true);
+        });
+        load();
+    }
     warnIfStale();
 }
 
@@ -121,9 +128,12 @@ void RefreshScheduler::Timer3_Timer() {
     if (HelloTick < period)
         return;
     view_.setTimerEnabled(MarketTimer::Timer3, false);
+    // Back on however the keep-alive ends, a raised error included.
+    const auto restart = qScopeGuard([this] {
+        view_.setTimerEnabled(MarketTimer::Timer3, true);
+        HelloTick = 0;
+    });
     view_.Hello();
-    view_.setTimerEnabled(MarketTimer::Timer3, true);
-    HelloTick = 0;
 }
 
 void RefreshScheduler::Timer4_Timer() {

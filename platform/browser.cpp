@@ -1,5 +1,7 @@
 #include "platform/browser.h"
 
+#include "platform/boundary.h"
+#include "platform/shell.h"
 #include "platform/webengine.h"
 
 #include <QCoreApplication>
@@ -28,13 +30,32 @@ void deliverEventAddress(const QString& address) {
         handler(address);
 }
 
+RefusedAddressHandler& refusedHandler() {
+    static RefusedAddressHandler handler;
+    return handler;
+}
+
+void tellRefused(const QString& address) {
+    if (const RefusedAddressHandler handler = refusedHandler())
+        handler(address);
+    else
+        qWarning("A web pane refused to open %s", qPrintable(address));
+}
+
+// A page's own refused navigation: told from the event loop, as event addresses are.
+void postRefused(const QString& address) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [address] { tellRefused(address); }, Qt::QueuedConnection);
+}
+
 bool isEventUrl(const QUrl& url) { return url.scheme().compare(QLatin1String("event")) == 0; }
 
 // A page that went to an event address: the engine is in the middle of its own call, so the
 // program hears of it from the event loop, where it may show a box or navigate again.
 void postEventAddress(const QUrl& url) {
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [text = eventAddressText(url)] { deliverEventAddress(text); },
+        QCoreApplication::instance(),
+        guard("EventAddress", [text = eventAddressText(url)] { deliverEventAddress(text); }),
         Qt::QueuedConnection);
 }
 
@@ -55,6 +76,10 @@ public:
     ~WebEnginePane() override = default;
 
 protected:
+    void back() override {
+        if (m_view)
+            m_view->back();
+    }
     void load(const QString& url) override {
         if (m_view)
             m_view->setUrl(url);
@@ -86,6 +111,13 @@ private:
         hooks.urlChanged = [this](const QString& url) { setLocation(url); };
         hooks.loadFinished = [this](const QString& url) { emit documentComplete(url); };
         hooks.eventAddress = [](const QUrl& url) { postEventAddress(url); };
+        hooks.mayOpen = [](const QUrl& url) {
+            const QString address = url.toString();
+            if (isPaneAddress(address))
+                return true;
+            postRefused(address);
+            return false;
+        };
         // A page that wants a new window (a link to another frame, a script) gets this pane.
         hooks.newWindow = [this](const QUrl& url) {
             if (newWindowsRefused())
@@ -141,6 +173,12 @@ bool isRealAddress(QStringView address) {
     const QStringView trimmed = address.trimmed();
     return !trimmed.isEmpty() && trimmed.compare(QLatin1String("about:blank"), Qt::CaseInsensitive) != 0;
 }
+
+bool isPaneAddress(QStringView address) {
+    return isWebAddress(address) || address.trimmed().compare(QLatin1String("about:blank"), Qt::CaseInsensitive) == 0;
+}
+
+void setRefusedAddressHandler(RefusedAddressHandler handler) { refusedHandler() = std::move(handler); }
 
 bool isEventAddress(QStringView address) {
     return address.trimmed().startsWith(QLatin1String("event:"), Qt::CaseInsensitive);
@@ -212,6 +250,10 @@ void BrowserPane::navigate(const QString& url) {
         deliverEventAddress(address);
         return;
     }
+    if (!isPaneAddress(address)) {
+        tellRefused(address);
+        return;
+    }
     m_location = address;
     load(address);
 }
@@ -231,8 +273,21 @@ void FakeBrowserPane::followLink(const QString& url) {
         deliverEventAddress(eventAddressText(target));
         return;
     }
+    if (!isPaneAddress(url)) {
+        if (!url.trimmed().isEmpty())
+            tellRefused(url.trimmed());
+        return;
+    }
     setLocation(url);
     m_navigations.append(url);
+    m_history.append(url);
+}
+
+void FakeBrowserPane::back() {
+    if (m_history.size() < 2)
+        return;
+    m_history.removeLast();
+    setLocation(m_history.last());
 }
 
 void FakeBrowserPane::completeDocument() { emit documentComplete(locationUrl()); }

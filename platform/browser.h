@@ -45,6 +45,18 @@ void setEventAddressHandler(EventAddressHandler handler);
 // pane holding one needs no web view.
 [[nodiscard]] bool isRealAddress(QStringView address);
 
+// What a pane may open: a web address (`isWebAddress`) or "about:blank". Event addresses are not
+// opened but handed on; everything else (a local file, a script, an inline page, another scheme,
+// a text without a scheme) is refused, because the addresses come from the service over plain
+// HTTP.
+[[nodiscard]] bool isPaneAddress(QStringView address);
+
+// Told of every address a pane refused, from navigate() at once and from a page (a link, a
+// redirect, a new window) once the engine's call has returned. Without a handler the refusal goes
+// to the Qt log.
+using RefusedAddressHandler = std::function<void(const QString& address)>;
+void setRefusedAddressHandler(RefusedAddressHandler handler);
+
 // A web pane. The real one makes its web engine view only once it is visible and holds a real
 // address (and the engine can start), so a hidden pane, or one on "about:blank", costs nothing;
 // until then it only remembers where it is to go.
@@ -54,8 +66,9 @@ class BrowserPane : public QWidget {
 public:
     ~BrowserPane() override;
 
-    // Goes to `url` (an address as a user would type it). An empty address is refused without a
-    // word; an event address goes to the event handler and the pane stays where it is.
+    // Goes to `url`. An empty address is refused without a word; an event address goes to the
+    // event handler and the pane stays where it is; an address a pane may not open is refused,
+    // told to the refusal handler, and the pane stays where it is.
     void navigate(const QString& url);
 
     // The address shown or about to be: the last one navigated to, then what the page reports
@@ -66,6 +79,9 @@ public:
     // the requested page itself.
     void setNewWindowsRefused(bool refused) { m_refuseNewWindows = refused; }
     [[nodiscard]] bool newWindowsRefused() const { return m_refuseNewWindows; }
+
+    // Goes one page back in the pane's history; nothing when there is none.
+    virtual void back() = 0;
 
     // Silent panes keep their pages' script errors to themselves.
     void setSilent(bool silent);
@@ -100,17 +116,25 @@ public:
     [[nodiscard]] const QStringList& navigations() const { return m_navigations; }
 
     // As if the page went to `url` itself (a link, a script): an event address goes to the event
-    // handler at once, anything else is loaded.
+    // handler at once, an address a pane may not open to the refusal handler, anything else is
+    // loaded.
     void followLink(const QString& url);
 
     // As if the current page had finished loading.
     void completeDocument();
 
+    // Goes back to the address loaded before the current one, when there is one.
+    void back() override;
+
 protected:
-    void load(const QString& url) override { m_navigations.append(url); }
+    void load(const QString& url) override {
+        m_navigations.append(url);
+        m_history.append(url);
+    }
 
 private:
     QStringList m_navigations;
+    QStringList m_history;
 };
 
 // The panes the main window makes: real ones unless a test installed another factory; a null

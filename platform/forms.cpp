@@ -1,13 +1,18 @@
 #include "platform/forms.h"
 
+#include "platform/boundary.h"
 #include "platform/eventwait.h"
 #include "platform/keys.h"
+#include "platform/x11window.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QScreen>
+
+#include <algorithm>
 
 #include <unordered_map>
 
@@ -69,9 +74,10 @@ private:
 
 } // namespace
 
-Form::Form(Qt::WindowFlags flags) : QWidget(nullptr, flags | Qt::Window) {
+Form::Form(Qt::WindowFlags flags) : QWidget(nullptr, flags | Qt::Window), m_freeType(windowType()) {
     QGuiApplication::setQuitOnLastWindowClosed(false);
     runtime().loaded.append(this);
+    followOwner(this);
 }
 
 // A form deleted without an unload (by its owner's deletion, say) still leaves the lists.
@@ -101,7 +107,10 @@ bool Form::unloadForm(bool mayRefuse) {
 }
 
 void Form::closeEvent(QCloseEvent* event) {
-    if (unloadForm(true))
+    // A close whose unloading raised is refused: the form stays as it was.
+    bool unloaded = false;
+    guarded("Form_QueryUnload", [&] { unloaded = unloadForm(true); });
+    if (unloaded)
         event->accept();
     else
         event->ignore();
@@ -113,8 +122,11 @@ void Form::showForm(QWidget* owner, bool modal) {
         return;
     if (owner == this || (owner != nullptr && isAncestorOf(owner)))
         owner = nullptr;
-    if (owner != parentWidget())
-        setParent(owner, windowFlags());
+    const Qt::WindowFlags flags = ownedWindowFlags(windowFlags(), m_freeType, owner != nullptr);
+    if (owner != parentWidget() || flags != windowFlags())
+        setParent(owner, flags);
+    if (owner != nullptr && !testAttribute(Qt::WA_Moved))
+        centreOnOwner(this);
     if (!modal) {
         show();
         raise();
@@ -196,6 +208,45 @@ bool Form::escapeUnloadsOtherKeysToMain(QEvent* event) {
     if (code != 0)
         sendKeyToMain(code, shiftMask(key->modifiers()));
     return false;
+}
+
+Qt::WindowFlags ownedWindowFlags(Qt::WindowFlags flags, Qt::WindowType freeType, bool owned) {
+    const Qt::WindowType type = static_cast<Qt::WindowType>(int(flags & Qt::WindowType_Mask));
+    Qt::WindowType wanted = type;
+    if (owned && type == Qt::Window)
+        wanted = Qt::Dialog;
+    else if (!owned && type == Qt::Dialog && freeType == Qt::Window)
+        wanted = Qt::Window;
+    return (flags & ~Qt::WindowType_Mask) | wanted;
+}
+
+QPoint centredOn(const QRect& frame, const QRect& owner, const QRect& available) {
+    QRect placed = frame;
+    placed.moveCenter(owner.center());
+    if (available.isValid()) {
+        // The title bar stays reachable: right and bottom edges first, then left and top.
+        placed.moveRight(std::min(placed.right(), available.right()));
+        placed.moveBottom(std::min(placed.bottom(), available.bottom()));
+        placed.moveLeft(std::max(placed.left(), available.left()));
+        placed.moveTop(std::max(placed.top(), available.top()));
+    }
+    return placed.topLeft();
+}
+
+void centreOnOwner(QWidget* window) {
+    if (window == nullptr || !window->isWindow() || window->parentWidget() == nullptr)
+        return;
+    const QWidget* owner = window->parentWidget()->window();
+    const QScreen* screen = owner->screen();
+    const QRect available = screen != nullptr ? screen->availableGeometry() : QRect();
+    // An owner not shown yet (a start-up notice) will stand on the work area.
+    const QRect area = owner->isVisible() ? owner->frameGeometry() : available;
+    if (!area.isValid())
+        return;
+    // Laid-out forms take their size when shown: the size they will have.
+    if (window->layout() != nullptr)
+        window->adjustSize();
+    window->move(centredOn(window->frameGeometry(), area, available));
 }
 
 void sendKeyToMain(int keyCode, int shift) {

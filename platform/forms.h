@@ -23,8 +23,9 @@ public:
     explicit Form(Qt::WindowFlags flags = Qt::Window);
     ~Form() override;
 
-    // Shows the form with `owner` as its owner window (it stays above the owner and unloads with
-    // it); no owner makes it a free window. A modal show blocks input to the other windows and
+    // Shows the form with `owner` as its owner window: transient for it on the window manager
+    // (it stays above the owner, has no taskbar entry of its own, unloads with it, and opens
+    // centred on it unless the form has placed itself); no owner makes it a free window. A modal show blocks input to the other windows and
     // returns once the form is hidden or unloaded; a nested event loop keeps timers, sockets and
     // the other windows' painting running meanwhile. Nothing is shown once the program is ending.
     void showForm(QWidget* owner = nullptr, bool modal = false);
@@ -56,6 +57,8 @@ private:
     bool unloadForm(bool mayRefuse);
 
     bool m_unloading = false;
+    // The window type the form was made with, which it takes back when shown without owner.
+    Qt::WindowType m_freeType;
 };
 
 namespace detail {
@@ -111,5 +114,17 @@ void setMainForm(Form* form, KeySink receiveKeyDown);
 
 // Hands a key to the main window's handler; nothing happens while the main window isn't loaded.
 void sendKeyToMain(int keyCode, int shift);
+
+// The flags of a form shown with (`owned`) or without an owner. An owned plain window becomes a
+// dialog, the type the window manager keeps above its owner (a plain window's transient parent
+// never reaches it); without owner the form takes back `freeType`, the type it was made with.
+[[nodiscard]] Qt::WindowFlags ownedWindowFlags(Qt::WindowFlags flags, Qt::WindowType freeType, bool owned);
+
+// Where a window whose frame is `frame` stands centred on `owner`'s frame, kept inside
+// `available` (the screen's work area) as far as it fits: its new top-left corner.
+[[nodiscard]] QPoint centredOn(const QRect& frame, const QRect& owner, const QRect& available);
+
+// Moves a window that has an owner to the middle of it (see centredOn).
+void centreOnOwner(QWidget* window);
 
 } // namespace platform

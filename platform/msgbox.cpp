@@ -1,9 +1,8 @@
 #include "platform/msgbox.h"
 
 #include "platform/eventwait.h"
+#include "platform/x11window.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -39,11 +38,8 @@ QMessageBox::Icon boxIcon(BoxIcon icon) {
 } // namespace
 
 QString boxCaption(const QString& title) {
-    if (!title.isEmpty())
-        return title;
-    if (QCoreApplication::instance() == nullptr)
-        return QStringLiteral("brelto");
-    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    // The program's title, whatever its executable is called.
+    return title.isEmpty() ? QStringLiteral("Quillor") : title;
 }
 
 BoxAnswer messageBox(const QString& text, const QString& title, BoxButtons buttons, BoxIcon icon,
@@ -54,7 +50,10 @@ BoxAnswer messageBox(const QString& text, const QString& title, BoxButtons butto
         return handler()(text, boxCaption(title), buttons, icon);
     const WaitScope scope;
     QMessageBox box(owner);
+    followOwner(&box);
     box.setWindowTitle(boxCaption(title));
+    // Texts from the service are shown as written, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     box.setIcon(boxIcon(icon));
     if (buttons == BoxButtons::YesNo) {

@@ -19,7 +19,7 @@ enum class BoxAnswer { Ok, Yes, No };
 BoxAnswer messageBox(const QString& text, const QString& title, BoxButtons buttons, BoxIcon icon,
                      QWidget* owner = nullptr);
 
-// The caption a box shows: its title, or the executable's name when the title is empty.
+// The caption a box shows: its title, or the program's title "Quillor" when the title is empty.
 [[nodiscard]] QString boxCaption(const QString& title);
 
 // Tests answer the boxes themselves (the handler gets the caption the box would show); a null

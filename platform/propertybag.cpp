@@ -185,16 +185,20 @@ QByteArray PropertyBag::toBytes() const {
 }
 
 PropertyBag PropertyBag::fromBytes(const QByteArray& bytes) {
+    return parseBytes(bytes).value_or(PropertyBag());
+}
+
+std::optional<PropertyBag> PropertyBag::parseBytes(const QByteArray& bytes) {
     QDataStream in(bytes);
     in.setVersion(QDataStream::Qt_6_4);
     quint32 magic = 0;
     qint32 count = 0;
     in >> magic >> count;
     if (in.status() != QDataStream::Ok || magic != kBagMagic || count < 0)
-        return {};
+        return std::nullopt;
     // A count the remaining bytes cannot hold is no bag.
     if (count > (bytes.size() - in.device()->pos()) / kMinEntryBytes)
-        return {};
+        return std::nullopt;
     PropertyBag bag;
     for (qint32 i = 0; i < count; ++i) {
         QString key;
@@ -202,10 +206,10 @@ PropertyBag PropertyBag::fromBytes(const QByteArray& bytes) {
         in >> key;
         const std::optional<quint32> type = in.status() == QDataStream::Ok ? nextValueType(in) : std::nullopt;
         if (!type || !storableType(*type))
-            return {};
+            return std::nullopt;
         in >> value;
         if (in.status() != QDataStream::Ok || !rewritable(value))
-            return {};
+            return std::nullopt;
         bag.write(key, readForm(value));
     }
     return bag;
@@ -220,6 +224,11 @@ bool operator==(const PropertyBag& a, const PropertyBag& b) {
             return false;
     }
     return true;
+}
+
+double storablePointSize(double points) {
+    // QFont's description text writes the size as QString::number does.
+    return QString::number(points).toDouble();
 }
 
 } // namespace platform

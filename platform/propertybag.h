@@ -5,6 +5,8 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <optional>
+
 // The saved properties of one control, as its host form stores them: key and value pairs whose
 // keys match without regard to letter case. A control writes a value only when it differs from
 // the value's default, and reads a missing key as the default it names, so a bag holds only what
@@ -36,6 +38,8 @@ public:
     // such a form, hold another type, or count more entries than they can hold.
     [[nodiscard]] QByteArray toBytes() const;
     [[nodiscard]] static PropertyBag fromBytes(const QByteArray& bytes);
+    // The same, telling bytes that are no such form (none) from the form of an empty bag.
+    [[nodiscard]] static std::optional<PropertyBag> parseBytes(const QByteArray& bytes);
 
     friend bool operator==(const PropertyBag& a, const PropertyBag& b);
 
@@ -52,6 +56,10 @@ private:
 // Whether two property values count as the same for "write only when changed": numbers compare
 // by value whatever their type, everything else through QVariant.
 [[nodiscard]] bool samePropertyValue(const QVariant& a, const QVariant& b);
+
+// The point size a font keeps through the byte form (its description text holds six significant
+// digits), so a control that keeps its font at this size reads back what it saved.
+[[nodiscard]] double storablePointSize(double points);
 
 // A value of one of the number types (the flag included), as against text or bytes.
 [[nodiscard]] bool isNumberVariant(const QVariant& v);

@@ -1,7 +1,6 @@
 #include "platform/shell.h"
 
 #include <QDesktopServices>
-#include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
 
@@ -17,13 +16,22 @@ ProcessStarter& starter() {
 }
 } // namespace
 
+bool isWebAddress(QStringView address) {
+    const QStringView trimmed = address.trimmed();
+    if (!trimmed.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) &&
+        !trimmed.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
+        return false;
+    const QUrl url(trimmed.toString());
+    return url.isValid() && !url.host().isEmpty();
+}
+
 bool shellOpen(const QString& target) {
+    if (!isWebAddress(target))
+        return false;
     if (opener())
         return opener()(target);
-    QUrl url = QUrl::fromUserInput(target);
-    if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile()))
-        return false;
-    return url.isValid() && QDesktopServices::openUrl(url);
+    const QUrl url(target.trimmed());
+    return QDesktopServices::openUrl(url);
 }
 
 bool startDetached(const QString& program, const QStringList& args, const QString& workDir) {

@@ -1,5 +1,7 @@
 #include "platform/singleinstance.h"
 
+#include "platform/boundary.h"
+
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -36,20 +38,20 @@ bool InstanceChannel::listen() {
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(m_name))
         return false;
-    connect(m_server.get(), &QLocalServer::newConnection, this, [this] {
+    connect(m_server.get(), &QLocalServer::newConnection, this, platform::guard("singleinstance m_server newConnection", [this] {
         while (QLocalSocket* s = m_server->nextPendingConnection()) {
             s->setParent(this);
             connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
-            connect(s, &QLocalSocket::readyRead, s, [this, s] {
+            connect(s, &QLocalSocket::readyRead, s, platform::guard("singleinstance command", [this, s] {
                 const QByteArray line = s->readLine(kMaxCommandBytes).trimmed();
                 if (line.isEmpty())
                     return;
                 s->disconnectFromServer();
                 if (m_handler)
                     m_handler(QString::fromUtf8(line));
-            });
+            }));
         }
-    });
+    }));
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace platform {
@@ -22,5 +23,9 @@ public:
 
 // Installs a player (tests install a fake); null restores the Qt Multimedia one.
 void setSoundPlayer(std::unique_ptr<SoundPlayer> player);
+
+// Told why, the first time after it is installed that a sound cannot play (no audio device, a
+// missing or unreadable file): silence leaves one trace, not one at every alert.
+void setSoundFailureHandler(std::function<void(const QString& why)> handler);
 
 } // namespace platform

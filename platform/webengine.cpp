@@ -38,17 +38,22 @@ void installEventSchemeRefusal(QWebEngineProfile* profile) {
 
 class PanePage final : public QWebEnginePage {
 public:
-    PanePage(QObject* parent, std::function<void(const QUrl&)> eventAddress)
-        : QWebEnginePage(parent), m_eventAddress(std::move(eventAddress)) {}
+    PanePage(QObject* parent, std::function<void(const QUrl&)> eventAddress, std::function<bool(const QUrl&)> mayOpen)
+        : QWebEnginePage(parent), m_eventAddress(std::move(eventAddress)), m_mayOpen(std::move(mayOpen)) {}
 
     bool silent = false;
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
-        if (!isEventUrl(url))
-            return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
-        m_eventAddress(url);
-        return false;
+        if (isEventUrl(url)) {
+            m_eventAddress(url);
+            return false;
+        }
+        // A page's links and redirects follow the same rule as the program's own addresses; frames
+        // inside a page are the page's business.
+        if (isMainFrame && m_mayOpen && !m_mayOpen(url))
+            return false;
+        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
     }
 
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
@@ -60,6 +65,7 @@ protected:
 
 private:
     std::function<void(const QUrl&)> m_eventAddress;
+    std::function<bool(const QUrl&)> m_mayOpen;
 };
 
 // A web view shows its page through a Qt Quick scene. Drawn by the graphics card, that scene is a
@@ -81,7 +87,7 @@ class EngineView final : public platform::webengine::View {
 public:
     EngineView(QWidget* parent, platform::webengine::ViewHooks hooks)
         : m_hooks(std::move(hooks)), m_view(new QWebEngineView(parent)) {
-        m_page = new PanePage(m_view, m_hooks.eventAddress);
+        m_page = new PanePage(m_view, m_hooks.eventAddress, m_hooks.mayOpen);
         m_view->setPage(m_page);
         QObject::connect(m_page, &QWebEnginePage::urlChanged, m_view, [this](const QUrl& url) {
             if (!url.isEmpty())
@@ -101,6 +107,10 @@ public:
     void setUrl(const QString& userInput) override {
         if (m_view)
             m_view->setUrl(QUrl::fromUserInput(userInput));
+    }
+    void back() override {
+        if (m_view)
+            m_view->back();
     }
     void setSilent(bool silent) override {
         if (m_page)

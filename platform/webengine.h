@@ -20,6 +20,7 @@ struct ViewHooks {
     std::function<void(const QString& url)> loadFinished;  // also when loading failed
     std::function<void(const QUrl& url)> newWindow;        // a page asked for a window (any address)
     std::function<void(const QUrl& url)> eventAddress;     // the page went to an "event:" address itself
+    std::function<bool(const QUrl& url)> mayOpen;          // false: the page's main frame stays where it is
 };
 
 class View {
@@ -29,6 +30,8 @@ public:
     [[nodiscard]] virtual QWidget* widget() = 0;
     virtual void setUrl(const QString& userInput) = 0;
     virtual void setSilent(bool silent) = 0;
+    // One page back in the view's history; nothing when there is none.
+    virtual void back() = 0;
 };
 
 class Engine {

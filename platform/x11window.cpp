@@ -1,7 +1,9 @@
 #include "platform/x11window.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QWidget>
+#include <QWindow>
 
 #ifdef BRELTO_HAVE_XCB
 #include <QtGui/qguiapplication_platform.h>
@@ -59,6 +61,39 @@ void skipTaskbar(QWidget* window) {
 #else
     (void)window;
 #endif
+}
+
+namespace {
+
+void applyOwner(QWidget* window) {
+    if (!window->isWindow() || window->parentWidget() == nullptr)
+        return;
+    QWindow* handle = window->windowHandle();
+    const QWindow* owner = window->parentWidget()->window()->windowHandle();
+    if (handle != nullptr && owner != nullptr && handle->transientParent() != owner)
+        handle->setTransientParent(const_cast<QWindow*>(owner));
+    skipTaskbar(window);
+}
+
+// A show event comes before the window is mapped: the hints are in place when the window
+// manager takes the window on.
+class OwnerFollower : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched->isWidgetType())
+            applyOwner(static_cast<QWidget*>(watched));
+        return false;
+    }
+};
+
+} // namespace
+
+void followOwner(QWidget* window) {
+    if (window != nullptr)
+        window->installEventFilter(new OwnerFollower(window));
 }
 
 } // namespace platform

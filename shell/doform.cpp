@@ -2,6 +2,7 @@
 
 #include "common/appinfo.h"
 #include "common/http.h"
+#include "platform/boundary.h"
 #include "platform/msgbox.h"
 #include "platform/screen.h"
 #include "state/configstate.h"
@@ -48,11 +49,11 @@ DoForm::DoForm() {
 
     Timer2 = new QTimer(this);
     Timer2->setInterval(3000);
-    connect(Timer2, &QTimer::timeout, this, [this] {
+    connect(Timer2, &QTimer::timeout, this, platform::guard("doform Timer2 timeout", [this] {
         Timer2->stop();
         Command1->setEnabled(true);
-    });
-    connect(Command1, &SkinButton::Click, this, &DoForm::Command1_Click);
+    }));
+    connect(Command1, &SkinButton::Click, this, platform::guard("doform Command1 Click", this, &DoForm::Command1_Click));
     Text1->installEventFilter(this);
 }
 

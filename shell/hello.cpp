@@ -3,6 +3,7 @@
 #include "common/appinfo.h"
 #include "common/http.h"
 #include "common/textcodec.h"
+#include "platform/vberror.h"
 #include "platform/vbtext.h"
 #include "state/configstate.h"
 #include "state/session.h"
@@ -15,9 +16,15 @@
 
 namespace {
 
-// The leading decimal number of a field; 0 when it has none or it does not fit.
+// The leading decimal number of a field; 0 when it has none or it does not fit, a number beyond
+// the double range ("1e999", "1D999") included.
 int64_t fieldNumber(const QString& field) {
-    const double v = platform::Val(field);
+    double v = 0;
+    try {
+        v = platform::Val(field);
+    } catch (const platform::VbError&) {
+        return 0;
+    }
     if (!std::isfinite(v) || std::fabs(v) > static_cast<double>(std::numeric_limits<int32_t>::max()))
         return 0;
     return static_cast<int64_t>(v);

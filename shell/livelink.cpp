@@ -5,12 +5,15 @@
 #include "common/log.h"
 #include "common/textcodec.h"
 #include "platform/clock.h"
+#include "platform/boundary.h"
 #include "platform/gbk.h"
+#include "platform/vberror.h"
 #include "platform/vbtext.h"
 #include "state/configstate.h"
 #include "state/livelink.h"
 #include "state/session.h"
 
+#include <QScopeGuard>
 #include <QTcpSocket>
 
 #include <cmath>
@@ -26,9 +29,15 @@ constexpr qsizetype kHandshakeLimit = 4096;
 
 const QString kRefusedTitle = QStringLiteral("已经登录");
 
-// The leading whole number of a text, when it has one that fits.
+// The leading whole number of a text, when it has one that fits; a number beyond the double
+// range ("1e999") fits nothing either.
 std::optional<int64_t> leadingWhole(const QString& text) {
-    const double v = platform::Val(text);
+    double v = 0;
+    try {
+        v = platform::Val(text);
+    } catch (const platform::VbError&) {
+        return std::nullopt;
+    }
     if (!std::isfinite(v) || std::fabs(v) > 1e15)
         return std::nullopt;
     return static_cast<int64_t>(platform::Round(v));
@@ -51,28 +60,42 @@ bool answerIncomplete(const QByteArray& buffer) {
 QStringList PushFrameReader::take(const QByteArray& bytes) {
     buffer_ += bytes;
     QStringList frames;
-    for (;;) {
-        const qsizetype start = buffer_.indexOf("<A");
-        if (start < 0) {
-            // A "<" at the very end may be the first half of the next frame's marker.
-            buffer_ = buffer_.endsWith('<') ? QByteArray("<") : QByteArray();
-            break;
+    // One pass over what was not read before: a frame under way keeps its place at the start of
+    // the buffer and how far it was read, so a stream of markers costs its length, not its square.
+    const char* d = buffer_.constData();
+    const qsizetype n = buffer_.size();
+    qsizetype start = inFrame() ? 0 : -1; // the frame under way
+    qsizetype i = start >= 0 ? scanned_ : 0;
+    for (; i < n; ++i) {
+        if (d[i] == '<') {
+            if (i + 1 >= n)
+                break; // a marker cut after its '<'
+            if (d[i + 1] == 'A') {
+                // A frame that starts again before it ended lost its end: the newer one counts.
+                start = i;
+                ++i;
+                continue;
+            }
+        } else if (d[i] == '/' && start >= 0) {
+            if (i + 2 >= n)
+                break; // an end marker cut short
+            if (d[i + 1] == 'A' && d[i + 2] == '>') {
+                frames << platform::fromGbk(QByteArrayView(d + start + 2, i - start - 2));
+                start = -1;
+                i += 2;
+                continue;
+            }
         }
+        if (start >= 0 && i + 1 - start > kFrameLimit)
+            start = -1; // garbage, however the network cut it
+    }
+    if (start >= 0) {
         buffer_.remove(0, start);
-        const qsizetype end = buffer_.indexOf("/A>", 2);
-        const qsizetype restart = buffer_.indexOf("<A", 2);
-        // A frame that starts again before it ended lost its end: the newer one counts.
-        if (restart >= 0 && (end < 0 || restart < end)) {
-            buffer_.remove(0, restart);
-            continue;
-        }
-        if (end < 0) {
-            if (buffer_.size() > kFrameLimit)
-                buffer_.clear();
-            break;
-        }
-        frames << platform::fromGbk(QByteArrayView(buffer_).sliced(2, end - 2));
-        buffer_.remove(0, end + 3);
+        scanned_ = i - start;
+    } else {
+        // Only a "<" at the very end may matter: the first half of the next frame's marker.
+        buffer_ = i < n ? QByteArray("<") : QByteArray();
+        scanned_ = 0;
     }
     return frames;
 }
@@ -106,7 +129,12 @@ std::optional<uint16_t> userPortNumber(const QString& text) {
     return static_cast<uint16_t>(*v);
 }
 
-LiveLink::LiveLink(LinkSocket& socket, LiveLinkUi ui) : socket_(socket), ui_(std::move(ui)) {}
+LiveLink::LiveLink(LinkSocket& socket, LiveLinkUi ui) : socket_(socket), ui_(std::move(ui)) {
+    handshakeTimer_.setSingleShot(true);
+    handshakeTimer_.setInterval(kHandshakeDeadline);
+    QObject::connect(&handshakeTimer_, &QTimer::timeout,
+                     platform::guard("handshakeTimedOut", [this] { handshakeTimedOut(); }));
+}
 
 void LiveLink::LinkUser() {
     if (refused_)
@@ -123,12 +151,21 @@ void LiveLink::LinkUser() {
         useFixedServer();
     if (UserServerHost.isEmpty())
         return;
+    handshakeTimer_.start();
     socket_.connectToHost(UserServerHost, UserServerPort);
+}
+
+void LiveLink::handshakeTimedOut() {
+    if (LinkState < 1 || LinkState > 3)
+        return;
+    Usersock_Error(static_cast<int>(QAbstractSocket::SocketTimeoutError),
+                   QStringLiteral("no handshake within %1 s").arg(handshakeTimer_.interval() / 1000.0));
 }
 
 void LiveLink::UnLinkUser() { disconnect(true); }
 
 void LiveLink::disconnect(bool moveOn) {
+    handshakeTimer_.stop();
     LinkReady = false;
     LinkState = 0;
     if (ui_.setLiveBoxTicked)
@@ -176,11 +213,12 @@ void LiveLink::Usersock_DataArrival(const QByteArray& bytes) {
     if (handling_)
         return;
     handling_ = true;
+    // A read that raises must not leave the link deaf to every later one.
+    const auto done = qScopeGuard([this] { handling_ = false; });
     while (!waiting_.isEmpty()) {
         const QByteArray next = std::exchange(waiting_, {});
         handle(next);
     }
-    handling_ = false;
 }
 
 void LiveLink::handle(const QByteArray& bytes) {
@@ -239,6 +277,7 @@ void LiveLink::refuse(const QString& text) {
     if (ui_.showRefusal)
         ui_.showRefusal(text, kRefusedTitle);
     LinkReady = false;
+    handshakeTimer_.stop();
     socket_.close();
     // Shown once: nothing links again by itself until the member asks for it, and meanwhile the
     // quotes are polled.
@@ -255,6 +294,7 @@ void LiveLink::acceptance() {
         return;
     const QByteArray message = std::exchange(handshake_, {});
     LinkState = 4;
+    handshakeTimer_.stop();
     if (!accepted)
         return;
     LinkReady = true;
@@ -286,6 +326,7 @@ void LiveLink::pushMessage(const QByteArray& bytes) {
 }
 
 void LiveLink::Usersock_Close() {
+    handshakeTimer_.stop();
     LinkReady = false;
     BeatPending = true;
     LinkState = 0;
@@ -328,17 +369,18 @@ void LiveLink::heartbeat() {
 }
 
 TcpLinkSocket::TcpLinkSocket(QObject* parent) : QObject(parent), socket_(std::make_unique<QTcpSocket>()) {
-    connect(socket_.get(), &QTcpSocket::readyRead, this, &TcpLinkSocket::readAll);
-    connect(socket_.get(), &QTcpSocket::disconnected, this, [this] {
+    connect(socket_.get(), &QTcpSocket::readyRead, this, platform::guard("Usersock_DataArrival", [this] { readAll(); }));
+    connect(socket_.get(), &QTcpSocket::disconnected, this, platform::guard("Usersock_Close", [this] {
         if (!closing_ && link_ != nullptr)
             link_->Usersock_Close();
-    });
-    connect(socket_.get(), &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+    }));
+    connect(socket_.get(), &QTcpSocket::errorOccurred, this,
+            platform::guard("Usersock_Error", [this](QAbstractSocket::SocketError error) {
         // The peer's close is the Close event, not an error.
         if (closing_ || link_ == nullptr || error == QAbstractSocket::RemoteHostClosedError)
             return;
         link_->Usersock_Error(static_cast<int>(error), socket_->errorString());
-    });
+    }));
 }
 
 TcpLinkSocket::~TcpLinkSocket() {

@@ -4,7 +4,9 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -17,18 +19,24 @@ class QTcpSocket;
 // socket is behind LinkSocket, so tests feed the bytes a server would send directly.
 
 // Pushed snapshots in the byte stream: "<A" snapshot "/A>", not length-framed, and cut anywhere
-// by the network. Bytes outside a frame (heartbeat answers, the rest of a handshake) are dropped.
+// by the network. Bytes outside a frame (heartbeat answers, the rest of a handshake) are dropped,
+// and so is a frame that grows past any real snapshot's size without its end, wherever the
+// network cut it.
 class PushFrameReader {
 public:
     // Appends what arrived; returns the frames completed by it, oldest first. Each frame is
     // decoded from GBK as a whole, so a character cut between two reads comes out whole.
     [[nodiscard]] QStringList take(const QByteArray& bytes);
-    void clear() { buffer_.clear(); }
+    void clear() {
+        buffer_.clear();
+        scanned_ = 0;
+    }
     // A frame has begun and waits for its end.
     [[nodiscard]] bool inFrame() const { return buffer_.startsWith("<A"); }
 
 private:
-    QByteArray buffer_;
+    QByteArray buffer_;       // the frame under way, a lone "<", or nothing
+    qsizetype scanned_ = 0;   // bytes of the frame under way already read past
 };
 
 // Client messages: the payload's length in decimal, "|" and the payload.
@@ -43,6 +51,9 @@ private:
 [[nodiscard]] std::optional<uint16_t> userPortNumber(const QString& text);
 
 inline constexpr char kHeartbeat[] = "5|HI";
+// From the connect to the server's last handshake message: a server that takes longer (one that
+// accepts the connection and never speaks) counts as a failed connection.
+inline constexpr std::chrono::milliseconds kHandshakeDeadline{15000};
 
 // The socket as the link uses it; the program's is TcpLinkSocket.
 class LinkSocket {
@@ -88,6 +99,9 @@ public:
     void allowAfterRefusal() { refused_ = false; }
     [[nodiscard]] bool refused() const { return refused_; }
 
+    // Tests shorten it; kHandshakeDeadline otherwise.
+    void setHandshakeDeadline(std::chrono::milliseconds deadline) { handshakeTimer_.setInterval(deadline); }
+
     int32_t UserSwitchRounds = 0;   // switches since the last fall-back to the fixed server
     int32_t UserServerSwitches = 0; // every switch since the main window started
 
@@ -100,6 +114,7 @@ private:
     void refuse(const QString& text);
     void disconnect(bool moveOn);
     void useFixedServer();
+    void handshakeTimedOut();
 
     LinkSocket& socket_;
     LiveLinkUi ui_;
@@ -109,6 +124,7 @@ private:
     bool handling_ = false;
     bool refused_ = false;
     bool movedOn_ = false; // a socket error moved on to the next server; the relink stays there
+    QTimer handshakeTimer_;
 };
 
 // The program's socket: a QTcpSocket whose events go to a LiveLink.

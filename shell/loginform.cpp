@@ -9,6 +9,7 @@
 #include "common/storedlists.h"
 #include "common/textcodec.h"
 #include "common/update.h"
+#include "platform/boundary.h"
 #include "platform/eventwait.h"
 #include "platform/msgbox.h"
 #include "platform/process.h"
@@ -142,17 +143,17 @@ LoginForm::LoginForm() {
     Timer2 = new QTimer(this);
     Timer2->setInterval(3000);
 
-    connect(Command1, &SkinButton::Click, this, &LoginForm::Command1_Click);
-    connect(Command2, &SkinButton::Click, this, &LoginForm::Command2_Click);
-    connect(Timer1, &QTimer::timeout, this, [this] {
+    connect(Command1, &SkinButton::Click, this, platform::guard("loginform Command1 Click", this, &LoginForm::Command1_Click));
+    connect(Command2, &SkinButton::Click, this, platform::guard("loginform Command2 Click", this, &LoginForm::Command2_Click));
+    connect(Timer1, &QTimer::timeout, this, platform::guard("loginform Timer1 timeout", [this] {
         Timer1->stop();
         login();
-    });
-    connect(Timer2, &QTimer::timeout, this, [this] {
+    }));
+    connect(Timer2, &QTimer::timeout, this, platform::guard("loginform Timer2 timeout", [this] {
         Timer2->stop();
         Labelinfo->setText(kWelcome);
         Command1->setEnabled(true);
-    });
+    }));
     for (QObject* o : {static_cast<QObject*>(Userpass), static_cast<QObject*>(Newuser),
                        static_cast<QObject*>(NOpass), static_cast<QObject*>(Picture1)})
         o->installEventFilter(this);
@@ -392,15 +393,27 @@ void LoginForm::login() {
     Timer2->start();
 }
 
+RememberedAccount rememberedAccountOnUnload(bool rememberTicked, bool loggedIn) {
+    if (!rememberTicked)
+        return RememberedAccount::Clear;
+    return loggedIn ? RememberedAccount::Store : RememberedAccount::Keep;
+}
+
 bool LoginForm::queryUnload() {
-    if (Check1->isChecked() && LoggedIn)
+    switch (rememberedAccountOnUnload(Check1->isChecked(), LoggedIn)) {
+    case RememberedAccount::Store:
         SetIniMany({{QStringLiteral("username"), UserName},
                     {QStringLiteral("userpass"), EncodeText(Userpass->text())},
                     {QStringLiteral("autologin"), QStringLiteral("1")}});
-    else
+        break;
+    case RememberedAccount::Clear:
         SetIniMany({{QStringLiteral("username"), QString()},
                     {QStringLiteral("userpass"), QString()},
                     {QStringLiteral("autologin"), QStringLiteral("0")}});
+        break;
+    case RememberedAccount::Keep:
+        break;
+    }
     if (!MainStarted || LogoutPending) {
         if (mainWindowLink().trayRemove)
             mainWindowLink().trayRemove();

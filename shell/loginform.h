@@ -47,5 +47,11 @@ private:
 
 [[nodiscard]] LoginForm& loginForm();
 
+// What the login window's unload does with the account stored in set.ini. A ticked "remember"
+// box with nobody logged in (the user closed the window, or gave up on an unreachable service)
+// keeps the stored account: one outage must not cost the user the remembered password.
+enum class RememberedAccount { Store, Keep, Clear };
+[[nodiscard]] RememberedAccount rememberedAccountOnUnload(bool rememberTicked, bool loggedIn);
+
 // The product web site of the login window's links (a fixed address, not the service's).
 [[nodiscard]] QString productSitePage(const QString& path);

@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
         "members' live link (TCP) and fault control.\n"
         "While it runs, /sim/fault, /sim/scenario, /sim/login?force=STATUS, "
         "/sim/config?logintype=N, /sim/user (user-server modes: none, split, "
-        "twoframes, silent, drop, down, refusea, refuseb) and /sim/notice (notices "
+        "twoframes, silent, mute, drop, down, refusea, refuseb) and /sim/notice (notices "
         "and the \"LO\" answer) change its behaviour."));
     parser.addHelpOption();
     const QCommandLineOption httpPortOption(QStringLiteral("http-port"),
@@ -136,8 +136,8 @@ int main(int argc, char* argv[]) {
         out << "user server: 127.0.0.1:" << port << '\n';
     out << "user server (userserver, userport): 127.0.0.1:" << service.userPort() << '\n';
     out << "user-server control: " << service.baseUrl()
-        << "sim/user?mode=split (modes: none, split, twoframes, silent, drop, down, refusea, "
-           "refuseb; &port=P for one server; &accept=dash|ok; &drop=1)\n";
+        << "sim/user?mode=split (modes: none, split, twoframes, silent, mute, drop, down, "
+           "refusea, refuseb; &port=P for one server; &accept=dash|ok; &drop=1)\n";
     out << "notices: " << service.baseUrl()
         << "sim/notice?kind=0&text=1... (reset=1 empties the board; lo=1 makes the next "
            "keep-alive answer LO)\n";

@@ -7,6 +7,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -147,15 +148,25 @@ std::optional<SimNews::Item> SimNews::item(int section, qint64 id) {
     return itemOfSlot(id, section);
 }
 
-QString SimNews::feedText(const QDateTime& now) {
+QString SimNews::feedText(const QDateTime& now, int longTitle) {
     QString text;
     for (const int section : {kBroadcasts, kNews}) {
         if (section == kNews)
             text += QStringLiteral("///");
-        for (const Item& it : items(section, now))
-            text += it.title + u',' + platform::generalDateText(it.time) + u',' + QString::number(it.id) + u'|';
+        const std::vector<Item> found = items(section, now);
+        for (size_t i = 0; i < found.size(); ++i) {
+            QString title = found[i].title;
+            if (section == kNews && longTitle > 0 && i + 1 == found.size() && !title.isEmpty())
+                title = title.repeated(longTitle / title.size() + 1).left(longTitle);
+            text += title + u',' + platform::generalDateText(found[i].time) + u',' + QString::number(found[i].id) + u'|';
+        }
     }
     return text;
+}
+
+void SimNews::setLongTitle(int length) {
+    longTitle_ = std::max(length, 0);
+    cachedAt_ = QDateTime(); // the next answer shows it, cache or not
 }
 
 qint64 SimNews::version(const QDateTime& now) {
@@ -196,7 +207,7 @@ std::optional<simpages::Page> SimNews::itemPage(int section, qint64 id) {
 QByteArray SimNews::answer(const QDateTime& now, bool noCache) {
     const bool fresh = cachedAt_.isValid() && cachedAt_ <= now && cachedAt_.secsTo(now) < kCacheSeconds;
     if (noCache || !fresh) {
-        cached_ = platform::toGbk(feedText(now));
+        cached_ = platform::toGbk(feedText(now, longTitle_));
         cachedAt_ = now;
     }
     return cached_;

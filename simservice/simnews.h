@@ -35,8 +35,10 @@ public:
     [[nodiscard]] static std::vector<Item> items(int section, const QDateTime& now);
     // The item of a section with that id, whether published yet or not; nullopt for no such item.
     [[nodiscard]] static std::optional<Item> item(int section, qint64 id);
-    // "title,yyyy-M-d H:mm:ss,id|" per item: the broadcasts, "///", the news.
-    [[nodiscard]] static QString feedText(const QDateTime& now);
+    // "title,yyyy-M-d H:mm:ss,id|" per item: the broadcasts, "///", the news. With a
+    // `longTitle` above 0, the newest news item's title is repeated to that many characters (a
+    // service that sends a whole article as a title).
+    [[nodiscard]] static QString feedText(const QDateTime& now, int longTitle = 0);
     // Rises with every item published; 0 never.
     [[nodiscard]] static qint64 version(const QDateTime& now);
     // The item's page; nullopt when there is no such item.
@@ -45,8 +47,12 @@ public:
     // The feed in the transport code. A request without "no-cache" gets what a cache in front of
     // the service last took, for kCacheSeconds; with it, the answer of this moment.
     [[nodiscard]] QByteArray answer(const QDateTime& now, bool noCache);
+    // The length of the newest news item's title in later answers; 0 leaves titles as they are.
+    void setLongTitle(int length);
+    [[nodiscard]] int longTitle() const { return longTitle_; }
 
 private:
     QByteArray cached_;
     QDateTime cachedAt_;
+    int longTitle_ = 0;
 };

@@ -28,6 +28,8 @@ const QString kScenarioPath = QStringLiteral("/sim/scenario");
 const QString kConfigAdminPath = QStringLiteral("/sim/config");
 const QString kUserAdminPath = QStringLiteral("/sim/user");
 const QString kNoticeAdminPath = QStringLiteral("/sim/notice");
+// A news title of a million characters is already more than any client is meant to meet.
+constexpr int kLongestNewsTitle = 1000000;
 // Login and keep-alive (form posts, "do=softin" and "do=stat") and the signed-in redirect
 // ("do=webin", a plain get).
 const QString kLoginPath = QStringLiteral("/soft/doing.asp");
@@ -529,8 +531,9 @@ SimService::Answer SimService::adminAnswer(const QUrlQuery& query) {
 }
 
 // "/sim/scenario?snapshot=normal|rows32|slotpast|nogh", "&gaps=1" (or 0) for histories with
-// missing slots, "&clock=yyyy-M-d H:mm:ss" for a service clock that starts there and runs on with
-// the PC clock ("clock=pc" returns to the PC clock); with no query it shows the scenario.
+// missing slots, "&newstitle=N" for a newest news title N characters long (0: as usual),
+// "&clock=yyyy-M-d H:mm:ss" for a service clock that starts there and runs on with the PC clock
+// ("clock=pc" returns to the PC clock); with no query it shows the scenario.
 SimService::Answer SimService::scenarioAnswer(const QUrlQuery& query) {
     static const std::array<std::pair<SimMarket::SnapshotShape, const char*>, 4> kShapes = {{
         {SimMarket::SnapshotShape::Normal, "normal"},
@@ -548,6 +551,13 @@ SimService::Answer SimService::scenarioAnswer(const QUrlQuery& query) {
     }
     if (query.hasQueryItem(QStringLiteral("gaps")))
         missingSlots_ = query.queryItemValue(QStringLiteral("gaps")) == u"1";
+    if (query.hasQueryItem(QStringLiteral("newstitle"))) {
+        bool number = false;
+        const int length = query.queryItemValue(QStringLiteral("newstitle")).toInt(&number);
+        if (!number || length < 0 || length > kLongestNewsTitle)
+            return refuse(QStringLiteral("newstitle must be a length from 0 to %1").arg(kLongestNewsTitle));
+        news_.setLongTitle(length);
+    }
     if (query.hasQueryItem(QStringLiteral("clock"))) {
         const QString text = query.queryItemValue(QStringLiteral("clock"), QUrl::FullyDecoded);
         if (text == u"pc") {
@@ -564,9 +574,9 @@ SimService::Answer SimService::scenarioAnswer(const QUrlQuery& query) {
     for (const auto& [v, n] : kShapes)
         if (v == snapshotShape_) shape = QLatin1String(n);
     Answer a;
-    a.body = platform::toGbk(QStringLiteral("snapshot %1\r\ngaps %2\r\nclock %3\r\n")
+    a.body = platform::toGbk(QStringLiteral("snapshot %1\r\ngaps %2\r\nclock %3\r\nnewstitle %4\r\n")
                                  .arg(shape, missingSlots_ ? QStringLiteral("1") : QStringLiteral("0"),
-                                      SimMarket::clockText(now())));
+                                      SimMarket::clockText(now()), QString::number(news_.longTitle())));
     return a;
 }
 
@@ -671,7 +681,7 @@ QString SimService::helloAnswer(const QByteArray& body) {
     return notices_.answer([this](const QString& text) { return code(text); });
 }
 
-// "/sim/user?mode=M&port=P" (M: none, split, twoframes, silent, drop, down, refusea, refuseb),
+// "/sim/user?mode=M&port=P" (M: none, split, twoframes, silent, mute, drop, down, refusea, refuseb),
 // "&accept=dash|ok", "&drop=1" (drops the links open now); without a port every user server;
 // with no query it lists the servers and their newest login records.
 SimService::Answer SimService::userAdminAnswer(const QUrlQuery& query) {
@@ -697,7 +707,7 @@ SimService::Answer SimService::userAdminAnswer(const QUrlQuery& query) {
     if (query.hasQueryItem(QStringLiteral("mode"))) {
         mode = SimUserServer::modeFromName(query.queryItemValue(QStringLiteral("mode")));
         if (!mode)
-            return refuse(QStringLiteral("unknown mode; use none, split, twoframes, silent, drop, "
+            return refuse(QStringLiteral("unknown mode; use none, split, twoframes, silent, mute, drop, "
                                          "down, refusea or refuseb"));
     }
     if (acceptance) setUserAcceptance(*acceptance, port);

@@ -130,6 +130,8 @@ public:
     // Market answers with the flaws of a broken or patchy store (see SimMarket).
     void setSnapshotShape(SimMarket::SnapshotShape shape) { snapshotShape_ = shape; }
     void setMissingSlots(bool on) { missingSlots_ = on; }
+    // The newest news item's title that many characters long; 0 as usual.
+    void setLongNewsTitle(int length) { news_.setLongTitle(length); }
     // Replaces the service clock; an empty function returns to the PC clock.
     void setNow(std::function<QDateTime()> now) { options_.now = std::move(now); }
 

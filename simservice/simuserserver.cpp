@@ -25,11 +25,12 @@ constexpr qsizetype kRecordLimit = 1000;
 constexpr char kChallengeChars[] = "ABCDEFGHJKLMNPQRSTUVWXYZ23456789";
 constexpr int kChallengeLength = 12;
 
-const std::array<std::pair<SimUserServer::Mode, const char*>, 8> kModeNames = {{
+const std::array<std::pair<SimUserServer::Mode, const char*>, 9> kModeNames = {{
     {SimUserServer::Mode::Normal, "none"},
     {SimUserServer::Mode::SplitBytes, "split"},
     {SimUserServer::Mode::TwoFrames, "twoframes"},
     {SimUserServer::Mode::Silent, "silent"},
+    {SimUserServer::Mode::Mute, "mute"},
     {SimUserServer::Mode::Drop, "drop"},
     {SimUserServer::Mode::Down, "down"},
     {SimUserServer::Mode::RefuseA, "refusea"},
@@ -137,6 +138,7 @@ void SimUserServer::acceptConnections() {
         connect(&link->byteTimer, &QTimer::timeout, link, [this, link] { sendNextByte(link); });
         connect(&link->graceTimer, &QTimer::timeout, link,
                 [link] { link->socket->disconnectFromHost(); });
+        if (mode_ == Mode::Mute) continue;
         socket->write(frame(kGreeting));
         socket->flush();
     }
@@ -147,6 +149,10 @@ void SimUserServer::readFrom(Link* link) {
     if (link->input.size() > kInputLimit) {
         link->socket->abort();
         forget(link);
+        return;
+    }
+    if (mode_ == Mode::Mute) {
+        link->input.clear();
         return;
     }
     QByteArray& in = link->input;
@@ -268,7 +274,7 @@ void SimUserServer::takeChallengeReply(Link* link, const QByteArray& payload) {
 void SimUserServer::takeHeartbeat(Link* link) {
     if (link->stage != Stage::Linked) return;
     if (LinkRecord* r = recordOf(link)) ++r->heartbeats;
-    if (mode_ != Mode::Silent) send(link, frame(kHeartbeatAnswer));
+    if (mode_ != Mode::Silent && mode_ != Mode::Mute) send(link, frame(kHeartbeatAnswer));
     emit recordsChanged();
 }
 
@@ -282,6 +288,7 @@ void SimUserServer::push(Link* link) {
     LinkRecord* r = recordOf(link);
     switch (mode_) {
     case Mode::Silent:
+    case Mode::Mute:
         break;
     case Mode::Drop: {
         const QByteArray bytes = pushBytes(0);

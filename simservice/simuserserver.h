@@ -30,6 +30,7 @@ public:
         SplitBytes, // every message after the acceptance goes out one byte per write
         TwoFrames,  // every push carries two snapshots, the earlier one first, in one write
         Silent,     // nothing after the acceptance: no pushes, no heartbeat answers
+        Mute,       // accepts connections and never says anything, not even the greeting
         Drop,       // the next push breaks off halfway and the connection is dropped
         Down,       // not listening; every connection is dropped
         RefuseA,    // every login is refused with "A"

@@ -9,10 +9,19 @@
 #   bash tools/dev.sh sanitize
 #                            every test in an address + undefined-behaviour sanitizer build
 #                            (build-asan/), the display tests on a virtual display; any report fails
+#   BRELTO_JOBS              jobs the build and the tests run at once (default: every core)
+# The first build from scratch takes about 10 minutes with 8 jobs and about 2 GB of disk; the
+# tests take 6 minutes without a display and up to a quarter of an hour on it (see README).
 set -euo pipefail
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BRELTO_BUILD_DIR:-$top/build}"
+jobs="${BRELTO_JOBS:-$(nproc)}"
+http_port=18631
+user_port=18632
+
+# Whether something answers on a local TCP port.
+port_answers() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 
 packages=(
     cmake ninja-build g++ pkg-config
@@ -39,7 +48,8 @@ install_packages() {
 
 build_all() {
     cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    cmake --build "$build" --parallel "$(nproc)"
+    echo "Building in $build with $jobs jobs (the first build takes a while; later ones are quick)."
+    cmake --build "$build" --parallel "$jobs"
 }
 
 case "${1:-}" in
@@ -48,12 +58,28 @@ run)
     build_all
     # The web engine refuses its sandbox to root; as root the web panes run without it.
     if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
-    "$build/simservice/brelto-simservice" --http-port 18631 --user-port 18632 --seed 1 &
+    for port in $http_port $user_port; do
+        if port_answers "$port"; then
+            echo "Port $port on 127.0.0.1 is taken by another program (another simulated service?)." >&2
+            echo "Stop it first; 'ss -ltnp' shows which program listens there." >&2
+            exit 1
+        fi
+    done
+    "$build/simservice/brelto-simservice" --http-port $http_port --user-port $user_port --seed 1 &
     service=$!
     trap 'kill $service 2>/dev/null' EXIT
-    sleep 1
+    for _ in $(seq 50); do
+        port_answers $http_port && break
+        kill -0 $service 2>/dev/null || break
+        sleep 0.2
+    done
+    if ! port_answers $http_port; then
+        echo "The simulated service did not answer on 127.0.0.1:$http_port; see its message above." >&2
+        exit 1
+    fi
+    echo "The simulated service answers: web service http://127.0.0.1:$http_port/, user server 127.0.0.1:$user_port."
     if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-        echo "No display: the simulated service keeps running on 127.0.0.1:18631 until Ctrl+C." >&2
+        echo "No display: the simulated service keeps running on 127.0.0.1:$http_port until Ctrl+C." >&2
         wait $service
     else
         "$build/app/brelto"
@@ -63,9 +89,12 @@ test)
     install_packages
     build_all
     cd "$build"
-    ctest --output-on-failure --parallel "$(nproc)" --timeout 600 -LE xvfb
+    # ctest prints a line as each test ends; the crash-safety test runs for some minutes.
+    echo "Tests without a display (test_crashsafety alone takes a few minutes)..."
+    ctest --output-on-failure --parallel "$jobs" --timeout 600 -LE xvfb
     # The tests that need a real display (web pages, the whole program) run on a virtual one, with
     # a window manager and its tray as a user's desktop has them.
+    echo "Tests on a virtual display (the soak of the whole program takes several minutes)..."
     xvfb-run -a -s "-screen 0 1280x800x24" bash "$top/tools/withwm.sh" \
         ctest --output-on-failure --timeout 600 -L xvfb
     ;;

@@ -5,6 +5,9 @@
 #   BRELTO_FUZZ_PARALLEL  targets run at once (default 1)
 #   BRELTO_FUZZ_TARGETS   names to run (default: every target)
 #   BRELTO_FUZZ_NO_BUILD  1: run the executables as last built
+#   BRELTO_FUZZ_MAX_LEN   longest input tried (default 300000: past the push link's 256-KB frame
+#                         limit, so a reader whose cost grows faster than its input shows; inputs
+#                         still grow from small ones, so short runs stay quick)
 # A failing input is kept in build-fuzz/artifacts/<target>/; copy it into
 # tests/fuzz/regressions/<target>/ once mended, so the normal build replays it.
 set -uo pipefail
@@ -12,6 +15,7 @@ set -uo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BRELTO_FUZZ_DIR:-$top/build-fuzz}"
 seconds="${1:-60}"
+max_len="${BRELTO_FUZZ_MAX_LEN:-300000}"
 parallel="${BRELTO_FUZZ_PARALLEL:-1}"
 
 if [ "${BRELTO_FUZZ_NO_BUILD:-0}" != 1 ]; then
@@ -39,7 +43,7 @@ run_one() {
     for kind in corpus regressions; do
         [ -d "$top/tests/fuzz/$kind/$name" ] && dirs+=("$top/tests/fuzz/$kind/$name")
     done
-    nice "$build/tests/fuzz/fuzz_$name" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 \
+    nice "$build/tests/fuzz/fuzz_$name" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 -max_len="$max_len" \
         -rss_limit_mb=2048 -artifact_prefix="$artifacts/" "${dirs[@]}" >"$log" 2>&1
     local rc=$?
     local execs cov speed

@@ -3,7 +3,10 @@
 
 #include "tests/support/qtprint.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QWebEngineUrlScheme>
 #include <QWebEngineView>
@@ -145,6 +148,67 @@ TEST_F(EventAddresses, WithoutAHandlerEventAddressesAreDroppedQuietly) {
     EXPECT_EQ(pane.locationUrl(), "about:blank");
     EXPECT_EQ(pane.navigations(), QStringList{"about:blank"});
     EXPECT_TRUE(m_received.isEmpty());
+}
+
+// Addresses come from the service over plain HTTP: a pane opens web pages and its own blank page,
+// nothing on the disk, no script and no inline page, whether the program or the page asks.
+TEST_F(EventAddresses, PanesOpenOnlyWebAddressesAndTheBlankPage) {
+    QTemporaryDir dir;
+    const QString onDisk = QDir(dir.path()).filePath(QStringLiteral("page.html"));
+    QFile f(onDisk);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<html><body>local</body></html>");
+    f.close();
+    const QString workDir = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+
+    const struct {
+        QString address;
+        bool opens;
+    } cases[] = {
+        {QStringLiteral("http://127.0.0.1:18631/vip.asp"), true},
+        {QStringLiteral("https://example.test/a?b=c"), true},
+        {QStringLiteral("HTTP://EXAMPLE.TEST/"), true},
+        {QStringLiteral(" https://example.test/ "), true},
+        {QStringLiteral("about:blank"), true},
+        {QStringLiteral("ABOUT:BLANK"), true},
+        {QStringLiteral("file://") + onDisk, false},
+        {QStringLiteral("FILE:///etc/passwd"), false},
+        {QStringLiteral("javascript:alert(document.cookie)"), false},
+        {QStringLiteral("data:text/html,<script>alert(1)</script>"), false},
+        {QStringLiteral("ftp://example.test/x"), false},
+        {QStringLiteral("about:config"), false},
+        {QStringLiteral("http:/etc/passwd"), false},
+        {QStringLiteral("http://"), false},
+        {onDisk, false},
+        {QStringLiteral("page.html"), false},
+        {QStringLiteral("example.test/a"), false},
+        {QString(), false},
+    };
+    QStringList refused;
+    platform::setRefusedAddressHandler([&refused](const QString& a) { refused.append(a); });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address.toStdString());
+        EXPECT_EQ(platform::isPaneAddress(c.address), c.opens);
+        for (const bool byThePage : {false, true}) {
+            FakeBrowserPane pane;
+            pane.navigate(QStringLiteral("http://start.test/"));
+            refused.clear();
+            if (byThePage)
+                pane.followLink(c.address);
+            else
+                pane.navigate(c.address);
+            const bool loaded = pane.navigations().size() == 2;
+            EXPECT_EQ(loaded, c.opens) << (byThePage ? "a link" : "the program");
+            EXPECT_EQ(pane.locationUrl(), loaded ? pane.navigations().last() : QStringLiteral("http://start.test/"));
+            // An empty address is no request at all: refused without a word.
+            const bool told = !c.opens && !c.address.trimmed().isEmpty();
+            EXPECT_EQ(refused, told ? QStringList{c.address.trimmed()} : QStringList{});
+        }
+    }
+    EXPECT_TRUE(m_received.isEmpty());
+    platform::setRefusedAddressHandler(nullptr);
+    QDir::setCurrent(workDir);
 }
 
 TEST(FakePane, DocumentCompleteNamesTheCurrentAddress) {

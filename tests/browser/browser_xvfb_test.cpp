@@ -4,13 +4,17 @@
 #include "tests/support/qtprint.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QMap>
 #include <QPointer>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -162,6 +166,20 @@ TEST_F(BrowserOnDisplay, ViewIsMadeOnFirstShowAndLoadsTheAddressGivenWhileHidden
     EXPECT_EQ(pane->locationUrl(), m_server.url("/book"));
     EXPECT_TRUE(m_server.paths.contains("/book"));
     EXPECT_FALSE(m_server.paths.contains("about:blank"));
+}
+
+TEST_F(BrowserOnDisplay, BackReturnsToThePageBeforeAndDoesNothingAtTheStart) {
+    BrowserPane* pane = showPane("/book");
+    pane->back(); // nothing before the first page
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pane->locationUrl(), m_server.url("/book"));
+    QSignalSpy complete(pane, &BrowserPane::documentComplete);
+    pane->navigate(m_server.url("/other"));
+    ASSERT_TRUE(complete.wait(kPatienceMs));
+    ASSERT_EQ(pane->locationUrl(), m_server.url("/other"));
+    pane->back();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pane->locationUrl() == m_server.url("/book"); }, kPatienceMs))
+        << pane->locationUrl().toStdString();
 }
 
 TEST_F(BrowserOnDisplay, VisiblePaneMakesItsViewOnlyForARealAddress) {
@@ -334,4 +352,85 @@ TEST_F(BrowserOnDisplay, SilentPanesKeepScriptErrorsToThemselves) {
     ASSERT_TRUE(silentMarker);
     EXPECT_EQ(loudErrors, 1) << "a pane that isn't silent reports the script error";
     EXPECT_EQ(silentErrors, 0);
+}
+
+// Addresses come from the service over plain HTTP: a real pane given a file on the disk, a script
+// or an inline page stays where it is and tells the refusal, while a web address loads.
+TEST_F(BrowserOnDisplay, RealPaneRefusesAddressesThatAreNotWebPages) {
+    QTemporaryDir dir;
+    const QString onDisk = QDir(dir.path()).filePath(QStringLiteral("local.html"));
+    QFile f(onDisk);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<html><head><title>local</title></head><body>local</body></html>");
+    f.close();
+    QStringList refused;
+    platform::setRefusedAddressHandler([&refused](const QString& a) { refused.append(a); });
+
+    BrowserPane* pane = platform::createBrowserPane(m_host.get());
+    pane->resize(m_host->size());
+    m_host->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_host.get()));
+    const QString fileAddress = QUrl::fromLocalFile(onDisk).toString();
+    pane->navigate(fileAddress);
+    EXPECT_EQ(pane->findChild<QWebEngineView*>(), nullptr) << "a refused address makes no view";
+    EXPECT_EQ(pane->locationUrl(), "");
+
+    QSignalSpy complete(pane, &BrowserPane::documentComplete);
+    pane->navigate(m_server.url("/other"));
+    ASSERT_TRUE(complete.wait(kPatienceMs));
+    EXPECT_EQ(pane->locationUrl(), m_server.url("/other"));
+
+    const QStringList others = {fileAddress, QStringLiteral("javascript:document.title='script'"),
+                                QStringLiteral("data:text/html,<title>inline</title>")};
+    for (const QString& address : others)
+        pane->navigate(address);
+    QTest::qWait(500); // time for a load the pane should not have started
+    EXPECT_EQ(complete.size(), 1) << "nothing else was loaded";
+    EXPECT_EQ(pane->locationUrl(), m_server.url("/other"));
+    EXPECT_EQ(pageOf(pane)->url().toString(), m_server.url("/other"));
+    EXPECT_NE(pageOf(pane)->title(), "script");
+    EXPECT_NE(pageOf(pane)->title(), "inline");
+    EXPECT_EQ(refused, QStringList{fileAddress} + others);
+    platform::setRefusedAddressHandler(nullptr);
+}
+
+// A page asking for a new window on a file of the disk or another scheme gets nothing; one on a
+// web page gets the pane, as before. (The engine itself refuses a web page's window on a local
+// file; another scheme reaches the pane's rule.)
+TEST_F(BrowserOnDisplay, NewWindowOnALocalFileOrAnotherSchemeIsRefused) {
+    QTemporaryDir dir;
+    const QString onDisk = QDir(dir.path()).filePath(QStringLiteral("local.html"));
+    QFile f(onDisk);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<html><head><title>local</title></head><body>local</body></html>");
+    f.close();
+    const QString fileAddress = QUrl::fromLocalFile(onDisk).toString();
+    const QString otherScheme = QStringLiteral("ftp://127.0.0.1:1/x");
+    m_server.pages["/opener"] = "<html><body>"
+                                "<button id='file' onclick=\"window.open('" + fileAddress.toUtf8() + "')\">file</button>"
+                                "<button id='ftp' onclick=\"window.open('" + otherScheme.toUtf8() + "')\">ftp</button>"
+                                "<button id='web' onclick=\"window.open('/other')\">web</button>"
+                                "</body></html>";
+    QStringList refused;
+    platform::setRefusedAddressHandler([&refused](const QString& a) { refused.append(a); });
+    BrowserPane* pane = showPane("/opener");
+    ASSERT_NE(pageOf(pane), nullptr);
+
+    QSignalSpy complete(pane, &BrowserPane::documentComplete);
+    click(pane, "file");
+    click(pane, "ftp");
+    EXPECT_TRUE(QTest::qWaitFor([&refused] { return refused.contains(QStringLiteral("ftp://127.0.0.1:1/x")); }, 5000));
+    EXPECT_FALSE(refused.contains(QString())) << refused.join(u' ').toStdString();
+    QTest::qWait(300); // time for a load the pane should not have started
+    EXPECT_TRUE(complete.isEmpty());
+    EXPECT_EQ(pane->locationUrl(), m_server.url("/opener"));
+    EXPECT_NE(pageOf(pane)->title(), "local");
+
+    click(pane, "web");
+    ASSERT_TRUE(complete.wait(kPatienceMs));
+    EXPECT_EQ(complete.last().at(0).toString(), m_server.url("/other"));
+    EXPECT_EQ(pane->locationUrl(), m_server.url("/other"));
+    for (const QString& a : refused)
+        EXPECT_TRUE(a == fileAddress || a == otherScheme) << a.toStdString();
+    platform::setRefusedAddressHandler(nullptr);
 }

@@ -486,3 +486,54 @@ TEST(MarkerGeometryTest, PlaceAndTitles) {
 }
 
 } // namespace
+
+TEST(ChartGeometryTest, LevelTextsShowTheDecimalsTheRangeNeeds) {
+    struct Case {
+        const char* what;
+        float minValue;
+        float maxValue;
+        int32_t pCols;
+        float XsJZ;
+        QStringList texts;
+    };
+    const Case cases[] = {
+        {"two decimals are enough", 59.0f, 60.0f, 4, 119.35f, {"60", "59.75", "59.5", "59.25", "59"}},
+        {"a narrow range gains a decimal", 59.665f, 59.69f, 5, 119.35f,
+         {"59.69", "59.685", "59.68", "59.675", "59.67", "59.665"}},
+        {"whole prices gain decimals only as needed", 4011.f, 4013.f, 4, 8024.f,
+         {"4013", "4012.5", "4012", "4011.5", "4011"}},
+        {"a flat range stops at the most decimals", 100.f, 100.f, 3, 200.f, {"100", "100", "100", "100"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ChartLayout l = chartLayout(9000, 6000, kDrawNumLineMargins, 100, 10, c.pCols, c.minValue,
+                                          c.maxValue, PointSpacing::Exact);
+        EXPECT_EQ(levelTexts(l, c.pCols, c.pCols, c.minValue, c.XsJZ), c.texts);
+    }
+}
+
+TEST(ChartGeometryTest, SpacedLabelsLeaveOutThoseThatWouldTouchOrRepeat) {
+    struct Case {
+        const char* what;
+        std::vector<LabelSpan> spans;
+        QStringList texts;
+        std::vector<bool> shown;
+    };
+    const Case cases[] = {
+        {"apart", {{0, 100}, {200, 300}, {400, 500}}, {"a", "b", "c"}, {true, true, true}},
+        {"the gap counts", {{0, 100}, {150, 250}, {300, 400}}, {"a", "b", "c"}, {true, false, true}},
+        {"exactly the gap", {{0, 100}, {160, 200}}, {"a", "b"}, {true, true}},
+        {"a row crowded together keeps every other", {{0, 100}, {80, 180}, {160, 260}, {240, 340}},
+         {"a", "b", "c", "d"}, {true, false, true, false}},
+        {"levels run downwards", {{500, 600}, {300, 400}, {100, 200}}, {"c", "b", "a"}, {true, true, true}},
+        {"an empty text is left out and holds no room", {{0, 100}, {100, 200}, {200, 300}}, {"a", "", "c"},
+         {true, false, true}},
+        {"the same text as the one before", {{0, 100}, {200, 300}, {400, 500}}, {"a", "a", "b"},
+         {true, false, true}},
+        {"fewer texts than spans", {{0, 100}, {200, 300}}, {"a"}, {true, false}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(spacedLabels(c.spans, c.texts, 60), c.shown);
+    }
+}

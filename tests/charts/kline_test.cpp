@@ -2,6 +2,7 @@
 // pictures a reviewer opens: <build dir>/gallery/charts/
 //   klinedaily.png   91 daily bars with the five averages, the crosshair and the data window
 //   klineweekly.png  the weekly bars of the same history, crosshair on
+//   klinefourdigits.png  daily bars at four-digit prices: the head and averages' rows
 //   kline15min.png   15-minute bars of yesterday and today, with empty buckets on the right
 //   klineborder.png  30 daily bars with BorderStyle 1 (the sunken edge), mouse released
 //   klinetransparent.png  the same with BackStyle 0 over a navy container: labels only
@@ -30,8 +31,8 @@ using platform::SurfaceOp;
 
 namespace {
 
-// n trading days of a price that wanders between about 380 and 420, newest row first.
-QString dailyHistory(int n) {
+// n trading days of a price that wanders about `base` (by about 20), newest row first.
+QString dailyHistory(int n, double base = 400) {
     QStringList rows;
     QDate d(2026, 3, 2);
     double close = 400;
@@ -39,7 +40,7 @@ QString dailyHistory(int n) {
         if (d.dayOfWeek() > 5)
             continue;
         const double open = close;
-        close = 400 + 15 * std::sin(k / 9.0) + 6 * std::sin(k * 1.7);
+        close = base + 15 * std::sin(k / 9.0) + 6 * std::sin(k * 1.7);
         const double high = std::max(open, close) + 1.5 + std::fmod(k * 0.37, 2.0);
         const double low = std::min(open, close) - 1.5 - std::fmod(k * 0.53, 2.0);
         rows.prepend(QStringLiteral("%1,%2,%3,%4,%5")
@@ -101,8 +102,8 @@ TEST(KlineControlTest, DrawsCandlesInFixedColoursAndKeepsTheLastText) {
     r.kline.DrawKline(bars(40), QStringLiteral("人民币黄金账户"), QStringLiteral("日线图"));
     EXPECT_TRUE(r.kline.dataReady());
     EXPECT_EQ(r.kline.Yangcol, 255u);
-    EXPECT_EQ(r.kline.Label5.Caption, QStringLiteral("人民币黄金账"));
-    // Six characters reach past the period's design place: the head row moves along, no text
+    EXPECT_EQ(r.kline.Label5.Caption, QStringLiteral("人民币黄金账户"));
+    // Seven characters reach past the period's design place: the head row moves along, no text
     // printed over another.
     const ChartLabel* head[] = {&r.kline.Label5,     &r.kline.Label6, &r.kline.Label1s[5], &r.kline.cKai,
                                 &r.kline.Label1s[6], &r.kline.cMax,   &r.kline.Label1s[7], &r.kline.cMin,
@@ -118,9 +119,9 @@ TEST(KlineControlTest, DrawsCandlesInFixedColoursAndKeepsTheLastText) {
     EXPECT_EQ(rising + falling, 40);
     EXPECT_GT(rising, 5);
     EXPECT_GT(falling, 5);
-    // 40 records: MA30 is drawn (the last colour used), MA60 keeps its reset text.
+    // 40 records: MA30 is drawn (the last colour used), MA60 has no value to show.
     EXPECT_EQ(r.kline.ForeColor(), kMaColours[3]);
-    EXPECT_EQ(r.kline.Label1s[4].Caption, QStringLiteral("MA60:000.00"));
+    EXPECT_EQ(r.kline.Label1s[4].Caption, QStringLiteral("MA60:"));
     EXPECT_NE(r.kline.Label1s[0].Caption, QStringLiteral("MA5:000.00"));
     // A text without "|" is kept but draws nothing; self-redraws then draw nothing either.
     r.surface->clearOps();
@@ -150,6 +151,43 @@ TEST(KlineControlTest, PlaceholdersKeepTheirSlotsAndAHiddenAverageIsNotDrawn) {
     r.kline.clickLabel1s(0);
     EXPECT_FALSE(r.kline.maHidden()[0]);
     EXPECT_NE(r.kline.Label1s[0].Caption, QStringLiteral("MA5:000.00"));
+}
+
+TEST(KlineControlTest, AveragesLabelsStayApartAtFourDigitPrices) {
+    struct Case {
+        const char* what;
+        int days;
+        bool weekly;
+        std::vector<bool> valued; // which of MA5 .. MA60 show a value
+    };
+    const Case cases[] = {
+        {"91 daily bars", 91, false, {true, true, true, true, true}},
+        {"a year of weekly bars: no MA60", 260, true, {true, true, true, true, false}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordedKline r;
+        const QString history = dailyHistory(c.days, 2150);
+        int16_t count = static_cast<int16_t>(c.days - 1);
+        r.kline.DrawKline(c.weekly ? weeklyBars(history, 2151.3f) : dailyBars(history, count),
+                          QStringLiteral("人民币账户黄金"), kOptionCaptions()[c.weekly ? 1 : 0]);
+        EXPECT_EQ(r.kline.Label5.Caption, QStringLiteral("人民币账户黄金"));
+        for (int i = 0; i < 5; ++i) {
+            const QString caption = r.kline.Label1s[i].Caption;
+            const QString head = QStringLiteral("MA%1:").arg(kMaPeriods[static_cast<size_t>(i)]);
+            ASSERT_TRUE(caption.startsWith(head)) << caption.toStdString();
+            if (c.valued[static_cast<size_t>(i)])
+                EXPECT_EQ(caption.size(), head.size() + 7) << caption.toStdString(); // "2150.00"
+            else
+                EXPECT_EQ(caption, head);
+        }
+        for (int i = 1; i < 5; ++i) {
+            const double previousRight = r.kline.Label1s[i - 1].Left +
+                                         platform::textWidthTwips(r.kline.Label1s[i - 1].Font,
+                                                                  r.kline.Label1s[i - 1].Caption);
+            EXPECT_GE(r.kline.Label1s[i].Left, previousRight) << i;
+        }
+    }
 }
 
 TEST(KlineControlTest, EqualPricesStopAfterClearing) {
@@ -220,6 +258,10 @@ TEST(KlineControlTest, DoubleClicksOpenAndCloseTheDataWindow) {
     k.dblClick();
     ASSERT_TRUE(platform::isLoaded<KlineForms>());
     EXPECT_EQ(Klineforms().windowTitle(), QStringLiteral("黄金 日线图"));
+    // The window leaves the head row and the averages' row of the chart in view.
+    const QRect heads(k.mapToGlobal(QPoint(0, 0)),
+                      QSize(k.width(), static_cast<int>((k.Label1s[0].Top + k.Label1s[0].Height) / 15)));
+    EXPECT_FALSE(Klineforms().frameGeometry().intersects(heads));
     EXPECT_TRUE(k.Labely.Visible);
     const double slot = k.layout().slotWidth;
     k.mouseMoveTw(0, 0, 630 + 4.5 * slot, 3000);
@@ -523,6 +565,17 @@ TEST(KlineGalleryTest, DailyWeeklyAndFifteenMinutePictures) {
         k.DrawKline(weeklyBars(history, 401.3f), QStringLiteral("美元黄金"), kOptionCaptions()[1]);
         k.dblClick();
         writePicture(k, 40.5, QStringLiteral("klineweekly.png"));
+        k.dblClick();
+    }
+    {
+        Kline k;
+        k.resize(807, 454);
+        int16_t count = 90;
+        k.DrawKline(dailyBars(dailyHistory(260, 2150), count), QStringLiteral("人民币账户黄金"),
+                    kOptionCaptions()[0]);
+        k.setNowcaption(QStringLiteral("2148.5,2152.25,2146.1,2151.3,2.8,-"));
+        k.dblClick();
+        writePicture(k, 70.5, QStringLiteral("klinefourdigits.png"));
         k.dblClick();
     }
     {

@@ -244,3 +244,30 @@ TEST(KlineDataWindowTest, ValuesAndChangeColour) {
     EXPECT_FALSE(part.close.has_value());
     EXPECT_FALSE(part.change.has_value());
 }
+
+TEST(KlineCaptionTest, DataWindowOpensBelowTheHeadRowsAndOnTheScreen) {
+    struct Case {
+        const char* what;
+        QRect chart;
+        QRect screen;
+        QPoint place;
+    };
+    const QSize window(165, 140);
+    const int headBottom = 37;
+    const Case cases[] = {
+        {"top right of the plot, below the rows", {200, 150, 807, 454}, {0, 0, 1280, 800}, {834, 189}},
+        {"a chart reaching past the screen's right edge", {500, 150, 900, 454}, {0, 0, 1024, 768}, {859, 189}},
+        {"a chart low on the screen", {0, 700, 800, 400}, {0, 0, 1024, 768}, {627, 628}},
+        {"a second screen on the right", {1400, 100, 807, 454}, {1280, 0, 1280, 1024}, {2034, 139}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QPoint at = dataWindowPlace(c.chart, window, c.screen, headBottom);
+        EXPECT_EQ(at, c.place);
+        EXPECT_TRUE(c.screen.contains(QRect(at, window)));
+    }
+    // Where there is room, the head rows stay in view.
+    const QRect chart(200, 150, 807, 454);
+    const QRect heads(chart.topLeft(), QSize(chart.width(), headBottom));
+    EXPECT_FALSE(QRect(dataWindowPlace(chart, window, {0, 0, 1280, 800}, headBottom), window).intersects(heads));
+}

@@ -129,6 +129,28 @@ TEST(KlinePropertiesTest, ChangedPropertiesSurviveTheBagsBytesInOrder) {
     EXPECT_EQ(back.BorderStyle, p.BorderStyle);
 }
 
+TEST(KlinePropertiesTest, AFontSizeComesBackAsTheControlKeptIt) {
+    // The byte form keeps six significant digits of a size; the control keeps no more, so what it
+    // saved compares equal to what it reads back.
+    for (const double points : {10.1234567, 9.0, 13.0 / 3.0, 2159.99999, 0.1234567}) {
+        SCOPED_TRACE(points);
+        KlineProperties p;
+        p.Font = klineFont(QStringLiteral("黑体"), points, false);
+        PropertyBag bag;
+        writeKlineProperties(p, bag, song9());
+        const QByteArray saved = bag.toBytes();
+        const KlineProperties back = readKlineProperties(PropertyBag::fromBytes(saved), song9());
+        EXPECT_EQ(back.Font, p.Font);
+        PropertyBag again;
+        writeKlineProperties(back, again, song9());
+        EXPECT_EQ(again.toBytes(), saved);
+    }
+    // A stored size with more digits than the form holds reads as the control keeps it.
+    QFont seven(QStringLiteral("黑体"));
+    seven.setPointSizeF(10.1234567);
+    EXPECT_EQ(storedFont(QVariant(seven)), klineFont(QStringLiteral("黑体"), 10.1235, false));
+}
+
 TEST(KlinePropertiesTest, ADamagedBagKeepsTheDefaultsOfWhatItCannotRead) {
     // Each bag spoils some keys and keeps a good value in the others.
     struct Case {

@@ -148,6 +148,31 @@ TEST_F(MessageBox, ClicksCloseTheBoxAndOnlyAcceptingALinkOpensIt) {
     }
 }
 
+// The buttons take no focus: Enter and Space press the box's default button, "确定" or "是".
+TEST_F(MessageBox, EnterAndSpacePressTheDefaultButton) {
+    struct Case {
+        Qt::Key key;
+        bool withLink;
+        bool opens;
+    };
+    const Case cases[] = {
+        {Qt::Key_Return, false, false}, {Qt::Key_Enter, false, false}, {Qt::Key_Space, false, false},
+        {Qt::Key_Return, true, true},   {Qt::Key_Space, true, true},
+    };
+    for (const Case& c : cases) {
+        m_opened.clear();
+        ShowMsg(QStringLiteral("正文"), QStringLiteral("提示"), nullptr,
+                c.withLink ? QString::fromUtf16(kLink) : QString(), false, 0);
+        Msgform* box = theBox();
+        ASSERT_NE(box, nullptr);
+        QTest::keyClick(box, c.key);
+        EXPECT_TRUE(openBoxes().isEmpty()) << c.key << " leaves the box open";
+        EXPECT_EQ(m_opened, c.opens ? QStringList{QString::fromUtf16(kLink)} : QStringList()) << c.key;
+        EXPECT_TRUE(m_keys.empty()) << "the box's own key went on to the main window";
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
 // Only "是" and the text accept a link: a box closed any other way counts as "否".
 TEST_F(MessageBox, ALinkBoxClosedWithoutAcceptingOpensNothing) {
     struct Case {
@@ -173,13 +198,13 @@ TEST_F(MessageBox, ALinkBoxClosedWithoutAcceptingOpensNothing) {
     }
 }
 
-TEST_F(MessageBox, AnEmptyTitleShowsTheExecutablesName) {
+TEST_F(MessageBox, AnEmptyTitleShowsTheProgramsTitle) {
     struct Case {
         const char16_t* title;
         const char16_t* shown;
     };
-    // This test's own executable stands in for the program's.
-    const Case cases[] = {{u"", u"test_common"}, {u"提示", u"提示"}};
+    // Never the executable's name (here the test's own).
+    const Case cases[] = {{u"", u"Quillor"}, {u"提示", u"提示"}};
     for (const Case& c : cases) {
         ShowMsg(QStringLiteral("正文"), QString::fromUtf16(c.title));
         Msgform* box = theBox();

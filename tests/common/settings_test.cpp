@@ -2,6 +2,7 @@
 #include "common/storedlists.h"
 
 #include "platform/gbk.h"
+#include "state/storedlists.h"
 #include "state/session.h"
 #include "tests/support/programfolder.h"
 
@@ -58,21 +59,71 @@ TEST_F(Settings, BrokenFileStillLoadsWhatItCan) {
     EXPECT_TRUE(read(QStringLiteral("set.ini")).startsWith("\x01\x02garbage\r\n"));
 }
 
-TEST_F(Settings, AlertsLoadUpToTenWellFormedSlots) {
-    write(QStringLiteral("set.ini"), QByteArray("[Main Set]\r\ntx=12\r\ntx1=2,1,352.5\r\n"
-                                                "tx2=3,0,1,9\r\ntx3=4,x,7.25\r\ntx10=1,1,1\r\ntx11=5,5,5\r\n"));
-    LoadTx();
-    ASSERT_EQ(TxCount, 10);
-    ASSERT_EQ(TxProd.size(), 11);
-    EXPECT_EQ(TxProd[1], 2);
-    EXPECT_EQ(TxCompare[1], 1);
-    EXPECT_FLOAT_EQ(TxPrice[1], 352.5f);
-    EXPECT_EQ(TxProd[2], 0); // four parts: ignored
-    EXPECT_EQ(TxProd[3], 4); // the comparison does not convert: only it stays zero
-    EXPECT_EQ(TxCompare[3], 0);
-    EXPECT_FLOAT_EQ(TxPrice[3], 7.25f);
-    EXPECT_EQ(TxProd[10], 1);
+TEST(StoredAlert, ReadsOnlyWhatTheEditorCouldHaveSet) {
+    struct Case {
+        const char* text;
+        std::optional<StoredAlert> alert;
+    };
+    const Case cases[] = {
+        {"2,1,352.5", StoredAlert{2, 1, 352.5f}},
+        {"0,0,0.01", StoredAlert{0, 0, 0.01f}},
+        {"30,1,12305", StoredAlert{30, 1, 12305.0f}},
+        {"5", std::nullopt},          // one field: once an alert at 0 that fired at once
+        {"", std::nullopt},           // the gap a fired alert once left
+        {"3,0,1,9", std::nullopt},    // four fields
+        {"2,1", std::nullopt},
+        {"4,x,7.25", std::nullopt},   // a field that is no number
+        {"4,0,7.25元", std::nullopt}, // nor a number followed by more
+        {"1.5,0,3", std::nullopt},    // no whole instrument
+        {"31,0,3", std::nullopt},     // past the last instrument
+        {"-1,0,3", std::nullopt},     // a fired alert is never stored
+        {"0,2,3", std::nullopt},      // no such comparator
+        {"0,0,0", std::nullopt},      // a price the editor refuses
+        {"0,1,-5", std::nullopt},
+        {"0,0,1e39", std::nullopt},   // beyond a single-precision price
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(readStoredAlert(QString::fromUtf8(c.text)), c.alert);
+    }
+}
 
+TEST_F(Settings, UnreadableAlertsAreSkippedLoggedAndKept) {
+    write(QStringLiteral("set.ini"),
+          QByteArray("[Main Set]\r\ntx=5\r\ntx1=2,1,352.5\r\ntx2=5\r\ntx3=\r\ntx4=3,0,1,9\r\ntx5=7,1,612\r\n"));
+    LoadTx();
+    ASSERT_EQ(TxCount, 2) << "none invented for what did not read";
+    ASSERT_EQ(TxProd, (QList<int16_t>{0, 2, 7}));
+    EXPECT_EQ(TxCompare, (QList<int16_t>{0, 1, 1}));
+    EXPECT_EQ(TxPrice, (QList<float>{0.0f, 352.5f, 612.0f}));
+    const auto logLines = [this] {
+        return platform::fromGbk(read(QStringLiteral("log.txt"))).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    };
+    QStringList logged = logLines();
+    ASSERT_EQ(logged.size(), 3) << logged.join(u'\n').toStdString();
+    EXPECT_TRUE(logged[0].endsWith(QStringLiteral("tx2=5")));
+    EXPECT_TRUE(logged[1].endsWith(QStringLiteral("tx3=")));
+    EXPECT_TRUE(logged[2].endsWith(QStringLiteral("tx4=3,0,1,9")));
+
+    // A fired alert rewrites the list: the live one first, then what did not read, word for word
+    // (the empty gap held nothing), and no key of the longer list stays behind.
+    TxProd[1] = -1;
+    SaveTx();
+    const QByteArray stored = read(QStringLiteral("set.ini"));
+    EXPECT_TRUE(stored.contains("\r\ntx=3\r\n")) << stored.constData();
+    EXPECT_TRUE(stored.contains("tx1=7,1,612\r\n"));
+    EXPECT_TRUE(stored.contains("tx2=5\r\n"));
+    EXPECT_TRUE(stored.contains("tx3=3,0,1,9\r\n"));
+    EXPECT_FALSE(stored.contains("tx4=")) << stored.constData();
+    LoadTx();
+    EXPECT_EQ(TxProd, (QList<int16_t>{0, 7}));
+    EXPECT_EQ(logLines().size(), 3) << "entries met again after the rewrite are not logged again";
+
+    // At most ten entries are read, the unreadable ones among them.
+    write(QStringLiteral("set.ini"), QByteArray("[Main Set]\r\ntx=12\r\ntx1=2,1,352.5\r\ntx2=x\r\n"
+                                                "tx10=1,1,1\r\ntx11=5,0,5\r\n"));
+    LoadTx();
+    EXPECT_EQ(TxProd, (QList<int16_t>{0, 2, 1}));
     write(QStringLiteral("set.ini"), QByteArray("[Main Set]\r\ntx=\r\n"));
     LoadTx();
     EXPECT_EQ(TxCount, 0);

@@ -106,7 +106,7 @@ TEST_F(Update, FailedDownloadLeavesTheProgramUntouched) {
     ConfigLoaded = false;
 }
 
-TEST(OpenUrl, OnlyWebAddressesAndExistingFilesReachTheShell) {
+TEST(OpenUrl, OnlyWebAddressesReachTheShell) {
     QStringList opened;
     QStringList browsed;
     bool shellAccepts = true;
@@ -123,6 +123,8 @@ TEST(OpenUrl, OnlyWebAddressesAndExistingFilesReachTheShell) {
     QFile f(existing);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
+    const QString workDir = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
 
     struct Case {
         QString target;
@@ -132,11 +134,23 @@ TEST(OpenUrl, OnlyWebAddressesAndExistingFilesReachTheShell) {
     const Case cases[] = {
         {QStringLiteral("http://127.0.0.1:18631/vip.asp"), true, true},
         {QStringLiteral("HTTPS://example.test/a?b=c"), true, true},
-        {existing, true, true},
+        {QStringLiteral("https://example.test/"), true, true},
+        {QStringLiteral("HTTP://EXAMPLE.TEST/"), true, true},
+        // Addresses come from the service over plain HTTP: nothing on the disk, no script, no
+        // inline page and no other scheme is handed to the desktop.
+        {existing, false, false},
+        {QStringLiteral("notify.wav"), false, false},
+        {QStringLiteral("file://") + existing, false, false},
         {QDir(dir.path()).filePath(QStringLiteral("missing.wav")), false, false},
         {QStringLiteral("file:///etc/passwd"), false, false},
+        {QStringLiteral("javascript:alert(1)"), false, false},
         {QStringLiteral("javascript://alert(1)"), false, false},
+        {QStringLiteral("data:text/html,<b>x</b>"), false, false},
+        {QStringLiteral("ftp://example.test/x"), false, false},
+        {QStringLiteral("about:blank"), false, false},
         {QStringLiteral("smb://host/share"), false, false},
+        {QStringLiteral("calc.exe"), false, false},
+        {QStringLiteral("example.test/a"), false, false},
         {QString(), false, false},
     };
     for (const Case& c : cases) {
@@ -150,10 +164,11 @@ TEST(OpenUrl, OnlyWebAddressesAndExistingFilesReachTheShell) {
     EXPECT_FALSE(OpenUrl(QStringLiteral("http://example.test/")));
     EXPECT_EQ(browsed, QStringList{QStringLiteral("/usr/bin/x-www-browser http://example.test/")});
     browsed.clear();
-    EXPECT_FALSE(OpenUrl(existing));
-    EXPECT_TRUE(browsed.isEmpty()) << "a file the shell refused is not handed to the browser";
+    EXPECT_FALSE(OpenUrl(QStringLiteral("file://") + existing));
+    EXPECT_TRUE(browsed.isEmpty()) << "only web addresses are handed to the browser";
 
     platform::setShellOpener(nullptr);
     platform::setProcessStarter(nullptr);
     EXPECT_EQ(ShortPath(existing), existing);
+    QDir::setCurrent(workDir);
 }

@@ -2,8 +2,10 @@
 
 #include "platform/forms.h"
 #include "state/quotetables.h"
+#include "tests/companions/formrows.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -85,6 +87,19 @@ TEST_F(TradeIdeaForm, OpensWithTheInstrumentsAndNoDirection) {
     EXPECT_FALSE(f.Option4->isChecked());
     EXPECT_EQ(f.Text1->text(), QLatin1String("0.0"));
     EXPECT_EQ(f.Jytime->text(), QLatin1String("-"));
+}
+
+TEST_F(TradeIdeaForm, BoxesShowTheirLongestItemWhole) {
+    ProdName[0] = QStringLiteral("人民币账户黄金");
+    ProdName[1] = QStringLiteral("人民币账户白银");
+    JiaoYiForm& f = jiaoYiForm();
+    f.show();
+    expectBoxesShowTheirItems(f);
+    expectControlsApartAndInside(f);
+    EXPECT_LE(f.frameGeometry().width(), 1024);
+    const QDir dir(QStringLiteral(BRELTO_GALLERY_DIR "/companions"));
+    ASSERT_TRUE(QDir().mkpath(dir.path()));
+    EXPECT_TRUE(f.grab().toImage().save(dir.filePath(QStringLiteral("jiaoyiform.png"))));
 }
 
 // Whichever way the random pick falls, a long is priced with its spread on the first click.

@@ -4,12 +4,14 @@
 #include "common/msgbox.h"
 #include "common/settings.h"
 #include "common/storedlists.h"
+#include "platform/clock.h"
 #include "platform/forms.h"
 #include "state/quotetables.h"
 #include "state/session.h"
 #include "state/storedlists.h"
 #include "state/usersettings.h"
 #include "tests/companions/fakesound.h"
+#include "tests/companions/formrows.h"
 #include "tests/support/programfolder.h"
 
 #include <QComboBox>
@@ -255,7 +257,7 @@ TEST_F(AlertPopup, SoundsOnceOnLoadNotWhenShownAgainAndStopsOnClose) {
         AlertMute = c.muted;
         showCustRing(QStringLiteral("第一条"), nullptr);
         showCustRing(QStringLiteral("第二条"), nullptr);
-        EXPECT_EQ(custRing().Label1->text(), QStringLiteral("第二条"));
+        EXPECT_EQ(custRing().texts().size(), 2);
         EXPECT_EQ(sound.played.size(), c.plays);
         if (c.plays > 0) {
             EXPECT_EQ(sound.played.first(), AlertSoundFile);
@@ -265,6 +267,50 @@ TEST_F(AlertPopup, SoundsOnceOnLoadNotWhenShownAgainAndStopsOnClose) {
         EXPECT_FALSE(platform::isLoaded<CustRingForm>());
         EXPECT_EQ(sound.stops, c.stops);
     }
+}
+
+TEST(AlertPopupText, NewestFirstEachAfterItsTime) {
+    const QDate day(2026, 12, 9);
+    struct Case {
+        QList<RingText> texts;
+        const char16_t* message;
+    };
+    const Case cases[] = {
+        {{}, u""},
+        {{{QDateTime(day, QTime(9, 5, 7)), QStringLiteral("一")}}, u"9:05:07 一"},
+        {{{QDateTime(day, QTime(14, 0, 0)), QStringLiteral("新")}, {QDateTime(day, QTime(9, 5, 7)), QStringLiteral("旧")}},
+         u"14:00:00 新\n9:05:07 旧"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ringMessage(c.texts), QString::fromUtf16(c.message));
+}
+
+// An alert that fired is switched off for good: whatever comes after it while the pop-up is open
+// (another alert, the stale-quote warning) joins it instead of replacing it, until the user
+// closes the pop-up.
+TEST_F(AlertPopup, KeepsEveryTextUntilClosed) {
+    QDateTime now(QDate(2026, 12, 9), QTime(10, 0, 0));
+    platform::setPcClock([&now] { return now; });
+    const QString gold = QStringLiteral("您设置的 人民币账户黄金 已经大于等于 880 元了，现价：880.26");
+    const QString silver = QStringLiteral("您设置的 白银延期 已经小于等于 12400 元了，现价：12305");
+    const QString stale = QStringLiteral("报价时间[10:00:00]与本地时间[10:05:30]相差过大，请检查网络是否中断，或尝试重新启动程序。");
+    showCustRing(gold, nullptr);
+    showCustRing(silver, nullptr); // met by the same snapshot
+    now = now.addSecs(330);
+    showCustRing(stale, nullptr);
+    CustRingForm& ring = custRing();
+    EXPECT_EQ(ring.Label1->text(), QStringLiteral("10:05:30 ") + stale + QStringLiteral("\n10:00:00 ") + silver +
+                                       QStringLiteral("\n10:00:00 ") + gold);
+    EXPECT_EQ(sound.played.size(), 1) << "one chime per opening";
+    ring.Command1->click();
+    ASSERT_FALSE(platform::isLoaded<CustRingForm>());
+
+    // Closed, it forgets them: the next text opens it again, alone, with a new chime.
+    now = now.addSecs(60);
+    showCustRing(gold, nullptr);
+    EXPECT_EQ(custRing().Label1->text(), QStringLiteral("10:06:30 ") + gold);
+    EXPECT_EQ(sound.played.size(), 2);
+    platform::setPcClock(nullptr);
 }
 
 TEST_F(AlertPopup, EscClosesOtherKeysGoToTheMainWindow) {
@@ -280,6 +326,22 @@ TEST_F(AlertPopup, EscClosesOtherKeysGoToTheMainWindow) {
     EXPECT_FALSE(platform::isLoaded<CustRingForm>());
     EXPECT_EQ(sound.stops, 1);
     platform::setMainForm(nullptr, {});
+}
+
+TEST_F(AlertEditor, BoxesShowTheLongestInstrumentWhole) {
+    // The names a bank account's board shows, longer than the design's box was made for.
+    const char16_t* names[] = {u"人民币账户黄金", u"人民币账户白银", u"美元账户铂金", u"人民币账户原油"};
+    for (int i = 0; i < 4; ++i)
+        ProdName[i] = QString::fromUtf16(names[i]);
+    TXFORM& editor = txForm();
+    editor.show();
+    expectBoxesShowTheirItems(editor);
+    expectControlsApartAndInside(editor);
+    // Still well inside the narrowest screen the program is used on.
+    EXPECT_LE(editor.frameGeometry().width(), 1024);
+    const QDir dir(QStringLiteral(BRELTO_GALLERY_DIR "/companions"));
+    ASSERT_TRUE(QDir().mkpath(dir.path()));
+    EXPECT_TRUE(editor.grab().toImage().save(dir.filePath(QStringLiteral("txform-long-names.png"))));
 }
 
 TEST_F(AlertEditor, GalleryPictures) {
@@ -303,6 +365,9 @@ TEST_F(AlertEditor, GalleryPictures) {
     showCustRing(QStringLiteral("您设置的 国际黄金 已经大于等于 380.5 元了，现价：380.62"), nullptr);
     const QImage r = custRing().grab().toImage();
     EXPECT_TRUE(r.save(dir.filePath(QStringLiteral("custring.png"))));
+    showCustRing(QStringLiteral("您设置的 白银 已经小于等于 4.35 元了，现价：4.31"), nullptr);
+    const QImage several = custRing().grab().toImage();
+    EXPECT_TRUE(several.save(dir.filePath(QStringLiteral("custring_several.png"))));
     clearAlerts();
     clearQuoteTables();
 }

@@ -17,6 +17,7 @@
 #include <QPixmap>
 #include <QRect>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -83,6 +84,19 @@ TEST(SetWindowAlpha, TopMostNeitherMovesNorSizesTheWindow) {
     SetWindowAlpha(&window, alpha, true);
     EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_FALSE(window.isVisible()) << "a hidden window stays hidden";
+}
+
+// A re-made native window loses what the window manager knew of it (its taskbar state).
+TEST(SetWindowAlpha, TopMostKeepsTheSameNativeWindow) {
+    QWidget window;
+    window.show();
+    const WId native = window.winId();
+    int alpha = 255;
+    for (const bool topMost : {true, false, true}) {
+        SetWindowAlpha(&window, alpha, topMost);
+        EXPECT_EQ(window.winId(), native) << "top-most " << topMost;
+        EXPECT_EQ(window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), topMost);
+    }
 }
 
 TEST(CalcAlpha, TransparencyLevelsRoundHalvesToEven) {
@@ -297,6 +311,43 @@ TEST_F(BossKey, ThreePressesHideShowAndHideTheProgram) {
     EXPECT_EQ(m_tray.calls.size(), 3);
 
     EXPECT_EQ(m_mini, (QList<bool>{false, true, false}));
+}
+
+// The program's other windows go with the main window and come back where they were; a window
+// that was hidden stays hidden, and a modal one is left alone.
+TEST_F(BossKey, HidesEveryShownWindowAndBringsBackThoseOnly) {
+    startShown();
+    auto* owned = new platform::Form;
+    owned->resize(200, 100);
+    owned->move(300, 200);
+    owned->showForm(m_main);
+    auto* free = new platform::Form;
+    free->move(40, 50);
+    free->showForm();
+    auto* hidden = new platform::Form;
+    const QPoint ownedAt = owned->pos();
+
+    ShowHideMain();
+    EXPECT_FALSE(owned->isVisible());
+    EXPECT_FALSE(free->isVisible());
+    ShowHideMain();
+    EXPECT_TRUE(owned->isVisible());
+    EXPECT_TRUE(free->isVisible());
+    EXPECT_FALSE(hidden->isVisible());
+    EXPECT_EQ(owned->pos(), ownedAt);
+    EXPECT_EQ(free->pos(), QPoint(40, 50));
+
+    free->unload();
+    hidden->setWindowModality(Qt::ApplicationModal);
+    hidden->show();
+    ShowHideMain();
+    EXPECT_TRUE(hidden->isVisible()) << "a modal window waits for its answer in sight";
+    EXPECT_FALSE(owned->isVisible());
+    ShowHideMain();
+    EXPECT_TRUE(owned->isVisible());
+    owned->unload();
+    hidden->unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(BossKey, ReAddingReadsIcoDatAfresh) {

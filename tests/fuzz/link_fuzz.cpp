@@ -4,8 +4,27 @@
 
 #include "mainwindow/news.h"
 #include "shell/livelink.h"
+#include "state/configstate.h"
+#include "state/livelink.h"
+#include "state/session.h"
 
 #include <QSet>
+
+namespace {
+
+// A socket that is always connected and keeps what the link writes.
+class RecordingSocket : public LinkSocket {
+public:
+    QByteArray written;
+    bool open = false;
+    bool isConnected() const override { return open; }
+    bool isClosed() const override { return !open; }
+    void connectToHost(const QString&, uint16_t) override { open = true; }
+    void close() override { open = false; }
+    void write(const QByteArray& bytes) override { written += bytes; }
+};
+
+} // namespace
 
 BRELTO_FUZZ_TARGET(pushframes) {
     if (data.isEmpty())
@@ -75,4 +94,41 @@ BRELTO_FUZZ_TARGET(news) {
     fuzz::check(again.newItems == 0 && again.popups.isEmpty(), "an answer taken adds nothing again");
     fuzz::check(board.apply(answer, true, today, true, important).outcome == news::LoadResult::Outcome::Unchanged,
                 "the same answer after start-up changes nothing");
+}
+
+// The live link's handshake and pushes: the first byte picks the step the rest arrives at (the
+// login answer, the acceptance, or a push after it). Whatever it is, it is handled and the link
+// still greets the next connection.
+BRELTO_FUZZ_TARGET(pushlink) {
+    if (data.isEmpty())
+        return;
+    const int at = static_cast<unsigned char>(data[0]) % 3;
+    const QByteArray bytes = data.sliced(1).toByteArray();
+    IsVip = UseRealtime = true;
+    UserServerHost = QStringLiteral("h");
+    UserServerPort = 1;
+    RecordingSocket socket;
+    LiveLinkUi ui;
+    ui.currentSlot = [] { return 300; };
+    ui.applyPush = [](const QString&) {};
+    LiveLink link(socket, ui);
+    link.LinkUser();
+    link.Usersock_DataArrival("hello");
+    if (at >= 1)
+        link.Usersock_DataArrival("5|" + QByteArray("abcde"));
+    if (at >= 2)
+        link.Usersock_DataArrival("-");
+    link.Usersock_DataArrival(bytes);
+
+    link.allowAfterRefusal();
+    link.LinkUser();
+    socket.written.clear();
+    link.Usersock_DataArrival("hello");
+    fuzz::check(LinkState == 2 && !socket.written.isEmpty(), "the next connection is greeted");
+    LinkState = 0;
+    LinkReady = PushLost = false;
+    PushData.clear();
+    IsVip = UseRealtime = false;
+    UserServerHost.clear();
+    UserServerPort = 0;
 }

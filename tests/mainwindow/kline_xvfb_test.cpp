@@ -164,6 +164,13 @@ TEST_F(KlineOnDisplay, PeriodsKeysAndCrosshairOnTheKlineTab) {
         [] { return platform::isLoaded<KlineForms>() && Klineforms().isVisible(); }, 3000))
         << "the double click did not open the data window";
     EXPECT_TRUE(klines->crossOn());
+    // Under the window manager the data window stays off the chart's head rows.
+    const QRect heads(klines->mapToGlobal(QPoint(0, 0)),
+                      QSize(klines->width(),
+                            static_cast<int>(std::ceil((klines->Label1s[0].Top + klines->Label1s[0].Height) / 15))));
+    platform::pauseMs(300); // the window manager has framed and placed it
+    EXPECT_FALSE(Klineforms().frameGeometry().intersects(heads))
+        << "the data window covers the head rows";
     EXPECT_EQ(events.join(u", "),
               QStringLiteral("MouseDown 1, MouseUp 1, Click, DblClick, MouseUp 1"));
     const QPoint moved = at + QPoint(40, -30);

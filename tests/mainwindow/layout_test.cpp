@@ -217,8 +217,9 @@ TEST(BoardColumns, EveryColumnHoldsItsWidestTextAndTheLongestName) {
         EXPECT_EQ(columns.width[0], c.nameWidth + kBoardColumnGap) << c.names.join(',').toStdString();
         for (int k = 0; k < 12; ++k) {
             EXPECT_GE(columns.width[k], width(heads[k]) + kBoardColumnGap) << k;
-            if (k > 0)
+            if (k > 0) {
                 EXPECT_EQ(columns.left[k], columns.left[k - 1] + columns.width[k - 1]) << k;
+            }
         }
         EXPECT_EQ(columns.right(), columns.left[11] + columns.width[11]);
     }

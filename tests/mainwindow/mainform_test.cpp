@@ -1,4 +1,5 @@
 #include "companions/custring.h"
+#include "companions/menuform.h"
 #include "tests/companions/fakesound.h"
 #include "charts/kline.h"
 #include "shell/usersettings.h"
@@ -16,6 +17,7 @@
 #include "platform/eventwait.h"
 #include "platform/process.h"
 #include "platform/programicon.h"
+#include "platform/shell.h"
 #include "platform/tray.h"
 #include "shell/configapply.h"
 #include "shell/instance.h"
@@ -30,6 +32,7 @@
 #include "tests/support/forms.h"
 #include "tests/support/localservice.h"
 #include "tests/support/programfolder.h"
+#include "widgets/buttons/skinbutton.h"
 #include "widgets/toolbar/flattoolbar.h"
 
 #include <QAction>
@@ -39,8 +42,11 @@
 #include <QDir>
 #include <QFontInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
 
 namespace {
 
@@ -133,6 +139,40 @@ TEST_F(MainWindow, StartUpBuildsTheViewsAndTheLoggedInDisplay) {
         EXPECT_FALSE(request.endsWith(QStringLiteral("m=P-"))) << request.toStdString();
 }
 
+TEST_F(MainWindow, BackButtonGoesBackInTheBrowserTab) {
+    configure();
+    MainForm& m = Main();
+    platform::FakeBrowserPane* pane = web(m, 2);
+    const QString start = pane->locationUrl();
+    emit m.Goback->Click(); // nothing to go back to
+    EXPECT_EQ(pane->locationUrl(), start);
+    m.Mwurl->setText(QStringLiteral("http://127.0.0.1:1/a.html"));
+    emit m.Mwto->Click();
+    pane->followLink(QStringLiteral("http://127.0.0.1:1/b.html"));
+    ASSERT_EQ(pane->locationUrl(), QStringLiteral("http://127.0.0.1:1/b.html"));
+    emit m.Goback->Click();
+    EXPECT_EQ(pane->locationUrl(), QStringLiteral("http://127.0.0.1:1/a.html"));
+}
+
+TEST_F(MainWindow, RangeBoxShowsItsLongestRangeBesideTheClocks) {
+    configure();
+    MainForm& m = Main();
+    const QComboBox* range = m.Combos[3];
+    int longest = 0;
+    for (int i = 0; i < range->count(); ++i)
+        longest = std::max(longest, range->fontMetrics().horizontalAdvance(range->itemText(i)));
+    EXPECT_GE(range->width(), longest + 16);
+    const QRect clocks[] = {m.Nowtimes->geometry(), m.Systime->geometry()};
+    const QWidget* frame = range->parentWidget();
+    for (const QRect& clock : clocks) {
+        EXPECT_FALSE(clock.intersects(range->geometry()));
+        EXPECT_TRUE(frame->rect().contains(clock));
+        EXPECT_GE(clock.height(), m.Nowtimes->fontMetrics().height());
+        EXPECT_GE(clock.width(), m.Nowtimes->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")));
+    }
+    EXPECT_FALSE(clocks[0].intersects(clocks[1]));
+}
+
 TEST_F(MainWindow, WrongPcClockTakesTheServiceTimeWithABalloon) {
     serviceNow = pcNow.addSecs(300);
     configure();
@@ -216,6 +256,49 @@ TEST_F(MainWindow, DailyNoticeOnceAndHandOver) {
     m.Form_LinkExecute(QStringLiteral("HI"));
     EXPECT_TRUE(m.isMaximized());
     EXPECT_TRUE(m.isVisible());
+}
+
+// The configuration comes over plain HTTP: markup in its texts is shown as written, so it can
+// neither read a file of the disk nor stretch the window; the advert keeps its link.
+TEST_F(MainWindow, ServiceTextsShowAsWritten) {
+    configure();
+    const QString strip = QStringLiteral("<img src=\"/etc/x.png\" width=3000><b>今日提示</b>");
+    const QString advert = QStringLiteral("<img src=\"/etc/x.png\" width=3000>注册&amp;");
+    const QString link = QStringLiteral("http://127.0.0.1/vip.asp?a=<b>");
+    ServerConfig.replace(QStringLiteral("\nadno="), QStringLiteral("\nold_adno="));
+    ServerConfig.replace(QStringLiteral("[/BRELTO]"), QStringLiteral("topadstr=%1\r\nadno=%2|%3\r\n[/BRELTO]")
+                                                        .arg(strip, advert, link));
+    QStringList opened;
+    platform::setShellOpener([&opened](const QString& target) {
+        opened << target;
+        return true;
+    });
+    MainForm& m = Main();
+    m.show();
+    platform::pauseMs(0);
+
+    ASSERT_FALSE(m.InfoOle->isHidden());
+    EXPECT_EQ(m.InfoLabel->text(), strip);
+    EXPECT_EQ(m.InfoLabel->textFormat(), Qt::PlainText);
+    EXPECT_LT(m.InfoLabel->sizeHint().width(), 1000) << "the picture's markup took effect";
+
+    ASSERT_FALSE(m.TextAD->isHidden());
+    EXPECT_EQ(m.TextAD->textFormat(), Qt::RichText);
+    // What the label shows is the text as written, inside the one link.
+    QTextDocument shown;
+    shown.setHtml(m.TextAD->text());
+    EXPECT_EQ(shown.toPlainText(), advert);
+    EXPECT_FALSE(m.TextAD->text().contains(QStringLiteral("<img")));
+    EXPECT_EQ(Qt::mightBeRichText(m.TextAD->toolTip()) ? QTextDocumentFragment::fromHtml(m.TextAD->toolTip()).toPlainText()
+                                                        : m.TextAD->toolTip(),
+              link);
+    const QRegularExpressionMatch href = QRegularExpression(QStringLiteral("href=\"([^\"]*)\"")).match(m.TextAD->text());
+    ASSERT_TRUE(href.hasMatch());
+    const QString target = QTextDocumentFragment::fromHtml(href.captured(1)).toPlainText();
+    EXPECT_EQ(target, link);
+    emit m.TextAD->linkActivated(target);
+    EXPECT_EQ(opened, QStringList{link});
+    platform::setShellOpener(nullptr);
 }
 
 TEST_F(MainWindow, ShutDownSavesRemovesAndKeepsTheLoginWindowAfterALogOut) {
@@ -377,6 +460,44 @@ TEST_F(MainWindow, AnotherInstrumentIsNamedAtOnce) {
     EXPECT_TRUE(TrayTipText.startsWith(QStringLiteral("*** ") + ProdName[other] + QStringLiteral(" ***")));
 }
 
+// The tray menu's market list holds the instruments from its first entry, ticks the current one,
+// and a choice there switches the instrument exactly as the selector does.
+TEST_F(MainWindow, TrayMenuAndSelectorSwitchTheInstrumentAlike) {
+    configure();
+    HoldUnits = {};
+    HoldPrice = {};
+    MainForm& m = Main();
+    ASSERT_GE(ProdCount, 4);
+    MenuForm& menu = menuForm();
+    ASSERT_EQ(menu.a0.size(), m.SetDrawtype->count());
+    for (int i = 0; i < menu.a0.size(); ++i) {
+        EXPECT_EQ(menu.a0[i]->text(), m.SetDrawtype->itemText(i)) << i;
+        EXPECT_EQ(menu.a0[i]->isChecked(), i == CurProd) << i;
+    }
+    const std::function<void(int)> byMenu = [&menu](int i) { menu.a0[i]->trigger(); };
+    const std::function<void(int)> bySelector = [&m](int i) {
+        m.SetDrawtype->setCurrentIndex(i);
+        emit m.SetDrawtype->activated(i);
+    };
+    const struct {
+        const char* how;
+        const std::function<void(int)>& choose;
+        int index;
+    } cases[] = {{"menu", byMenu, 1}, {"selector", bySelector, 2}, {"menu, last entry", byMenu, ProdCount - 1},
+                 {"menu, first entry", byMenu, 0}};
+    for (const auto& c : cases) {
+        c.choose(c.index);
+        EXPECT_EQ(CurProd, c.index) << c.how;
+        EXPECT_EQ(m.SetDrawtype->currentIndex(), c.index) << c.how;
+        EXPECT_EQ(m.Web5info->text(), QStringLiteral("当前您的 ") + ProdName[c.index] + QStringLiteral(" 账号空仓 "))
+            << c.how;
+        EXPECT_TRUE(TrayTipText.startsWith(QStringLiteral("*** ") + ProdName[c.index] + QStringLiteral(" ***")))
+            << c.how;
+        for (int i = 0; i < menu.a0.size(); ++i)
+            EXPECT_EQ(menu.a0[i]->isChecked(), i == c.index) << c.how << ": entry " << i;
+    }
+}
+
 TEST_F(MainWindow, AlertsRingInThePopUpAndStaleQuotesAreShownThere) {
     FakeSound sound;
     AlertMute = false;
@@ -389,9 +510,10 @@ TEST_F(MainWindow, AlertsRingInThePopUpAndStaleQuotesAreShownThere) {
     MainForm& m = Main();
     ASSERT_GT(ProdPrice[0][0], 0.0f);
     ASSERT_TRUE(platform::isLoaded<CustRingForm>());
-    EXPECT_TRUE(custRing().Label1->text().startsWith(QStringLiteral("您设置的 %1 已经大于等于 0.01 元了，现价：")
-                                                         .arg(ProdName[0])))
-        << custRing().Label1->text().toStdString();
+    ASSERT_EQ(custRing().texts().size(), 1);
+    const QString alert = custRing().texts().front().text;
+    EXPECT_TRUE(alert.startsWith(QStringLiteral("您设置的 %1 已经大于等于 0.01 元了，现价：").arg(ProdName[0])))
+        << alert.toStdString();
     EXPECT_EQ(custRing().parentWidget(), &m);
     EXPECT_EQ(sound.played.size(), 1);
     EXPECT_EQ(TxCount, 0) << "fired, stored and read back without it";
@@ -403,9 +525,12 @@ TEST_F(MainWindow, AlertsRingInThePopUpAndStaleQuotesAreShownThere) {
     for (int k = 0; k < 6; ++k)
         m.scheduler().Timer1_Timer();
     EXPECT_TRUE(boxTexts().isEmpty()) << boxTexts().join(u'\n').toStdString();
-    const QString warning = custRing().Label1->text();
+    // The warning stands above the unread alert, which stays.
+    ASSERT_EQ(custRing().texts().size(), 2);
+    const QString warning = custRing().texts().front().text;
     EXPECT_TRUE(warning.startsWith(QStringLiteral("报价时间["))) << warning.toStdString();
     EXPECT_TRUE(warning.endsWith(QStringLiteral("]相差过大，请检查网络是否中断，或尝试重新启动程序。")));
+    EXPECT_EQ(custRing().texts().back().text, alert);
     EXPECT_EQ(sound.played.size(), 1); // the open pop-up takes the new text without a new sound
     custRing().unload();
     TxCount = 0;
@@ -550,8 +675,9 @@ TEST_F(MainWindow, BoardColourPaintsEveryListedControl) {
         ASSERT_NE(klines, nullptr);
         EXPECT_NE(std::find(painted.begin(), painted.end(), klines), painted.end());
         EXPECT_EQ(painted.size(), m.boardRows.size() + 29);
-        if (c.expected.isValid())
+        if (c.expected.isValid()) {
             EXPECT_EQ(klines->BackColor(), GetBack(static_cast<int16_t>(QByteArray(c.colorid).toInt())));
+        }
         if (c.expected.isValid()) {
             for (QWidget* w : painted) {
                 // What the widget fills its background with: a check box fills with its button role.

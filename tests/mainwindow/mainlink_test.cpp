@@ -3,6 +3,7 @@
 #include "mainwindow/mainform.h"
 
 #include "common/config.h"
+#include "common/http.h"
 #include "common/msgbox.h"
 #include "charts/klinefeed.h"
 #include "common/tradingday.h"
@@ -18,6 +19,7 @@
 #include "platform/process.h"
 #include "platform/singleinstance.h"
 #include "platform/tray.h"
+#include "platform/vberror.h"
 #include "shell/configapply.h"
 #include "shell/hello.h"
 #include "shell/instance.h"
@@ -303,6 +305,54 @@ TEST_F(MainLink, TheNewestNoticeIsShownAtFirstContact) {
     closeBoxes();
     m.Hello();
     EXPECT_TRUE(boxTexts().isEmpty()) << "seen once";
+}
+
+TEST_F(MainLink, AKeepAliveThatRaisesLeavesTheNextOneRunning) {
+    struct Case {
+        const char* what;
+        QString answer; // the first keep-alive's; the later ones get an empty list
+        bool boxRaises; // the "logged in elsewhere" box raises while it is shown
+    };
+    const Case cases[] = {
+        {"an id beyond the double range", QStringLiteral("1e999|0|-|x||"), false},
+        {"an id with a D exponent beyond it", QStringLiteral("1D999|0|-|x||"), false},
+        {"a walk that meets such an id", QStringLiteral("62D2210|0|-|x||7|0|-|y||"), false},
+        {"the box of a log-out elsewhere raises", QStringLiteral("LO"), true},
+    };
+    MainForm& m = start(1002, QStringLiteral("user"), false);
+    // Only the keep-alive is watched: nothing else polls meanwhile.
+    m.Timer1->stop();
+    HelloSeconds = 1;
+    platform::setMessageBoxHandler(
+        [this](const QString& text, const QString& title, platform::BoxButtons, platform::BoxIcon) -> platform::BoxAnswer {
+            systemBoxes << title + u'|' + text;
+            throw platform::VbError(platform::kErrOverflow, QStringLiteral("溢出"));
+        });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        systemBoxes.clear();
+        int keepAlives = 0;
+        setHttpTextSource([&](const QString& url) {
+            if (!url.contains(QStringLiteral("doing.asp")))
+                return QString();
+            return ++keepAlives == 1 ? c.answer : QString();
+        });
+        LastNoticeId = 3;
+        m.Timer3->start();
+        // The first keep-alive meets the answer; a second one runs a tick later.
+        EXPECT_TRUE(waitUntil([&] { return keepAlives >= 2; }, 4000)) << keepAlives;
+        EXPECT_TRUE(m.Timer3->isActive());
+        EXPECT_EQ(systemBoxes.size(), c.boxRaises ? 1 : 0);
+        EXPECT_FALSE(m.Timer4->isActive()) << "no log-out follows a box that never closed";
+        EXPECT_TRUE(platform::isLoaded<MainForm>());
+    }
+    setHttpTextSource(nullptr);
+    HelloSeconds = 300;
+    platform::setMessageBoxHandler(
+        [](const QString&, const QString&, platform::BoxButtons, platform::BoxIcon) { return platform::BoxAnswer::Ok; });
+    // The log-out is not held off by a keep-alive flag left set.
+    m.m22->trigger();
+    EXPECT_TRUE(waitUntil([] { return !platform::isLoaded<MainForm>(); }, 3000));
 }
 
 TEST_F(MainLink, ALogOutAskedForDuringALoadWaitsForIt) {

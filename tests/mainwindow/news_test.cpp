@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using namespace news;
 
 namespace {
@@ -247,6 +249,51 @@ TEST(NewsTicker, StepAndWrap) {
     }
 }
 
+TEST(NewsTicker, PlaceAfterLayout) {
+    struct Case {
+        const char* name;
+        int labels, left, frame, label0;
+        StripPlace place;
+    };
+    const Case cases[] = {
+        {"one label stands centred, the strip as wide as it", 1, 0, 12000, 2100, {4950, 2100}},
+        {"an odd width rounds both halves down", 1, 700, 12001, 2101, {6000 - 1050, 2101}},
+        {"a label wider than the frame starts left of it", 1, 0, 1500, 2100, {750 - 1050, 2100}},
+        {"a moving strip inside the frame stays", 25, 3000, 12000, 2100, {3000, std::nullopt}},
+        {"one beyond a narrower frame restarts at its edge", 25, 15000, 12000, 2100, {12000, std::nullopt}},
+        {"one just at the edge stays", 25, 12000, 12000, 2100, {12000, std::nullopt}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(stripPlace(c.labels, c.left, c.frame, c.label0), c.place);
+    }
+}
+
+// The strip's picture covers what is shown and what comes next, a frame or two, however long the
+// strip: a million-pixel strip costs no more than a short one.
+TEST(NewsTicker, PictureSpansTheShownPartNotTheStrip) {
+    struct Case {
+        const char* name;
+        int left, strip, frame;
+        StripSpan shown, picture;
+    };
+    const Case cases[] = {
+        {"entering from the right", 700, 5000, 800, {0, 100}, {0, 1600}},
+        {"not yet in", 800, 5000, 800, {0, 0}, {0, 1600}},
+        {"in the middle of a long strip", -1'000'000, 2'000'000, 800, {1'000'000, 1'000'800},
+         {1'000'000, 1'001'600}},
+        {"near its end", -4500, 5000, 800, {4500, 5000}, {4500, 5000}},
+        {"a short strip whole", 100, 300, 800, {0, 300}, {0, 300}},
+        {"passed the left edge", -5000, 5000, 800, {5000, 5000}, {5000, 5000}},
+        {"an empty strip", 800, 0, 800, {0, 0}, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(visibleSpan(c.left, c.strip, c.frame), c.shown);
+        EXPECT_EQ(pictureSpan(c.left, c.strip, c.frame), c.picture);
+    }
+}
+
 // ---- Clicks -------------------------------------------------------------------------------------
 
 const QString kBb = QStringLiteral("http://h/bobao/show.asp?id=");
@@ -283,6 +330,7 @@ TEST(NewsClicks, TickerLabel) {
         EXPECT_EQ(r.tab, c.tab);
         if (c.list >= 0) {
             EXPECT_EQ(r.title, QStringLiteral("标题"));
+            EXPECT_EQ(QString::number(r.id), QLatin1String(c.tag));
         }
     }
     // No item address: the tab still comes forward, but a bare id is no address.
@@ -341,6 +389,9 @@ TEST(NewsClicks, ChartMarker) {
         EXPECT_EQ(r.url, QLatin1String(c.url));
         EXPECT_EQ(r.tab, c.tab);
         EXPECT_EQ(r.pane, -1);
+        if (c.list >= 0) {
+            EXPECT_EQ(r.id, c.id); // the row is the listed item's, long id and all
+        }
     }
 }
 
@@ -603,6 +654,102 @@ TEST_F(NewsViewTest, StripPictureFollowsTheTextsNotTheTicks) {
     view->Tips_MouseDown(0);
     EXPECT_GT(picturesDuringLoad, beforeClick);
     EXPECT_GT(view->stripPictures(), picturesDuringLoad);
+}
+
+int blueIn(const QImage& image) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.blue() > c.red() + 80 && c.blue() > c.green() + 80)
+                ++n;
+        }
+    return n;
+}
+
+// A strip of a million pixels: its picture is drawn a frame's width of ticks apart, as for any
+// strip, and what the frame shows is the text, also far into the strip.
+TEST_F(NewsViewTest, ALongTitleIsDrawnAStretchAtATime) {
+    answer = QStringLiteral("///") + QStringLiteral("黄金").repeated(50000) + QStringLiteral(",2026-12-10 14:20,7|");
+    view->LoadNews();
+    QCoreApplication::processEvents();
+    const int frame = NewsOle->width();
+    ASSERT_GT(NewsGo->width(), 100 * frame);
+    const int drawn = view->stripPictures();
+    ASSERT_GE(drawn, 1);
+    for (int stretch = 0; stretch < 6; ++stretch) {
+        timer->fire(frame);
+        EXPECT_GT(blueIn(NewsOle->grab().toImage()), 50) << "after " << stretch + 1 << " frames of ticks";
+    }
+    // Six frames' widths went past; a picture lasts about one.
+    EXPECT_GE(view->stripPictures() - drawn, 4);
+    EXPECT_LE(view->stripPictures() - drawn, 8);
+    // Far into the strip, as far as the frame shows.
+    NewsGo->move(-NewsGo->width() / 2, NewsGo->y());
+    timer->fire(1);
+    EXPECT_GT(blueIn(NewsOle->grab().toImage()), 50);
+}
+
+// Titles are plain text: markup from the service shows as it is written and loads nothing.
+TEST_F(NewsViewTest, TitlesAreNotMarkup) {
+    answer = QStringLiteral("///<img src=\"/etc/x.png\" width=3000><b>黄金</b>,2026-12-10 14:20,7|");
+    view->LoadNews();
+    ASSERT_GE(view->Tips.size(), 1U);
+    EXPECT_EQ(view->Tips[0]->textFormat(), Qt::PlainText);
+    EXPECT_TRUE(view->Tips[0]->text().contains(QStringLiteral("<b>黄金</b>")));
+    EXPECT_LT(NewsGo->width(), 3000); // as wide as the written text, not as the picture asked
+    EXPECT_TRUE(listTexts(PLList).contains(QStringLiteral("<img src=")));
+}
+
+// With titles that repeat, the row of the item clicked is highlighted, not the first of the name.
+TEST_F(NewsViewTest, ClicksHighlightTheRowOfTheItem) {
+    answer = QStringLiteral("非农数据,2026-12-10 9:05,31|非农数据,2026-12-10 14:05,32|"
+                            "///黄金大涨,2026-12-10 10:20,41|黄金大涨,2026-12-10 14:20,42|");
+    view->LoadNews();
+    ASSERT_EQ(PLList->count(), 2);
+    // Label 0 shows the newest ticker row: news 42.
+    ASSERT_EQ(view->Tips[0]->property("Tag").toString(), QStringLiteral("42"));
+    view->Tips_MouseDown(0);
+    EXPECT_EQ(web->locationUrl(), kNw + QStringLiteral("42"));
+    EXPECT_EQ(PLList->currentRow(), 1);
+    view->Tips_MouseDown(1);
+    EXPECT_EQ(PLList->currentRow(), 0);
+    view->Chart1_ClickIt(0, 32, QStringLiteral("非农数据"));
+    EXPECT_EQ(BBlist->currentRow(), 1);
+    view->Chart1_ClickIt(1, 41, QStringLiteral("黄金大涨"));
+    EXPECT_EQ(PLList->currentRow(), 0);
+    // An id no row holds falls back to the first row with the title.
+    view->Chart1_ClickIt(0, 77, QStringLiteral("非农数据"));
+    EXPECT_EQ(BBlist->currentRow(), 0);
+}
+
+// The single waiting label stands centred in the frame, the strip as wide as the label, so the
+// longer loading text is not cut.
+TEST_F(NewsViewTest, TheWaitingLabelStandsCentredAndWhole) {
+    const auto centred = [this] {
+        const QLabel* tip = view->Tips[0];
+        EXPECT_EQ(NewsGo->width(), tip->width());
+        EXPECT_EQ(tip->x(), 0);
+        EXPECT_LE(std::abs(NewsGo->x() + NewsGo->width() / 2 - NewsOle->width() / 2), 1);
+    };
+    view->placeStrip();
+    centred();
+    answer = QStringLiteral("<html>500</html>");
+    QString duringLoad;
+    int widthDuringLoad = 0;
+    inFetch = [&] {
+        duringLoad = view->Tips[0]->text();
+        widthDuringLoad = NewsGo->width();
+        centred();
+    };
+    view->Tips_MouseDown(0);
+    EXPECT_EQ(duringLoad, QString::fromUtf16(kTipsLoading));
+    EXPECT_GE(widthDuringLoad, view->Tips[0]->fontMetrics().horizontalAdvance(QString::fromUtf16(kTipsLoading)));
+    EXPECT_EQ(view->Tips[0]->text(), QString::fromUtf16(kTipsWaiting));
+    centred();
+    NewsOle->resize(500, NewsOle->height());
+    view->placeStrip();
+    centred();
 }
 
 TEST_F(NewsViewTest, FailedLoadShowsTheWaitingTextWhichReloads) {

@@ -200,15 +200,20 @@ TEST_F(ProgramOnDisplay, PriceAlertSetInTheEditorRingsOnceAndIsGoneAfterARestart
     };
     add(1, 0, ProdPrice[1][0] * 3); // far above: stays armed
     add(0, 1, now * 3);             // at or below three times the price: met at the next refresh
-    ASSERT_EQ(editor.List1->count(), 2);
+    add(2, 1, ProdPrice[2][0] * 3); // met by the same refresh
+    ASSERT_EQ(editor.List1->count(), 3);
     picture(editor, QStringLiteral("txform_live.png"));
     ASSERT_TRUE(editor.unload());
-    ASSERT_EQ(TxCount, 2);
+    ASSERT_EQ(TxCount, 3);
 
     ASSERT_TRUE(waitUntil([] { return platform::isLoaded<CustRingForm>(); }, 20000));
     CustRingForm& ring = custRing();
     EXPECT_TRUE(ring.isVisible());
-    EXPECT_TRUE(ring.Label1->text().startsWith(QStringLiteral("您设置的 %1 已经小于等于 ").arg(ProdName[0])))
+    // Both alerts met together reach the pop-up, the later one on top.
+    ASSERT_EQ(ring.texts().size(), 2) << ring.Label1->text().toStdString();
+    EXPECT_TRUE(ring.texts().back().text.startsWith(QStringLiteral("您设置的 %1 已经小于等于 ").arg(ProdName[0])))
+        << ring.Label1->text().toStdString();
+    EXPECT_TRUE(ring.texts().front().text.startsWith(QStringLiteral("您设置的 %1 已经小于等于 ").arg(ProdName[2])))
         << ring.Label1->text().toStdString();
     EXPECT_EQ(sound.played, QStringList{AlertSoundFile});
     picture(ring, QStringLiteral("custring_live.png"));

@@ -225,7 +225,7 @@ TEST(BoardInteractionTest, NamePressPicksTheInstrumentAndOpensTheChartTab) {
     };
     for (const Case& c : cases) {
         BoardInteraction b;
-        EXPECT_EQ(b.nameMouseDown(4, c.button, 100.5f, c.tab), c.actions);
+        EXPECT_EQ(b.nameMouseDown(4, c.button, 100.5f, c.tab, 0), c.actions);
         EXPECT_EQ(b.BoardDragging, c.dragging);
     }
 }
@@ -237,27 +237,66 @@ TEST(BoardInteractionTest, DoubleClickSelectsTheTabBeforeTheInstrument) {
 
 TEST(BoardInteractionTest, DragStartRoundsHalvesToEven) {
     BoardInteraction b;
-    b.priceMouseDown(1, 100.5f);
+    b.priceMouseDown(1, 100.5f, -30);
     EXPECT_EQ(b.BoardDragStartX, 100);
-    b.priceMouseDown(1, 101.5f);
+    EXPECT_EQ(b.BoardDragStartLeft, -30);
+    b.priceMouseDown(1, 101.5f, -45);
     EXPECT_EQ(b.BoardDragStartX, 102);
-    b.priceMouseDown(2, 500.0f);
+    b.priceMouseDown(2, 500.0f, -90); // not the left button: the press before stands
     EXPECT_EQ(b.BoardDragStartX, 102);
+    EXPECT_EQ(b.BoardDragStartLeft, -45);
 }
 
-TEST(BoardInteractionTest, DragMovesOrIsRefusedWhole) {
+TEST(BoardInteractionTest, DragFollowsThePointerFromThePressWithinTheBoardsRange) {
+    // A board 15000 twips wide in a view of 12000: home at 0, furthest left -3000.
+    struct Case {
+        const char* what;
+        int32_t startLeft;
+        float pressX;
+        std::vector<float> moves; // pointer positions, in the pressed control (which stays put)
+        std::vector<std::optional<int32_t>> lefts;
+    };
+    const Case cases[] = {
+        {"small steps add up to the pointer's distance, not more", 0, 3000, {2985, 2970, 2955, 2940},
+         {-15, -30, -45, -60}},
+        {"one large step", -600, 3000, {-1000}, {-3000}}, // wants -4600: stops at the last column
+        {"back and forth ends where the pointer is", -600, 3000, {2000, 3300, 2900}, {-1600, -300, -700}},
+        {"to the right stops at home", -600, 3000, {3400, 3600, 9000}, {-200, 0, 0}},
+        {"from the far left back to the right", -3000, 100, {400, 3400}, {-2700, 0}},
+        {"a fractional pointer rounds halves to even", 0, 100, {99.5f, 98.5f}, {0, -2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        BoardInteraction b;
+        b.priceMouseDown(1, c.pressX, c.startLeft);
+        for (size_t i = 0; i < c.moves.size(); ++i)
+            EXPECT_EQ(b.mouseMove(1, c.moves[i], 15000, 12000), c.lefts[i]) << "move " << i;
+    }
+}
+
+TEST(BoardInteractionTest, DragNeedsTheLeftButtonAndAPressOnTheBoard) {
     BoardInteraction b;
-    b.priceMouseDown(1, 100);
-    // Window 12000 twips wide: the board's left edge may not pass 6000, nor its right edge
-    // (plus the pointer's offset) fall short of it.
-    EXPECT_EQ(b.mouseMove(1, 300, 0, 15000, 12000), std::optional<int32_t>(200));
-    EXPECT_EQ(b.mouseMove(1, 100, 6000, 15000, 12000), std::optional<int32_t>(6000));
-    EXPECT_EQ(b.mouseMove(1, 300, 5900, 15000, 12000), std::nullopt); // would reach 6100: refused
-    EXPECT_EQ(b.mouseMove(1, -100, -9000, 15000, 12000), std::nullopt);
-    EXPECT_EQ(b.mouseMove(1, 0, -9000, 15000, 12000), std::optional<int32_t>(-9100));
-    EXPECT_EQ(b.mouseMove(2, 300, 0, 15000, 12000), std::nullopt);
+    EXPECT_EQ(b.mouseMove(1, 300, 15000, 12000), std::nullopt); // no press yet
+    b.priceMouseDown(1, 100, 0);
+    EXPECT_EQ(b.mouseMove(2, 50, 15000, 12000), std::nullopt);
+    EXPECT_EQ(b.mouseMove(1, 50, 15000, 12000), std::optional<int32_t>(-50));
     b.mouseUp();
-    EXPECT_EQ(b.mouseMove(1, 300, 0, 15000, 12000), std::nullopt);
+    EXPECT_EQ(b.mouseMove(1, 0, 15000, 12000), std::nullopt);
+}
+
+TEST(BoardInteractionTest, BoardLeftStaysInRange) {
+    struct Case {
+        int32_t left, boardWidth, viewWidth, expected;
+    };
+    const Case cases[] = {
+        {0, 15000, 12000, 0},         {-2999, 15000, 12000, -2999}, {-3000, 15000, 12000, -3000},
+        {-3001, 15000, 12000, -3000}, {1, 15000, 12000, 0},         {6000, 15000, 12000, 0},
+        {-500, 12000, 12000, 0},      {-500, 9000, 12000, 0}, // a board that fits stays home
+        {-500, 15000, 16000, 0},      // a window grown wider than the board: back home
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(boardLeftInRange(c.left, c.boardWidth, c.viewWidth), c.expected)
+            << c.left << " " << c.boardWidth << " " << c.viewWidth;
 }
 
 TEST(BoardInteractionTest, HighlightDarkensTheClickedRow) {

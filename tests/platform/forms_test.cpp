@@ -386,3 +386,62 @@ TEST_F(Forms, AnUnloadedFormCannotBecomeTheMainWindow) {
     EXPECT_EQ(mainForm(), nullptr);
     EXPECT_EQ(calls, 0);
 }
+
+TEST(OwnedWindows, AnOwnedPlainWindowIsADialogUntilShownFreeAgain) {
+    struct Case {
+        Qt::WindowFlags flags;
+        Qt::WindowType freeType;
+        bool owned;
+        Qt::WindowFlags expected;
+    };
+    const Case cases[] = {
+        {Qt::Window, Qt::Window, true, Qt::Dialog},
+        {Qt::Window | Qt::WindowStaysOnTopHint, Qt::Window, true, Qt::Dialog | Qt::WindowStaysOnTopHint},
+        {Qt::Dialog, Qt::Window, false, Qt::Window},
+        {Qt::Dialog, Qt::Dialog, false, Qt::Dialog},       // made a dialog: stays one
+        {Qt::Tool | Qt::FramelessWindowHint, Qt::Tool, true, Qt::Tool | Qt::FramelessWindowHint},
+        {Qt::Tool, Qt::Tool, false, Qt::Tool},
+        {Qt::Window, Qt::Window, false, Qt::Window},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ownedWindowFlags(c.flags, c.freeType, c.owned), c.expected)
+            << std::hex << c.flags.toInt() << " owned " << c.owned;
+}
+
+TEST(OwnedWindows, CentredOnTheOwnerAndKeptOnTheScreen) {
+    const QRect screen(0, 0, 1280, 770);
+    struct Case {
+        const char* name;
+        QRect frame;
+        QRect owner;
+        QPoint expected;
+    };
+    const Case cases[] = {
+        {"middle of a maximised owner", {0, 0, 560, 450}, {0, 0, 1280, 770}, {360, 160}},
+        {"owner near the right edge", {0, 0, 400, 300}, {1000, 100, 400, 300}, {880, 100}},
+        {"owner above the top", {0, 0, 400, 300}, {100, -250, 400, 300}, {100, 0}},
+        {"taller than the screen: title bar stays", {0, 0, 400, 900}, {0, 0, 1280, 770}, {440, 0}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(centredOn(c.frame, c.owner, screen), c.expected) << c.name;
+}
+
+TEST_F(Forms, AnOwnedFormOpensOnItsOwnerUnlessItPlacedItself) {
+    auto* owner = new PlainForm;
+    owner->setGeometry(100, 100, 600, 400);
+    owner->show();
+    auto* placed = new PlainForm;
+    placed->resize(200, 100);
+    placed->move(5, 5);
+    auto* free = new PlainForm;
+    free->resize(200, 100);
+    free->showForm(owner);
+    placed->showForm(owner);
+    EXPECT_EQ(free->windowType(), Qt::Dialog);
+    EXPECT_LE((free->frameGeometry().center() - owner->frameGeometry().center()).manhattanLength(), 4)
+        << free->x() << "," << free->y();
+    EXPECT_EQ(placed->pos(), QPoint(5, 5));
+    free->showForm(nullptr);
+    EXPECT_EQ(free->windowType(), Qt::Window);
+    unloadAll();
+}

@@ -4,6 +4,9 @@
 #include <QDataStream>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMediaDevices>
+#include <QAudioDevice>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -53,6 +56,34 @@ TEST(Sound, BadFilesAndNoDeviceAreSilence) {
     player.stopAll();
     player.stopAll(); // nothing left to stop
     QCoreApplication::processEvents();
+}
+
+// Silence leaves one trace: the first sound that cannot play says why, later ones say nothing
+// until a handler is installed again.
+TEST(Sound, TheFirstFailureIsToldOnce) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString missing = dir.filePath(QStringLiteral("missing.wav"));
+    platform::SoundPlayer& player = platform::soundPlayer();
+    QStringList told;
+    platform::setSoundFailureHandler([&told](const QString& why) { told << why; });
+    player.play(missing);
+    player.play(missing);
+    player.play(QString());
+    EXPECT_EQ(told, QStringList{QStringLiteral("no sound file ") + missing});
+
+    // The chime itself, where this machine has no audio device.
+    told.clear();
+    platform::setSoundFailureHandler([&told](const QString& why) { told << why; });
+    const bool noDevice = QMediaDevices::defaultAudioOutput().isNull();
+    player.play(QStringLiteral(BRELTO_NOTIFY_WAV));
+    player.play(QStringLiteral(BRELTO_NOTIFY_WAV));
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(told, noDevice ? QStringList{QStringLiteral("no audio output device")} : QStringList{});
+    player.stopAll();
+    platform::setSoundFailureHandler(nullptr);
+    player.play(missing); // nobody to tell: nothing happens
 }
 
 } // namespace

@@ -273,3 +273,27 @@ TEST_F(Loopback, ServersThatAreDownAreRotatedPastThenTheFixedOneServes) {
     EXPECT_EQ(tried, (QList<uint16_t>{d1, d2, d1, d2, d1, d2, d1, fixed.port()}));
     EXPECT_EQ(link->UserServerSwitches, 7);
 }
+
+TEST_F(Loopback, AServerThatNeverSpeaksIsLeftAtTheHandshakeDeadline) {
+    using namespace std::chrono_literals;
+    SimUserServer& mute = server(SimUserServer::Mode::Mute);
+    SimUserServer& good = server();
+    useList({&mute, &good});
+    link->setHandshakeDeadline(400ms);
+    link->LinkUser();
+    ASSERT_TRUE(waitFor([&] { return mute.connectionCount() == 1; })) << "the connection is taken";
+    platform::pauseMs(150);
+    EXPECT_EQ(LinkState, 1) << "and nothing is said on it";
+    ASSERT_TRUE(waitFor([] { return LinkState == 0; }, 2000)) << "the deadline gives it up";
+    EXPECT_EQ(UserServerPort, good.port()) << "the next server is chosen";
+    EXPECT_TRUE(waitFor([&] { return mute.connectionCount() == 0; })) << "the silent connection is closed";
+    ticks(5); // the watch links to it
+    ASSERT_TRUE(waitFor([&] { return LinkReady && !applied.isEmpty(); })) << "the member ends up linked";
+    EXPECT_EQ(outcomes(good, '+'), 1);
+    EXPECT_TRUE(mute.records().empty());
+    // A link that came up in time is left alone by its deadline.
+    platform::pauseMs(600);
+    EXPECT_TRUE(LinkReady);
+    EXPECT_EQ(good.records().size(), 1);
+    EXPECT_EQ(UserServerPort, good.port());
+}

@@ -6,6 +6,7 @@
 #include "common/config.h"
 #include "common/textcodec.h"
 #include "platform/clock.h"
+#include "platform/eventwait.h"
 #include "platform/gbk.h"
 #include "platform/vbtext.h"
 #include "state/configstate.h"
@@ -14,8 +15,11 @@
 #include "tests/support/programfolder.h"
 #include "tests/support/qtprint.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <vector>
 
 namespace {
@@ -79,6 +83,51 @@ TEST(PushFrames, AFrameNeverEndingDoesNotGrowWithoutEnd) {
         EXPECT_TRUE(reader.take(junk).isEmpty());
     EXPECT_FALSE(reader.inFrame());
     EXPECT_EQ(reader.take(pushFrame(QStringLiteral("a,b"))), QStringList{QStringLiteral("a,b")});
+}
+
+TEST(PushFrames, CutAnywhereTheSameFramesComeOut) {
+    // Streams whose markers sit where a resumed read must look back: a '<' or '/' ending a read,
+    // markers inside a frame, an empty frame, an end marker cut in two.
+    const QByteArray streams[] = {
+        "<A1,2/A>",
+        "<A/A><A3,4/A>",
+        "x<<A<A5,6//A/A>>",
+        "<A7,8</A>/A>",
+        "/A><A9,0/A/A>",
+        "<A1,2/A<A3,4/A><",
+        "<<<AAA/A>",
+    };
+    for (const QByteArray& stream : streams) {
+        PushFrameReader whole;
+        const QStringList expected = whole.take(stream);
+        for (qsizetype cut = 1; cut < stream.size(); ++cut) {
+            for (qsizetype second = cut; second <= stream.size(); ++second) {
+                PushFrameReader reader;
+                QStringList got = reader.take(stream.left(cut));
+                got += reader.take(stream.mid(cut, second - cut));
+                got += reader.take(stream.mid(second));
+                EXPECT_EQ(got, expected) << stream.constData() << " cut at " << cut << " and " << second;
+                EXPECT_EQ(reader.inFrame(), whole.inFrame()) << stream.constData();
+            }
+        }
+    }
+    // What a whole read gives, for the streams whose answer is not obvious.
+    PushFrameReader r;
+    EXPECT_EQ(r.take("<A/A><A3,4/A>"), (QStringList{QString(), QStringLiteral("3,4")}));
+    EXPECT_EQ(r.take("x<<A<A5,6//A/A>>"), QStringList{QStringLiteral("5,6//A")});
+    EXPECT_EQ(r.take("<A7,8</A>/A>"), QStringList{QStringLiteral("7,8<")});
+}
+
+TEST(PushFrames, AFramePastTheLimitIsDroppedHoweverTheNetworkCutIt) {
+    const QByteArray huge = "<A" + QByteArray(300 * 1024, 'x') + "/A>";
+    const QByteArray stream = huge + "<Aa,b/A>";
+    for (const qsizetype read : {stream.size(), qsizetype(64 * 1024), qsizetype(4097), qsizetype(3)}) {
+        PushFrameReader reader;
+        QStringList frames;
+        for (qsizetype at = 0; at < stream.size(); at += read)
+            frames += reader.take(stream.mid(at, read));
+        EXPECT_EQ(frames, QStringList{QStringLiteral("a,b")}) << "reads of " << read;
+    }
 }
 
 TEST(LinkWire, MessagesAreLengthFramed) {
@@ -618,4 +667,56 @@ TEST_F(Link, NothingIsReadFromAClosedSocket) {
     link->Usersock_DataArrival("greeting");
     EXPECT_EQ(LinkState, 1);
     EXPECT_TRUE(socket.written.isEmpty());
+}
+
+TEST_F(Link, AHandshakeThatStallsFailsAtItsDeadline) {
+    using namespace std::chrono_literals;
+    const QString challenge = EncodeText(QStringLiteral("token-5"));
+    const QByteArray answer = QByteArray::number(challenge.size()) + '|' + challenge.toLatin1();
+    struct Case {
+        const char* what;
+        std::vector<QByteArray> said; // what the server says before it falls silent
+        bool fails;
+    };
+    const Case cases[] = {
+        {"not even a greeting", {}, true},
+        {"a greeting, then no answer to the login", {"WELCOME"}, true},
+        {"half an answer", {"WELCOME", answer.left(4)}, true},
+        {"the challenge, then no acceptance", {"WELCOME", answer}, true},
+        {"the whole handshake", {"WELCOME", answer, "-"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        resetLinkState();
+        UserServerIndex = 1;
+        UserServerHost = QStringLiteral("h1");
+        UserServerPort = 1001;
+        NoPrevInstance = true;
+        QFile::remove(file(QStringLiteral("log.txt")));
+        link->setHandshakeDeadline(60ms);
+        link->LinkUser();
+        for (const QByteArray& bytes : c.said)
+            link->Usersock_DataArrival(bytes);
+        platform::pauseMs(150);
+        NoPrevInstance = false;
+        const QString log = platform::fromGbk(read(QStringLiteral("log.txt")));
+        if (c.fails) {
+            // As a connection error: closed, the next server chosen, the watch armed to link there.
+            EXPECT_EQ(LinkState, 0);
+            EXPECT_TRUE(socket.closed);
+            EXPECT_TRUE(BeatPending);
+            EXPECT_EQ(UserServerHost, QStringLiteral("h2"));
+            EXPECT_TRUE(log.contains(QStringLiteral("USER SOCK ERR:no handshake within 0.06 s"))) << log.toStdString();
+            socket.connects.clear();
+            for (int tick = 0; tick < 5; ++tick)
+                link->heartbeat();
+            EXPECT_EQ(socket.connects, std::vector<QString>{QStringLiteral("h2:1002")});
+        } else {
+            EXPECT_EQ(LinkState, 4);
+            EXPECT_TRUE(LinkReady);
+            EXPECT_EQ(UserServerHost, QStringLiteral("h1"));
+            EXPECT_FALSE(log.contains(QStringLiteral("USER SOCK ERR"))) << log.toStdString();
+        }
+        link->UnLinkUser();
+    }
 }

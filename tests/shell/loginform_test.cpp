@@ -204,15 +204,42 @@ TEST_F(Login, OpensInTheMiddleOfTheScreen) {
         << "window at " << f.frameGeometry().x() << "," << f.frameGeometry().y();
 }
 
-TEST_F(Login, UnloadForgetsAnAccountThatIsNotLoggedIn) {
-    SetIniMany({{QStringLiteral("username"), QStringLiteral("vip")}, {QStringLiteral("autologin"), QStringLiteral("1")}});
-    LoginForm& f = open();
-    closeBoxes();
-    f.Check1->setChecked(true);
-    f.unload();
-    EXPECT_EQ(GetIni(QStringLiteral("autologin")), QStringLiteral("0"));
-    EXPECT_EQ(GetIni(QStringLiteral("username")), QString());
-    EXPECT_EQ(quits, 1);
+TEST(RememberedAccount, ClearedOnlyWhenTheBoxIsUnticked) {
+    struct Case {
+        bool ticked;
+        bool loggedIn;
+        RememberedAccount action;
+    };
+    const Case cases[] = {
+        {true, true, RememberedAccount::Store},
+        {true, false, RememberedAccount::Keep},
+        {false, true, RememberedAccount::Clear},
+        {false, false, RememberedAccount::Clear},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(rememberedAccountOnUnload(c.ticked, c.loggedIn), c.action) << c.ticked << c.loggedIn;
+}
+
+TEST_F(Login, UnloadWithoutALoginKeepsARememberedAccountUnlessUnticked) {
+    // A wrong remembered password: the automatic login fails and nobody is logged in.
+    const QString stored = EncodeText(QStringLiteral("wrong"));
+    for (const bool ticked : {true, false}) {
+        SCOPED_TRACE(ticked);
+        quits = 0;
+        SetIniMany({{QStringLiteral("username"), QStringLiteral("vip")},
+                    {QStringLiteral("userpass"), stored},
+                    {QStringLiteral("autologin"), QStringLiteral("1")}});
+        LoginForm& f = open();
+        closeBoxes();
+        ASSERT_FALSE(LoggedIn);
+        f.Check1->setChecked(ticked);
+        f.unload();
+        EXPECT_EQ(GetIni(QStringLiteral("autologin")), ticked ? QStringLiteral("1") : QStringLiteral("0"));
+        EXPECT_EQ(GetIni(QStringLiteral("username")), ticked ? QStringLiteral("vip") : QString());
+        EXPECT_EQ(GetIni(QStringLiteral("userpass")), ticked ? stored : QString());
+        EXPECT_EQ(quits, 1);
+        resetSession();
+    }
 }
 
 TEST_F(Login, VerificationCodeRound) {
@@ -264,8 +291,8 @@ TEST_F(Login, FailedCodePictureGoesBackToIdle) {
     LoginForm& f = open();
     type(f, QStringLiteral("yz"), QStringLiteral("yz888"));
     f.Command1_Click();
-    // A box without a title of its own shows the executable's name (this test's, here).
-    EXPECT_EQ(boxes, QStringList{QStringLiteral("test_loginform|拉取验证码图片时出错,请尝试重新登录")});
+    // A box without a title of its own shows the program's title.
+    EXPECT_EQ(boxes, QStringList{QStringLiteral("Quillor|拉取验证码图片时出错,请尝试重新登录")});
     EXPECT_EQ(f.Labelinfo->text(), QStringLiteral("...欢迎登录..."));
     EXPECT_TRUE(f.Command1->isEnabled());
     EXPECT_FALSE(LoggedIn);
@@ -314,11 +341,15 @@ TEST_F(Login, UnreachableConfigurationAsksUntilTheAnswerIsNo) {
         {{platform::BoxAnswer::Yes, platform::BoxAnswer::Yes, platform::BoxAnswer::No}, 3},
     };
     const QString question = QStringLiteral(
-        "test_loginform|初始化连接服务器失败,点击[是]将进行重试连接,点击[否]将退出程序.\r\n"
+        "Quillor|初始化连接服务器失败,点击[是]将进行重试连接,点击[否]将退出程序.\r\n"
         "请确认是否已经正确连接网络,或者远程服务器暂时性故障,请过一段时间再试.\r\n"
         "如果是第一次启动程序看到此提示，请尝试关闭安全软件及网络防火墙再试一次.");
+    const QString storedPass = EncodeText(QStringLiteral("vip888"));
     for (const Case& c : cases) {
         quits = 0;
+        SetIniMany({{QStringLiteral("username"), QStringLiteral("vip")},
+                    {QStringLiteral("userpass"), storedPass},
+                    {QStringLiteral("autologin"), QStringLiteral("1")}});
         std::size_t asked = 0;
         QStringList questions;
         platform::setMessageBoxHandler([&](const QString& text, const QString& title, platform::BoxButtons buttons,
@@ -335,6 +366,9 @@ TEST_F(Login, UnreachableConfigurationAsksUntilTheAnswerIsNo) {
         EXPECT_FALSE(ConfigLoaded);
         EXPECT_FALSE(platform::isLoaded<LoginForm>()) << "否 unloads the login window";
         EXPECT_EQ(quits, 1) << "and that ends the program";
+        EXPECT_EQ(GetIni(QStringLiteral("autologin")), QStringLiteral("1")) << "the remembered login stays";
+        EXPECT_EQ(GetIni(QStringLiteral("username")), QStringLiteral("vip"));
+        EXPECT_EQ(GetIni(QStringLiteral("userpass")), storedPass);
         platform::pauseMs(0);
     }
 }

@@ -602,6 +602,46 @@ TEST_F(SimServiceTest, ScenarioPathSetsShapeGapsAndClock) {
     EXPECT_LT(std::abs(s.now().secsTo(platform::pcNow())), 5);
 }
 
+TEST_F(SimServiceTest, ScenarioPathStretchesTheNewestNewsTitle) {
+    SimService& s = start(kWednesday);
+    const QString url = s.baseUrl() + QStringLiteral("soft/news.asp?ver=3.6");
+    const auto titles = [&] {
+        QStringList found;
+        const QString feed = GetHttpText(url, {}, 5, QStringLiteral("GB2312"), {}, true);
+        for (const QString& item : feed.section(QStringLiteral("///"), 1, 1).split(u'|', Qt::SkipEmptyParts))
+            found << item.section(u',', 0, 0);
+        return found;
+    };
+    const QStringList usual = titles();
+    ASSERT_GE(usual.size(), 2);
+    struct Case {
+        const char* query;
+        int length; // of the newest title; -1: as usual
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"newstitle=100000", 100000, "newstitle 100000"},
+        {"newstitle=7", 7, "newstitle 7"},
+        {"newstitle=0", -1, "newstitle 0"},
+        {"newstitle=-3", -1, "newstitle must be"},
+        {"newstitle=many", -1, "newstitle must be"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.query);
+        EXPECT_TRUE(get(s.baseUrl() + QStringLiteral("sim/scenario?") + QLatin1String(c.query))
+                        .contains(QLatin1String(c.shown)));
+        const QStringList now = titles();
+        ASSERT_EQ(now.size(), usual.size());
+        EXPECT_EQ(now.mid(0, now.size() - 1), usual.mid(0, usual.size() - 1)); // the others as they were
+        if (c.length < 0) {
+            EXPECT_EQ(now.last(), usual.last());
+        } else {
+            EXPECT_EQ(now.last().size(), c.length);
+            EXPECT_TRUE(now.last().startsWith(usual.last().left(c.length)));
+        }
+    }
+}
+
 TEST_F(SimServiceTest, ClockCanBeReplacedWhileRunning) {
     SimService& s = start(kWednesday);
     QDateTime t = at(2024, 5, 15, 23, 59, 58);

@@ -220,6 +220,7 @@ bool expectedWindow(const QString& name) {
 // One copy of the program on the desktop: a member, whose quotes come over the live link, or a
 // plain user, who polls the data servers every six seconds.
 struct ProgramRun {
+    explicit ProgramRun(const char* name) : who(name) {}
     const char* who;
     ChildProgram program{QStringLiteral(BRELTO_APP_PATH)};
     qint64 pid = 0; // the first run; a second start hands over to it

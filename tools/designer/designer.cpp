@@ -61,11 +61,13 @@ bool Session::open(QString* error, bool fresh) {
             return false;
         }
         const QByteArray bytes = file.readAll();
-        const platform::PropertyBag bag = platform::PropertyBag::fromBytes(bytes);
-        if (bag.isEmpty() && !bytes.isEmpty()) {
+        // A control left at all its defaults saves an empty bag, which is still its file.
+        const std::optional<platform::PropertyBag> parsed = platform::PropertyBag::parseBytes(bytes);
+        if (!parsed && !bytes.isEmpty()) {
             if (error) *error = m_file + QStringLiteral(": not a control's saved properties");
             ok = false;
         }
+        const platform::PropertyBag bag = parsed.value_or(platform::PropertyBag());
         try {
             if (m_list != nullptr)
                 m_list->readProperties(bag);

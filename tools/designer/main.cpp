@@ -14,20 +14,46 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 namespace {
 
+constexpr const char* kUsage =
+    "usage: brelto-designer --imagelist|--toolbar [--new] [--script FILE [--base DIR]] DESIGNFILE\n";
+
 int usage() {
-    std::fprintf(
-        stderr, "usage: brelto-designer --imagelist|--toolbar [--new] [--script FILE [--base DIR]] "
-                "DESIGNFILE\n");
+    std::fputs(kUsage, stderr);
     return 2;
+}
+
+int help() {
+    std::fputs(kUsage, stdout);
+    std::fputs("\n"
+               "Edits a control's design data (an image list's or a toolbar's saved properties)\n"
+               "in its property pages; OK and Apply save it to DESIGNFILE.\n"
+               "  --imagelist, --toolbar  the kind of control DESIGNFILE holds\n"
+               "  --new                   start from a new control, whatever DESIGNFILE holds\n"
+               "  --script FILE           drive the pages with the steps in FILE (one a line),\n"
+               "                          showing nothing\n"
+               "  --base DIR              folder the script's files are taken from (default: the\n"
+               "                          script's folder)\n"
+               "  --help                  show this text\n",
+               stdout);
+    return 0;
+}
+
+bool asksForHelp(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
+    return false;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before the application object, which needs a display.
+    if (asksForHelp(argc, argv)) return help();
     QApplication app(argc, argv);
     platform::registerFontSubstitutions();
     QStringList args = app.arguments().mid(1);

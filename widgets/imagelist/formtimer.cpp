@@ -1,5 +1,7 @@
 #include "widgets/imagelist/formtimer.h"
 
+#include "platform/boundary.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -21,7 +23,7 @@ void forget(FormTimer* timer) {
 
 FormTimer::FormTimer(QObject* parent) : QObject(parent) {
     m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, &FormTimer::fire);
+    connect(&m_timer, &QTimer::timeout, this, platform::guard("formtimer m_timer timeout", this, &FormTimer::fire));
 }
 
 FormTimer::~FormTimer() {

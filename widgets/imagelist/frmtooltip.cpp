@@ -1,5 +1,6 @@
 #include "widgets/imagelist/frmtooltip.h"
 
+#include "platform/boundary.h"
 #include "platform/gdi.h"
 #include "platform/screen.h"
 
@@ -87,7 +88,7 @@ QSize frmToolTip::windowPixels() const {
 void frmToolTip::ownerClaimed() {
     if (!platform::isLoaded<frmToolTip>()) return;
     frmToolTip& balloon = platform::form<frmToolTip>();
-    QTimer::singleShot(0, &balloon, &frmToolTip::checkOwner);
+    QTimer::singleShot(0, &balloon, platform::guard("frmToolTip_checkOwner", &balloon, &frmToolTip::checkOwner));
 }
 
 void frmToolTip::tmrToolTip_Timer() {

@@ -254,6 +254,10 @@ void ppgImages::ApplyChanges() {
     drawImageStrip();
 }
 
+void ppgImages::ControlsApplied() {
+    drawImageStrip();
+}
+
 void ppgImages::drawImageStrip() {
     KeyImageList* images = list();
     const QRect frame = fraCurrent->geometry();

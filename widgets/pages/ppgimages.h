@@ -23,6 +23,7 @@ class QScrollBar;
 class ppgImages : public PropertyPage {
     Q_OBJECT
 public:
+    void ControlsApplied() override;
     explicit ppgImages(QWidget* parent = nullptr);
 
     // The zero-based position of the selected image; -1 when the list is empty.

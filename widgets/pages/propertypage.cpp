@@ -108,6 +108,8 @@ void PropertyDialog::applyPages() {
         page->apply();
         page->setChanged(false);
     }
+    for (PropertyPage* page : m_pages)
+        page->ControlsApplied();
     updateApply();
     emit applied();
 }

@@ -46,6 +46,9 @@ public:
     void start();
     void setSelectedControls(const QList<QWidget*>& controls);
     void apply();
+    // After the dialog applied its pages: another page may have changed the controls this one
+    // shows (an image list's size, say).
+    virtual void ControlsApplied() {}
 
     [[nodiscard]] QList<QWidget*> SelectedControls() const;
     [[nodiscard]] bool Changed() const { return m_changed; }

@@ -1,5 +1,6 @@
 #include "widgets/tabstrip/docktabcontrol.h"
 
+#include "platform/boundary.h"
 #include "platform/keys.h"
 #include "platform/propertybag.h"
 #include "platform/theme.h"
@@ -175,8 +176,8 @@ DockTabControl::DockTabControl(QWidget* parent) : QWidget(parent) {
     m_picUnpinned->hide();
     m_tmr.setInterval(1000);
     m_tmrPinButton.setInterval(25);
-    connect(&m_tmr, &QTimer::timeout, this, &DockTabControl::slideTimerTick);
-    connect(&m_tmrPinButton, &QTimer::timeout, this, &DockTabControl::pinButtonTick);
+    connect(&m_tmr, &QTimer::timeout, this, platform::guard("docktabcontrol m_tmr timeout", this, &DockTabControl::slideTimerTick));
+    connect(&m_tmrPinButton, &QTimer::timeout, this, platform::guard("docktabcontrol m_tmrPinButton timeout", this, &DockTabControl::pinButtonTick));
     m_memDC.setWidth(width() + 8);
     m_memDC.setHeight(height() + 8);
     relayout();

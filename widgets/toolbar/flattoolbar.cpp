@@ -1,5 +1,6 @@
 #include "widgets/toolbar/flattoolbar.h"
 
+#include "platform/boundary.h"
 #include "platform/propertybag.h"
 #include "platform/screen.h"
 #include "platform/theme.h"
@@ -104,12 +105,12 @@ FlatToolbar::FlatToolbar(QWidget* parent)
 
     m_tmrBtns.setObjectName(QStringLiteral("TmrBtns"));
     m_tmrBtns.setInterval(kPollInterval);
-    connect(&m_tmrBtns, &QTimer::timeout, this, &FlatToolbar::pollStrip);
+    connect(&m_tmrBtns, &QTimer::timeout, this, platform::guard("flattoolbar m_tmrBtns timeout", this, &FlatToolbar::pollStrip));
     m_tmrRight.setObjectName(QStringLiteral("tmrRight"));
     m_tmrRight.setInterval(kPollInterval);
-    connect(&m_tmrRight, &QTimer::timeout, this, &FlatToolbar::pollChevron);
-    connect(m_picChevron, &ToolbarPopup::chosen, this, &FlatToolbar::popupChosen);
-    connect(m_picChevron, &ToolbarPopup::closed, this, &FlatToolbar::popupClosed);
+    connect(&m_tmrRight, &QTimer::timeout, this, platform::guard("flattoolbar m_tmrRight timeout", this, &FlatToolbar::pollChevron));
+    connect(m_picChevron, &ToolbarPopup::chosen, this, platform::guard("flattoolbar m_picChevron chosen", this, &FlatToolbar::popupChosen));
+    connect(m_picChevron, &ToolbarPopup::closed, this, platform::guard("flattoolbar m_picChevron closed", this, &FlatToolbar::popupClosed));
 
     applyThemePalette();
     applyBackColor(m_backColor);
@@ -841,7 +842,8 @@ void FlatToolbar::popupChosen(int item) {
     // The popup's release handler is still running: the choice takes effect once it returned, so
     // a ButtonClick handler that deletes the bar cannot delete the popup under its own feet.
     QMetaObject::invokeMethod(
-        this, [this, chosen] { applyPopupChoice(chosen); }, Qt::QueuedConnection);
+        this, platform::guard("FlatToolbar_PopupChoice", [this, chosen] { applyPopupChoice(chosen); }),
+        Qt::QueuedConnection);
 }
 
 void FlatToolbar::applyPopupChoice(const PopupItem& chosen) {

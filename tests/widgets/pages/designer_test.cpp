@@ -4,11 +4,16 @@
 #include "platform/propertybag.h"
 #include "tools/designer/designer.h"
 #include "widgets/imagelist/keyimagelist.h"
+#include "widgets/pages/ppgimages.h"
 #include "widgets/pages/propertypage.h"
 #include "widgets/toolbar/flattoolbar.h"
 #include "widgets/toolbar/mainbar.h"
 
 #include <QProcess>
+#include <QScrollBar>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTest>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -256,6 +261,67 @@ TEST(Designer, DamagedDesignDataIsReportedAndWhatCouldBeReadIsKept) {
     EXPECT_TRUE(error.contains(QStringLiteral("无效的文件格式"))) << error.toStdString();
     EXPECT_GT(session.imageList()->ImageCount(), 0);
     EXPECT_LT(session.imageList()->ImageCount(), 11);
+}
+
+TEST(Designer, TheImagesPageRedrawsAfterThePropertiesPageResizedTheList) {
+    QTemporaryDir dir;
+    const QString file =
+        copyOf(dir, QStringLiteral("keyimagelist1.bag"), readAll(QStringLiteral(BRELTO_TABICONS_BAG)));
+    designer::Session session(designer::Kind::ImageList, file);
+    QString error;
+    ASSERT_TRUE(session.open(&error)) << error.toStdString();
+    ASSERT_EQ(session.imageList()->ImageCount(), 11);
+    const auto imagesPage = [&session] { return qobject_cast<ppgImages*>(session.dialog().tabs()->currentWidget()); };
+    ASSERT_TRUE(designer::runScript(session, {"page Images"}, dir.path()).isEmpty());
+    ASSERT_NE(imagesPage(), nullptr);
+    // Eleven 16-pixel images fit the strip.
+    EXPECT_TRUE(imagesPage()->hscScroll->isHidden());
+    const QString failure = designer::runScript(
+        session, {"page Properties", "set txtIconSize0 32", "set txtIconSize1 32", "answer yes", "apply", "page Images"},
+        dir.path());
+    ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
+    ASSERT_EQ(session.imageList()->hIml()->imageSize(), QSize(32, 32));
+    ppgImages* page = imagesPage();
+    ASSERT_NE(page, nullptr);
+    // At 32 pixels they no longer do, and a click lands on the image drawn under it.
+    EXPECT_FALSE(page->hscScroll->isHidden());
+    const QRect strip = page->stripRect();
+    QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(strip.left() + 2 + 34 * 2 + 16, strip.top() + 16));
+    EXPECT_EQ(page->selected(), 2);
+    EXPECT_EQ(page->txtIndex->text(), QStringLiteral("3 of 11"));
+    session.dialog().reject();
+}
+
+TEST(Designer, HelpPrintsTheUsageAndSucceeds) {
+    QProcess process;
+    process.start(QStringLiteral(BRELTO_DESIGNER), {QStringLiteral("--help")});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0);
+    const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    EXPECT_TRUE(out.startsWith(QStringLiteral("usage: brelto-designer"))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("--script"))) << out.toStdString();
+    // Without an argument it still refuses, with the usage on the error output.
+    EXPECT_EQ(runDesigner({}).exitCode, 2);
+}
+
+TEST(Designer, AControlAtItsDefaultsSavesAFileThatOpensAgain) {
+    QTemporaryDir dir;
+    const QString file = QDir(dir.path()).filePath(QStringLiteral("new.bag"));
+    {
+        designer::Session session(designer::Kind::ImageList, file);
+        QString error;
+        ASSERT_TRUE(session.open(&error, true));
+        ASSERT_TRUE(designer::runScript(session, {"ok"}, dir.path()).isEmpty());
+    }
+    ASSERT_TRUE(QFile::exists(file));
+    ASSERT_TRUE(platform::PropertyBag::fromBytes(readAll(file)).isEmpty()) << "a new list saves no values";
+    designer::Session again(designer::Kind::ImageList, file);
+    QString error;
+    EXPECT_TRUE(again.open(&error)) << error.toStdString();
+    // Bytes that are no saved properties at all are still refused.
+    const QString garbage = copyOf(dir, QStringLiteral("garbage.bag"), QByteArray("not a bag"));
+    designer::Session refused(designer::Kind::ImageList, garbage);
+    EXPECT_FALSE(refused.open(&error));
 }
 
 TEST(Designer, TheExecutableMakesDesignDataFromAScript) {

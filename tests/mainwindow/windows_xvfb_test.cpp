@@ -1,0 +1,279 @@
+// The program's windows as one family on the desktop: the real program as a child process under
+// a window manager, its windows read with xprop and xwininfo, driven with xdotool.
+#include "common/textcodec.h"
+#include "simservice/simservice.h"
+#include "tests/support/childprogram.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+constexpr int kPatienceMs = 30000;
+
+QString tool(const QStringList& args) { return desktop::tool(QStringLiteral("xdotool"), args); }
+
+// The client windows from the bottom of the stack to its top, as the window manager keeps them.
+QStringList stacking() {
+    const QString line = desktop::tool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+    QStringList ids;
+    for (const QString& hex : line.mid(line.indexOf(u'#') + 1).split(u',', Qt::SkipEmptyParts))
+        ids << QString::number(hex.trimmed().toULongLong(nullptr, 16));
+    return ids;
+}
+
+// The window's owner on the window manager; empty without one.
+QString transientFor(const QString& window) {
+    const QString line = desktop::tool(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("WM_TRANSIENT_FOR")});
+    const qsizetype hash = line.indexOf(u'#');
+    return hash < 0 ? QString() : QString::number(line.mid(hash + 1).trimmed().toULongLong(nullptr, 16));
+}
+
+bool skipsTaskbar(const QString& window) {
+    return desktop::netWmState(window).contains(QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR"));
+}
+
+class WindowsOnTheDesktop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr ||
+            QGuiApplication::platformName() != u"xcb")
+            GTEST_SKIP() << "needs an X display with a window manager: run under xvfb-run and tools/withwm.sh";
+        ASSERT_TRUE(program.ready());
+        SimService::Options options;
+        options.httpPort = 0;
+        service = std::make_unique<SimService>(options);
+        ASSERT_TRUE(service->start());
+    }
+
+    // The program with the demo login remembered; its main window once it shows quotes, with the
+    // notices of the log-in still open.
+    // `settings` besides the log-in; `user` and `password` another account's.
+    QString start(QList<std::pair<QString, QString>> settings = {}, const QString& user = QStringLiteral("test"),
+                  const QString& password = QStringLiteral("quarmelo")) {
+        const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
+        settings.append({{QStringLiteral("autologin"), QStringLiteral("1")},
+                         {QStringLiteral("username"), user},
+                         {QStringLiteral("userpass"), EncodeText(password)}});
+        EXPECT_TRUE(program.writeSettings(settings));
+        process = &program.start({host, host, host});
+        const QString main = desktop::waitForWindow(*process, QStringLiteral("^Quillor V"), {}, kPatienceMs);
+        if (main.isEmpty())
+            return main;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return desktop::isMaximised(main); }, kPatienceMs));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return !service->requestLog().filter(QStringLiteral("m=now-price")).isEmpty(); }, kPatienceMs));
+        QTest::qWait(2000);
+        return main;
+    }
+
+    [[nodiscard]] QRect trayIcon() const {
+        for (const QString& w : desktop::windowsOf(program.pid())) {
+            const desktop::Placement p = desktop::placement(w);
+            if (p.viewable && p.client.width() <= 32 && p.client.height() <= 32)
+                return p.client;
+        }
+        return {};
+    }
+
+    // The titles of the program's shown windows, the tray icon among them, sorted. (The tray
+    // icon and the mini window come back as new windows: their titles tell them.)
+    [[nodiscard]] QStringList shown() const {
+        QStringList titles;
+        for (const QString& w : desktop::shownWindows(program.pid(), QStringLiteral(".*")))
+            titles << desktop::windowName(w);
+        titles.sort();
+        return titles;
+    }
+
+    static void savePicture(const QImage& image, const QString& name) {
+        QDir gallery(QStringLiteral(BRELTO_GALLERY_DIR));
+        ASSERT_TRUE(gallery.mkpath(QStringLiteral("program")));
+        ASSERT_TRUE(image.save(gallery.filePath(QStringLiteral("program/") + name)));
+    }
+    static QImage screen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); }
+
+    ChildProgram program{QStringLiteral(BRELTO_APP_PATH)};
+    std::unique_ptr<SimService> service;
+    const QProcess* process = nullptr;
+};
+
+// The settings dialog and the notices are owned by the main window: transient for it, above it
+// after a click on it, out of the taskbar, centred on it; the mini window keeps its own state
+// through a change of its stacking; the boss key hides them all and brings exactly them back.
+TEST_F(WindowsOnTheDesktop, OwnedWindowsStayWithTheMainWindow) {
+    const QString main = start();
+    ASSERT_FALSE(main.isEmpty()) << "no main window: " << program.output();
+
+    // The broadcasts the service sends at log-in come as notices owned by the main window.
+    const QStringList notices = desktop::shownWindows(program.pid(), QStringLiteral("播报"));
+    for (const QString& box : notices) {
+        EXPECT_EQ(transientFor(box), main);
+        EXPECT_TRUE(skipsTaskbar(box)) << desktop::netWmState(box).join(u' ').toStdString();
+    }
+    // Enter and Space press a notice's "确定".
+    for (qsizetype i = 0; i < notices.size(); ++i)
+        desktop::press(notices[i], i % 2 == 0 ? QStringLiteral("Return") : QStringLiteral("space"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return desktop::shownWindows(program.pid(), QStringLiteral("播报")).isEmpty(); }, 5000))
+        << "Enter or Space left a notice open";
+
+    // The toolbar's "程序设置", which sits at the same place of the maximised window on every run.
+    const QRect mainClient = desktop::placement(main).client;
+    desktop::clickAt(mainClient.topLeft() + QPoint(105, 30));
+    const QString settings = desktop::waitForWindow(*process, QStringLiteral("^程序设置"), {}, 10000);
+    ASSERT_FALSE(settings.isEmpty()) << "the settings dialog did not open";
+    QTest::qWait(500);
+    EXPECT_EQ(transientFor(settings), main);
+    EXPECT_TRUE(skipsTaskbar(settings)) << desktop::netWmState(settings).join(u' ').toStdString();
+    const QRect placed = desktop::placement(settings).client;
+    EXPECT_LE((placed.center() - mainClient.center()).manhattanLength(), 60)
+        << "not centred on the main window: " << placed.x() << "," << placed.y();
+
+    // A click on the main window's board, away from the dialog, leaves the dialog above it.
+    desktop::clickAt(mainClient.topLeft() + QPoint(150, mainClient.height() - 150));
+    QTest::qWait(800);
+    const QStringList stack = stacking();
+    EXPECT_GT(stack.indexOf(settings), stack.indexOf(main)) << "the dialog went behind the main window";
+    savePicture(screen(), QStringLiteral("settings_over_main.png"));
+
+    // "窗体置顶显示" off and on again: the mini window stays the same window, out of the taskbar.
+    const QString mini = desktop::waitForWindow(*process, QStringLiteral("^Mini$"), {}, 5000);
+    ASSERT_FALSE(mini.isEmpty());
+    const QPoint topmostBox = placed.topLeft() + QPoint(306, 213);
+    desktop::clickAt(topmostBox);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !desktop::netWmState(mini).contains(QStringLiteral("_NET_WM_STATE_ABOVE")); }, 3000))
+        << "the box did not take the mini window off the top";
+    desktop::clickAt(topmostBox);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return desktop::netWmState(mini).contains(QStringLiteral("_NET_WM_STATE_ABOVE")); }, 3000));
+    EXPECT_TRUE(skipsTaskbar(mini)) << desktop::netWmState(mini).join(u' ').toStdString();
+    EXPECT_EQ(desktop::shownWindows(program.pid(), QStringLiteral("^Mini$")), QStringList{mini})
+        << "the mini window was made again";
+
+    // From the toolbar: the position calculator is owned like the dialog; the expression
+    // calculator is a free window with its own taskbar entry.
+    const struct {
+        const char* title;
+        int x;
+        bool owned;
+    } tools[] = {{"^仓位计算器", 350, true}, {"^计算器", 268, false}};
+    for (const auto& t : tools) {
+        desktop::clickAt(mainClient.topLeft() + QPoint(t.x, 30));
+        const QString window = desktop::waitForWindow(*process, QString::fromUtf8(t.title), {}, 10000);
+        ASSERT_FALSE(window.isEmpty()) << t.title << " did not open";
+        QTest::qWait(300);
+        EXPECT_EQ(transientFor(window), t.owned ? main : QString()) << t.title;
+        EXPECT_EQ(skipsTaskbar(window), t.owned) << t.title;
+        // An owned window opens on its owner, not at the screen's corner over the toolbar.
+        const QPoint at = desktop::placement(window).client.topLeft();
+        if (t.owned) {
+            EXPECT_FALSE(at.x() < 40 && at.y() < mainClient.top() + 60) << t.title << " opened over the toolbar";
+        }
+    }
+
+    // The boss key: nothing of the program stays in sight; the next press brings those back.
+    const QStringList before = shown();
+    ASSERT_TRUE(before.contains(desktop::windowName(settings)));
+    tool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+alt+w")});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown().isEmpty(); }, 5000))
+        << "still in sight: " << shown().join(u' ').toStdString();
+    tool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+alt+w")});
+    QStringList after;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            after = shown();
+            return after == before;
+        },
+        5000))
+        << "before: " << before.join(u'|').toStdString() << " after: " << after.join(u'|').toStdString();
+    EXPECT_EQ(desktop::placement(settings).client.topLeft(), placed.topLeft()) << "the dialog moved";
+}
+
+// The tray menu's market list: every instrument from the first, the current one ticked; a choice
+// switches the program's instrument as the main window's selector does, down to set.ini.
+TEST_F(WindowsOnTheDesktop, TrayMenuChoosesTheInstrument) {
+    const QString main = start();
+    ASSERT_FALSE(main.isEmpty()) << "no main window: " << program.output();
+    for (const QString& box : desktop::shownWindows(program.pid(), QStringLiteral("播报")))
+        desktop::press(box, QStringLiteral("Return"));
+    QRect icon;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(icon = trayIcon()).isEmpty(); }, kPatienceMs)) << "no tray icon";
+
+    // Right button on the icon; "选择市场" is the third entry; its third instrument.
+    tool({QStringLiteral("mousemove"), QString::number(icon.center().x()), QString::number(icon.center().y()),
+          QStringLiteral("click"), QStringLiteral("3")});
+    QTest::qWait(800);
+    tool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Down"),
+          QStringLiteral("Right")});
+    QTest::qWait(400);
+    tool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Down")});
+    QTest::qWait(400);
+    savePicture(screen(), QStringLiteral("tray_menu_markets.png"));
+    tool({QStringLiteral("key"), QStringLiteral("Return")});
+    QTest::qWait(1500);
+
+    // The mini window's caption names the instrument chosen.
+    savePicture(screen(), QStringLiteral("tray_menu_market_chosen.png"));
+    // "复制当前行情信息" (the fifth entry) copies the quote of the instrument now current.
+    QGuiApplication::clipboard()->clear();
+    tool({QStringLiteral("mousemove"), QString::number(icon.center().x()), QString::number(icon.center().y()),
+          QStringLiteral("click"), QStringLiteral("3")});
+    QTest::qWait(800);
+    tool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Down"),
+          QStringLiteral("Down"), QStringLiteral("Return")});
+    QString copied;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !(copied = QGuiApplication::clipboard()->text()).isEmpty(); }, 5000));
+    EXPECT_TRUE(copied.contains(QStringLiteral("美元账户黄金"))) << copied.toStdString();
+    EXPECT_FALSE(copied.startsWith(QStringLiteral("人民币账户"))) << copied.toStdString();
+
+    // The choice is what the program keeps: the third instrument, index 2.
+    desktop::press(main, QStringLiteral("alt+F4"));
+    ASSERT_TRUE(endsWithin(*process, kPatienceMs)) << program.output();
+    QFile file(program.path(QStringLiteral("set.ini")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("Drawtype=2\r\n"));
+}
+
+// A member's alert that rings at the first quote: its pop-up is owned by the main window, kept on
+// top, out of the taskbar, and stays in sight when the user clicks the main window.
+TEST_F(WindowsOnTheDesktop, AlertPopUpStaysInSightAfterAClickOnTheMainWindow) {
+    const QString main = start({{QStringLiteral("tx"), QStringLiteral("1")},
+                                {QStringLiteral("tx1"), QStringLiteral("0,0,0.01")}},
+                               QStringLiteral("vip"), QStringLiteral("vip888"));
+    ASSERT_FALSE(main.isEmpty()) << "no main window: " << program.output();
+    const QString popUp = desktop::waitForWindow(*process, QStringLiteral("^提醒$"), {}, kPatienceMs);
+    ASSERT_FALSE(popUp.isEmpty()) << "the alert did not ring";
+    QTest::qWait(500);
+    EXPECT_EQ(transientFor(popUp), main);
+    EXPECT_TRUE(skipsTaskbar(popUp)) << desktop::netWmState(popUp).join(u' ').toStdString();
+    EXPECT_TRUE(desktop::netWmState(popUp).contains(QStringLiteral("_NET_WM_STATE_ABOVE")));
+    const QRect mainClient = desktop::placement(main).client;
+    EXPECT_LE((desktop::placement(popUp).client.center() - mainClient.center()).manhattanLength(), 60)
+        << "not centred on the main window";
+
+    for (int click = 0; click < 3; ++click) {
+        desktop::clickAt(mainClient.topLeft() + QPoint(150 + 40 * click, mainClient.height() - 150));
+        QTest::qWait(500);
+    }
+    // The pop-up's face is light; the board under it is black.
+    const QImage shot = screen();
+    savePicture(shot, QStringLiteral("alert_popup_after_click_on_main.png"));
+    const QRect face = desktop::placement(popUp).client;
+    ASSERT_TRUE(desktop::placement(popUp).viewable);
+    int light = 0;
+    for (int y = face.top(); y <= face.bottom(); ++y)
+        for (int x = face.left(); x <= face.right(); ++x)
+            light += qGray(shot.pixel(x, y)) > 150;
+    EXPECT_GT(light, face.width() * face.height() / 2) << "the pop-up is covered";
+}
+
+} // namespace
