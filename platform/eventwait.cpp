@@ -1,5 +1,7 @@
 #include "platform/eventwait.h"
 
+#include "platform/boundary.h"
+
 #include <QCoreApplication>
 #include <QPointer>
 
@@ -57,7 +59,7 @@ void runDeferred() {
     // A wait one of them begins has ended again when it returns: scopes nest on the stack.
     for (Deferred& d : now)
         if (d.context && d.fn)
-            d.fn();
+            guarded("whenNoWaits", d.fn);
 }
 
 } // namespace
