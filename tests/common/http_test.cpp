@@ -181,9 +181,11 @@ TEST(GetHttpText, MovedAddresses) {
         server.script = c.script;
         const int secureBefore = secure.connections;
         EXPECT_EQ(GetHttpText(server.url(QStringLiteral("/first")), c.post, 5), c.body) << c.what;
-        // Qt may ask once more when a closing connection races its next request.
+        // Qt asks a request again when a closing connection races it (under load, more than once
+        // in a round): each move is still asked at most twice, so the round ends.
         const qsizetype extra = server.requestLines.size() - c.requestLines.size();
-        EXPECT_TRUE(extra == 0 || (c.mayRepeat && extra == 1)) << c.what << ", requests: " << server.requestLines.size();
+        EXPECT_TRUE(extra == 0 || (c.mayRepeat && extra > 0 && extra <= c.requestLines.size()))
+            << c.what << ", requests: " << server.requestLines.size();
         EXPECT_EQ(server.requestLines.mid(0, c.requestLines.size()), c.requestLines) << c.what;
         EXPECT_EQ(server.requestBody(), c.lastBody) << c.what;
         if (c.requestLines.last().startsWith("GET")) {
