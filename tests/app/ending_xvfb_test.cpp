@@ -16,30 +16,8 @@
 
 namespace {
 
-// A port nobody listens on: connections to it are refused at once.
-quint16 closedPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
 // Every start of a test is a run of the same program folder, as a user starts it again.
-class ProgramRun : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            GTEST_SKIP() << "needs a display with a window manager: run under xvfb-run and "
-                            "tools/withwm.sh";
-        ASSERT_TRUE(app.ready());
-    }
-    void TearDown() override {
-        app.stop();
-        if (HasFailure())
-            std::cerr << "what the program wrote:\n" << app.output() << '\n';
-    }
-
-    ChildProgram app{QStringLiteral(BRELTO_APP_PATH)};
-};
+class ProgramRun : public ProgramTest {};
 
 const QString kLoginTitle = QStringLiteral("^Quillor");
 

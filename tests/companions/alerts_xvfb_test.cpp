@@ -20,25 +20,18 @@
 
 namespace {
 
-class AlertsInTheProgram : public ::testing::Test {
+class AlertsInTheProgram : public ProgramTest {
 protected:
     void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            GTEST_SKIP() << "needs a display with a window manager: run under xvfb-run and "
-                            "tools/withwm.sh";
-        ASSERT_TRUE(app.ready());
+        ProgramTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         SimService::Options options;
         options.httpPort = 0;
         service = std::make_unique<SimService>(options);
         ASSERT_TRUE(service->start());
     }
-    void TearDown() override {
-        app.stop();
-        if (HasFailure())
-            std::cerr << "what the program wrote:\n" << app.output() << '\n';
-    }
 
-    ChildProgram app{QStringLiteral(BRELTO_APP_PATH)};
     std::unique_ptr<SimService> service;
 };
 

@@ -16,30 +16,17 @@
 
 namespace {
 
-// A port nobody listens on: connections to it are refused at once.
-quint16 closedPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-class RememberedLogin : public ::testing::Test {
+class RememberedLogin : public ProgramTest {
 protected:
     void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            GTEST_SKIP() << "needs a display with a window manager: run under xvfb-run and "
-                            "tools/withwm.sh";
-        ASSERT_TRUE(app.ready());
+        ProgramTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         SimService::Options options;
         options.httpPort = 0;
         options.faultDelayMs = 15000;
         service = std::make_unique<SimService>(options);
         ASSERT_TRUE(service->start());
-    }
-    void TearDown() override {
-        app.stop();
-        if (HasFailure())
-            std::cerr << "what the program wrote:\n" << app.output() << '\n';
     }
 
     [[nodiscard]] QByteArray settings() const {
@@ -47,7 +34,6 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-    ChildProgram app{QStringLiteral(BRELTO_APP_PATH)};
     std::unique_ptr<SimService> service;
 };
 

@@ -10,11 +10,13 @@
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -227,3 +229,31 @@ private:
     bool m_ready = false;
     std::vector<std::unique_ptr<QProcess>> m_runs;
 };
+
+// A port nobody listens on: connections to it are refused at once.
+inline quint16 closedPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+#ifdef BRELTO_APP_PATH
+// A test of the real program in a program folder of its own: skipped without a display, and a
+// failure shows what the program wrote.
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            GTEST_SKIP() << "needs a display with a window manager: run under xvfb-run and "
+                            "tools/withwm.sh";
+        ASSERT_TRUE(app.ready());
+    }
+    void TearDown() override {
+        app.stop();
+        if (HasFailure())
+            std::cerr << "what the program wrote:\n" << app.output() << '\n';
+    }
+
+    ChildProgram app{QStringLiteral(BRELTO_APP_PATH)};
+};
+#endif
