@@ -541,10 +541,15 @@ void MainForm::formLoad() {
         const platform::OleColor color = GetBack(scheme);
         m_boardBack = color;
         for (QWidget* w : CListBackControls()) {
-            if (qobject_cast<QComboBox*>(w) != nullptr)
+            if (qobject_cast<QComboBox*>(w) != nullptr) {
                 setSelectorBackground(w, color);
-            else
+            } else {
                 setBackground(w, color);
+                // The K-line bar's period buttons and RMB box sit outside the right column, whose
+                // grey text the other boxes take: on the board's dark colours black would vanish.
+                if (qobject_cast<QAbstractButton*>(w) != nullptr)
+                    setTextColour(w, kDesignGrey);
+            }
             if (auto* chart = qobject_cast<Kline*>(w))
                 chart->setBackColor(color);
         }

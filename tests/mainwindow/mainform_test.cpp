@@ -48,6 +48,9 @@
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 // The main window against the simulated service, with fake web panes and tray.
@@ -651,6 +654,16 @@ TEST_F(MainWindow, DoubleClicksOpenTheChartExceptOnTheSellingPrice) {
     CurProd = 0;
 }
 
+// The contrast ratio of two colours as legibility guides define it (1 to 21).
+static double contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 TEST_F(MainWindow, BoardColourPaintsEveryListedControl) {
     struct Case {
         const char* colorid;
@@ -684,6 +697,10 @@ TEST_F(MainWindow, BoardColourPaintsEveryListedControl) {
                 const QPalette::ColorRole role =
                     qobject_cast<QComboBox*>(w) != nullptr ? QPalette::Button : w->backgroundRole();
                 EXPECT_EQ(w->palette().color(role), c.expected) << c.colorid << ' ' << w->metaObject()->className();
+                if (qobject_cast<QAbstractButton*>(w) != nullptr) {
+                    EXPECT_GE(contrast(w->palette().color(QPalette::WindowText), c.expected), 3.0)
+                        << c.colorid << ' ' << w->objectName().toStdString() << ": its caption stays readable";
+                }
             }
         } else {
             EXPECT_NE(m.SetDrawtype->palette().color(QPalette::Button), QColor(0, 0, 0)) << "scheme 0 keeps the design colours";
