@@ -545,9 +545,10 @@ void MainForm::formLoad() {
                 setSelectorBackground(w, color);
             } else {
                 setBackground(w, color);
-                // The K-line bar's period buttons and RMB box sit outside the right column, whose
-                // grey text the other boxes take: on the board's dark colours black would vanish.
-                if (qobject_cast<QAbstractButton*>(w) != nullptr)
+                // The K-line bar (its captions, period buttons and RMB box) sits outside the right
+                // column, whose grey text the other boxes take: on the board's dark colours black
+                // would vanish.
+                if (w == Frame4 || qobject_cast<QAbstractButton*>(w) != nullptr)
                     setTextColour(w, kDesignGrey);
             }
             if (auto* chart = qobject_cast<Kline*>(w))

@@ -697,7 +697,7 @@ TEST_F(MainWindow, BoardColourPaintsEveryListedControl) {
                 const QPalette::ColorRole role =
                     qobject_cast<QComboBox*>(w) != nullptr ? QPalette::Button : w->backgroundRole();
                 EXPECT_EQ(w->palette().color(role), c.expected) << c.colorid << ' ' << w->metaObject()->className();
-                if (qobject_cast<QAbstractButton*>(w) != nullptr) {
+                if (w == m.Frame4 || qobject_cast<QAbstractButton*>(w) != nullptr) {
                     EXPECT_GE(contrast(w->palette().color(QPalette::WindowText), c.expected), 3.0)
                         << c.colorid << ' ' << w->objectName().toStdString() << ": its caption stays readable";
                 }
