@@ -86,12 +86,12 @@ rss_peak=$rss_start
 echo "program $pid, service on $http/$user, work folder $work"
 echo "resident memory at start: $rss_start KiB"
 
-# The program asks "retry?" (a box titled after the executable) when every server failed a
+# The program asks "retry?" (an untitled box, so titled with the program's title) when every server failed a
 # history: the user answers Yes, as one who wants to go on does. Keys wait until it is answered.
 retries=0
 answer_boxes() {
     local box
-    for box in $(xdotool search --all --onlyvisible --pid "$pid" --name '^brelto$' 2>/dev/null); do
+    for box in $(xdotool search --all --onlyvisible --pid "$pid" --name '^Quillor$' 2>/dev/null); do
         xdotool windowactivate --sync "$box" >/dev/null 2>&1
         xdotool key --clearmodifiers alt+y >/dev/null 2>&1
         retries=$((retries + 1))
