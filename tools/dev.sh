@@ -29,7 +29,7 @@ packages=(
     qt6-multimedia-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-arphic-uming fonts-wqy-microhei
-    xvfb xauth fluxbox xdotool x11-utils
+    xvfb xauth fluxbox xdotool x11-utils curl
     libxcb1-dev
     clang
 )
