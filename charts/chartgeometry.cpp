@@ -1,5 +1,7 @@
 #include "charts/chartgeometry.h"
 
+#include "charts/labelfit.h"
+
 #include "common/tradingday.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
@@ -338,27 +340,39 @@ QString Fostrc(float value, float XsJZ) {
     return platform::doubleText(platform::Round(value, DecimalCount(XsJZ)));
 }
 
-QStringList levelTexts(const ChartLayout& l, int32_t levels, int32_t pCols, float MinValue,
-                       float XsJZ) {
-    std::vector<float> values;
+std::vector<double> levelValues(const ChartLayout& l, int32_t levels, int32_t pCols,
+                                float MinValue) {
+    std::vector<double> values;
     for (int i = 0; i <= levels; ++i)
         values.push_back(static_cast<float>(levelValue(l, i, pCols, MinValue)));
+    return values;
+}
+
+int levelDecimals(const std::vector<double>& values, float XsJZ) {
     const auto textsAt = [&values](int decimals) {
         QStringList texts;
-        for (float v : values)
-            texts << (std::isfinite(v) ? platform::doubleText(platform::Round(v, decimals))
-                                       : QString());
+        for (double v : values)
+            texts << shortestText(v, decimals);
         return texts;
     };
-    int decimals = std::clamp<int>(DecimalCount(XsJZ), 0, kMaxLevelDecimals);
-    QStringList texts = textsAt(decimals);
-    const auto neighboursDiffer = [&texts] {
+    const auto neighboursDiffer = [](const QStringList& texts) {
         for (qsizetype i = 1; i < texts.size(); ++i)
             if (!texts[i].isEmpty() && texts[i] == texts[i - 1]) return false;
         return true;
     };
-    while (decimals < kMaxLevelDecimals && !neighboursDiffer())
-        texts = textsAt(++decimals);
+    int decimals = std::clamp<int>(DecimalCount(XsJZ), 0, kMaxLevelDecimals);
+    while (decimals < kMaxLevelDecimals && !neighboursDiffer(textsAt(decimals)))
+        ++decimals;
+    return decimals;
+}
+
+QStringList levelTexts(const ChartLayout& l, int32_t levels, int32_t pCols, float MinValue,
+                       float XsJZ) {
+    const std::vector<double> values = levelValues(l, levels, pCols, MinValue);
+    const int decimals = levelDecimals(values, XsJZ);
+    QStringList texts;
+    for (double v : values)
+        texts << shortestText(v, decimals);
     return texts;
 }
 

@@ -126,6 +126,9 @@ inline constexpr int32_t kMaxDivisions = 10000;
 // kMaxLevelDecimals) while two neighbouring levels would read the same, so a narrow range does
 // not label its grid 59.68, 59.68, 59.67.
 inline constexpr int kMaxLevelDecimals = 4;
+[[nodiscard]] std::vector<double> levelValues(const ChartLayout& l, int32_t levels, int32_t pCols,
+                                              float MinValue);
+[[nodiscard]] int levelDecimals(const std::vector<double>& values, float XsJZ);
 [[nodiscard]] QStringList levelTexts(const ChartLayout& l, int32_t levels, int32_t pCols,
                                      float MinValue, float XsJZ);
 

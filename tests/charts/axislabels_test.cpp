@@ -7,6 +7,7 @@
 #include "charts/chartgeometry.h"
 #include "platform/surface.h"
 #include "state/quotetables.h"
+#include "tests/charts/labelcheck.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -214,4 +215,62 @@ TEST_F(AxisLabels, FourPaneGalleryPicture) {
     const QString dir = QStringLiteral(BRELTO_GALLERY_DIR "/charts");
     QDir().mkpath(dir);
     EXPECT_TRUE(picture.save(dir + QStringLiteral("/intraday4panes.png")));
+}
+
+// The two axes of the RMB drawings: dollar levels on the left, renminbi levels on the right, each
+// whole in its margin and reading as its level, for prices from a silver account's to a dollar
+// gold ounce's in renminbi, with as many decimals as the price sample asks for.
+TEST_F(AxisLabels, RmbAxesFitTheirMargins) {
+    struct Case {
+        const char* what;
+        float min, max;
+        float XsJZ;
+        float NowRmb;
+    };
+    const Case cases[] = {
+        {"silver in thousandths", 5.081f, 5.139f, 10.278f, 7.1f},
+        {"dollar gold, four decimals sampled", 3871.25f, 3902.75f, 7804.1234f, 7.1f},
+        {"palladium in RMB per gram", 422.9892f, 450.7264f, 901.4528f, 7.1f},
+        {"crude oil", 58.62f, 61.1f, 122.2f, 7.1f},
+    };
+    for (const Case& c : cases)
+        for (const Pane& pane : {kPanes[0], kPanes[4], kPanes[6]}) {
+            SCOPED_TRACE(testing::Message() << c.what << " at " << pane.width);
+            auto surface = std::make_unique<platform::RecordingSurface>(0, 0);
+            platform::RecordingSurface* rec = surface.get();
+            Chart drawn(std::move(surface));
+            drawn.resize(pane.width, pane.height);
+            drawn.XsJZ = c.XsJZ;
+            drawn.NowRmb = c.NowRmb;
+            drawn.setRows(720);
+            drawn.setpRows(6);
+            drawn.setpCols(8);
+            drawn.setMinValue(c.min);
+            drawn.setMaxValue(c.max);
+            drawn.DrawGraph({QStringLiteral("%1,%2").arg(c.min).arg(c.max), QString(), QString()},
+                            {0xFF, 0xFF00, 0xFF0000}, QStringList(8, QStringLiteral("06:00")), false);
+            const ChartMargins& m = drawn.margins();
+            const double W = pane.width * 15.0;
+            const double lineHeight = rec->TextHeight(QStringLiteral("I"));
+            int left = 0;
+            int right = 0;
+            for (const SurfaceOp& op : rec->ops(SurfaceOp::Kind::Text)) {
+                bool number = false;
+                (void)op.text.toDouble(&number);
+                if (!number) continue;
+                const double level = drawn.MaxValue() - (op.y1 + lineHeight / 2 - m.Top) * drawn.ValuePerTwip();
+                const double width = rec->TextWidth(op.text);
+                if (op.x1 < m.Left) {
+                    ++left;
+                    EXPECT_TRUE(within(op.text, op.x1, width, 0, m.Left));
+                    EXPECT_TRUE(readsAs(op.text, level));
+                } else {
+                    ++right;
+                    EXPECT_TRUE(within(op.text, op.x1, width, W - m.Right, W));
+                    EXPECT_TRUE(readsAs(op.text, level * c.NowRmb));
+                }
+            }
+            EXPECT_GE(left, 3);
+            EXPECT_EQ(right, left);
+        }
 }
