@@ -4,7 +4,8 @@
 // two price labels are whole and read as the values they stand for, measured with the font they
 // are drawn in. Writes, for a reviewer:
 //   <build dir>/gallery/charts/klinermbcrosshairright.png  daily bars of the dollar gold account
-//   with the RMB box ticked and the crosshair at the chart's right edge
+//   with the RMB box ticked and the crosshair at the chart's right edge, at 1280 pixels
+//   <build dir>/gallery/charts/klinermbsmallest.png  the same in the smallest main window
 #include "charts/kline.h"
 
 #include "charts/klinebars.h"
@@ -154,24 +155,31 @@ TEST_F(KlineLabels, EveryInstrumentSizeAndCurrency) {
     }
 }
 
-TEST_F(KlineLabels, RmbBoxAndCrosshairAtTheRightEdgePicture) {
+TEST_F(KlineLabels, RmbBoxAndCrosshairAtTheRightEdgePictures) {
     const int gold = SimMarket::indexOf(QStringLiteral("mgold"));
     ASSERT_GE(gold, 0);
-    Kline k;
-    k.resize(kSizes[0].width, kSizes[0].height);
-    k.KRmb = true;
-    int16_t count = 89;
-    k.DrawKline(dailyBars(simHistory(market, gold), count), SimMarket::instruments()[gold].name,
-                QStringLiteral("日线图"));
-    const QStringList last = k.bars()[LastRealBar(k.bars())].split(u',');
-    k.setNowcaption(QStringList{last[1], last[3], last[4], last[2], QStringLiteral("-12.5"),
-                                QStringLiteral("-0.8%")}
-                        .join(u','));
-    k.dblClick();
-    k.mouseMoveTw(0, 0, kSizes[0].width * 15.0 - kKMarginRight - 15, 2400);
     const QString dir = QStringLiteral(BRELTO_GALLERY_DIR "/charts");
     ASSERT_TRUE(QDir().mkpath(dir));
-    EXPECT_TRUE(k.Labely.Visible);
-    EXPECT_TRUE(k.frame().save(dir + QStringLiteral("/klinermbcrosshairright.png")));
-    k.dblClick();
+    struct Picture {
+        Size size;
+        const char* file;
+    };
+    for (const Picture& p : {Picture{kSizes[0], "klinermbcrosshairright.png"},
+                             Picture{kSizes[2], "klinermbsmallest.png"}}) {
+        Kline k;
+        k.resize(p.size.width, p.size.height);
+        k.KRmb = true;
+        int16_t count = 89;
+        k.DrawKline(dailyBars(simHistory(market, gold), count), SimMarket::instruments()[gold].name,
+                    QStringLiteral("日线图"));
+        const QStringList last = k.bars()[LastRealBar(k.bars())].split(u',');
+        k.setNowcaption(QStringList{last[1], last[3], last[4], last[2], QStringLiteral("-12.5"),
+                                    QStringLiteral("-0.8%")}
+                            .join(u','));
+        k.dblClick();
+        k.mouseMoveTw(0, 0, p.size.width * 15.0 - kKMarginRight - 15, 2400);
+        EXPECT_TRUE(k.Labely.Visible);
+        EXPECT_TRUE(k.frame().save(dir + u'/' + QString::fromLatin1(p.file)));
+        k.dblClick();
+    }
 }
