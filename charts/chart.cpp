@@ -285,6 +285,7 @@ void Chart::drawValueLevels(const ChartLayout& l, bool rmbAxis) {
         spans.push_back({y - lineHeight / 2, y + lineHeight / 2});
     }
     const std::vector<bool> shown = charts::spacedLabels(spans, texts, kLabelGap);
+    m_levelBoxes.clear();
     for (int i = 0; i <= levels; ++i) {
         const double y = charts::levelY(l, m_margins, i);
         if (0 < i && i < m_pCols) s.Line(m_margins.Left, y, W() - m_margins.Right, y, kGrid);
@@ -297,6 +298,7 @@ void Chart::drawValueLevels(const ChartLayout& l, bool rmbAxis) {
         s.CurrentX = box.left();
         s.CurrentY = box.top();
         s.Print(text);
+        m_levelBoxes.push_back({box.left(), box.top(), box.right(), box.bottom()});
         if (!rmbAxis || rmbTexts[i].isEmpty()) continue;
         const QString& rmbText = rmbTexts[i];
         const double rmbWidth = s.TextWidth(rmbText);
@@ -307,6 +309,7 @@ void Chart::drawValueLevels(const ChartLayout& l, bool rmbAxis) {
         s.CurrentX = rmbBox.left();
         s.CurrentY = rmbBox.top();
         s.Print(rmbText);
+        m_levelBoxes.push_back({rmbBox.left(), rmbBox.top(), rmbBox.right(), rmbBox.bottom()});
     }
     if (rmbAxis) {
         const double y = m_margins.Top - 2 * lineHeight;
@@ -588,6 +591,7 @@ void Chart::LineLegend(const QString& LegendArray, OleColor ColorArray, int32_t 
     s.Print();
     m_legendRight = m_legendX + w + 300;
     const double bottom = s.CurrentY;
+    m_legendBottom = bottom + 40;
     s.FilledBox(m_legendX, m_legendY, m_legendRight, bottom + 40, kWhite);
     s.Box(m_legendX, m_legendY, m_legendRight, bottom, kGreyText);
 
@@ -618,6 +622,7 @@ void Chart::DrawLegend(const QStringList& LegendArray, const QList<OleColor>& Co
     }
     m_legendRight = m_legendX + w + 300;
     const double bottom = s.CurrentY;
+    m_legendBottom = bottom + 40;
     s.Box(m_legendX, m_legendY, m_legendRight, bottom + 40, kWhite);
     s.Box(m_legendX, m_legendY, m_legendRight, bottom, kGreyText);
 

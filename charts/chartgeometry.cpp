@@ -404,6 +404,24 @@ int32_t legendY(int32_t CuY, double H) {
     return CuY != 0 ? CuY : static_cast<int32_t>(wholeTwips(H - 1550).value_or(0));
 }
 
+double topClearOf(const TwipRect& box, const std::vector<TwipRect>& taken, double gap) {
+    TwipRect b = box;
+    // Each pass moves the box below at least one taken box, so as many passes as boxes suffice.
+    for (size_t pass = 0; pass <= taken.size(); ++pass) {
+        bool moved = false;
+        for (const TwipRect& r : taken) {
+            if (b.x1 < r.x2 && r.x1 < b.x2 && b.y1 < r.y2 && r.y1 < b.y2) {
+                const double height = b.y2 - b.y1;
+                b.y1 = r.y2 + gap;
+                b.y2 = b.y1 + height;
+                moved = true;
+            }
+        }
+        if (!moved) break;
+    }
+    return b.y1;
+}
+
 TwipRect legendSwatch(int32_t x, int32_t y0) {
     return {x + 50.0, y0 + 50.0, x + 200.0, y0 + 125.0};
 }

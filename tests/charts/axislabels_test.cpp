@@ -179,6 +179,34 @@ TEST_F(AxisLabels, SeventyTwoHourLabelsNeitherOverlapNorRepeat) {
         }
 }
 
+// The intraday and 72-hour charts with their titles, information lines and legends: in the
+// narrow panes they cannot stand side by side, and none may be printed over another (a legend's
+// "最低:2151.5" under the time line read "最低:2151.").
+TEST_F(AxisLabels, NoTextPrintedOverAnother) {
+    for (const Instrument& ins : kInstruments)
+        for (const Pane& pane : kPanes)
+            for (bool seventyTwo : {false, true}) {
+                SCOPED_TRACE(testing::Message() << ins.name << ", " << pane.panes << " panes at "
+                                                << pane.windowWidthPixels << (seventyTwo ? ", 72 hours" : ", live"));
+                fillTicks(ins, 300);
+                for (int d = 0; d < 3; ++d)
+                    ProdSeries[3][d] = dayOf(ins, d);
+                FeedContext ctx;
+                ctx.pane2On = pane.panes > 1;
+                ctx.pane3On = pane.panes > 2;
+                ctx.coleWidthTwips = pane.width * 15;
+                ctx.windowWidthTwips = pane.windowWidthPixels * 15;
+                const auto plan = seventyTwo ? buildRefreshGraph(3, ctx) : buildRefreshmin(3, ctx);
+                ASSERT_TRUE(plan);
+                auto surface = std::make_unique<platform::RecordingSurface>(0, 0);
+                platform::RecordingSurface* rec = surface.get();
+                Chart drawn(std::move(surface));
+                drawn.resize(pane.width, pane.height);
+                applyFeedPlan(drawn, *plan);
+                expectNoTextOverAnother(rec->ops(SurfaceOp::Kind::Text));
+            }
+}
+
 // Not a check beyond the drawing having happened: the intraday chart in four panes as a 1280 and
 // a 1024 pixel screen give them, for a reviewer: <build dir>/gallery/charts/intraday4panes.png
 // (top row at 1280: narrow crude, gold; bottom row at 1024: silver, gold).

@@ -82,13 +82,17 @@ protected:
     }
 
     // Every number printed in a margin of the last drawing: whole in that margin, and reading as
-    // the level (left) or the level in renminbi (right) at its height. Returns how many.
+    // the level (left) or the level in renminbi (right) at its height; and no text printed over
+    // another (a legend's price under an information line reads as another). Returns how many
+    // numbers.
     static int expectNumbersFit(const Chart& chart, const platform::RecordingSurface& rec) {
         const charts::ChartMargins& m = chart.margins();
         const double W = chart.width() * 15.0;
         const double H = chart.height() * 15.0;
+        const std::vector<SurfaceOp> texts = rec.ops(SurfaceOp::Kind::Text);
+        expectNoTextOverAnother(texts);
         int numbers = 0;
-        for (const SurfaceOp& op : rec.ops(SurfaceOp::Kind::Text)) {
+        for (const SurfaceOp& op : texts) {
             bool number = false;
             (void)op.text.toDouble(&number);
             if (!number)

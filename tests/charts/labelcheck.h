@@ -7,6 +7,7 @@
 #include "platform/surface.h"
 #include "platform/vbtext.h"
 
+#include <QRectF>
 #include <QString>
 
 #include <gtest/gtest.h>
@@ -48,4 +49,27 @@ inline ::testing::AssertionResult wholeLabel(const ChartLabel& l, double W) {
         return ::testing::AssertionFailure() << '"' << l.Caption.toStdString() << "\" needs "
                                              << text << " twips, its label is " << l.Width;
     return within(l.Caption, l.Left, l.Width, 0, W);
+}
+
+// Where a recorded text prints, in the font it was printed in; leading blanks print nothing, so
+// the box starts at the first glyph.
+inline QRectF inkBox(const platform::SurfaceOp& op) {
+    const QFont font = platform::surfaceFont(op.fontName, op.fontSize, op.bold);
+    qsizetype ink = 0;
+    while (ink < op.text.size() && op.text[ink].isSpace())
+        ++ink;
+    const double blank = platform::textWidthTwips(font, op.text.left(ink));
+    return {op.x1 + blank, op.y1, platform::textWidthTwips(font, op.text) - blank,
+            ink == op.text.size() ? 0.0 : platform::lineHeightTwips(font)};
+}
+
+// No two recorded texts print over each other.
+inline void expectNoTextOverAnother(const std::vector<platform::SurfaceOp>& texts) {
+    std::vector<QRectF> boxes;
+    for (const platform::SurfaceOp& op : texts)
+        boxes.push_back(inkBox(op));
+    for (size_t a = 0; a < boxes.size(); ++a)
+        for (size_t b = a + 1; b < boxes.size(); ++b)
+            EXPECT_FALSE(boxes[a].intersects(boxes[b]))
+                << '"' << texts[a].text.toStdString() << "\" and \"" << texts[b].text.toStdString() << '"';
 }
