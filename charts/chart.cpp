@@ -42,8 +42,8 @@ constexpr OleColor kMarkerBroadcast = 0x0000FF; // red: broadcasts
 constexpr double kMarkerWidth = 90;
 constexpr double kMarkerHeight = 240;
 constexpr double kLabelGap = 60;           // least room between two axis labels
-constexpr double kMarginPad = 15;           // a pixel between an axis label and the frame
-constexpr double kRmbLabelInset = 30;       // the RMB labels start this far into the margin
+constexpr double kMarginPad = 15;          // a pixel between an axis label and the frame
+constexpr double kRmbLabelInset = 30;      // the RMB labels start this far into the margin
 constexpr int kCreatedMarkers = 144; // members 1 .. 144 beside the design member 0
 
 QString songTi() {
@@ -265,16 +265,15 @@ void Chart::drawValueLevels(const ChartLayout& l, bool rmbAxis) {
     const int32_t levels = charts::boundedDivisions(m_pCols);
     const std::vector<double> values = charts::levelValues(l, levels, m_pCols, m_minValue);
     const charts::TextMeasure measure = [&s](const QString& t) { return s.TextWidth(t); };
-    const QStringList texts =
-        charts::fitLabels(values, charts::levelDecimals(values, XsJZ),
-                          m_margins.Left - 2 * kMarginPad, measure)
-            .texts;
+    const QStringList texts = charts::fitLabels(values, charts::levelDecimals(values, XsJZ),
+                                                m_margins.Left - 2 * kMarginPad, measure)
+                                  .texts;
     QStringList rmbTexts;
     if (rmbAxis) {
         std::vector<double> rmbValues;
         for (int i = 0; i <= levels; ++i)
-            rmbValues.push_back(static_cast<float>(
-                charts::levelValue(l, i, m_pCols, m_minValue) * NowRmb));
+            rmbValues.push_back(
+                static_cast<float>(charts::levelValue(l, i, m_pCols, m_minValue) * NowRmb));
         rmbTexts = charts::fitLabels(rmbValues, DecimalCount(XsJZ),
                                      m_margins.Right - kRmbLabelInset - kMarginPad, measure)
                        .texts;
@@ -673,13 +672,13 @@ void Chart::placeHorizontal(double Y) {
     if (const auto value = charts::valueReadout(m_maxValue, m_valuePerTwip, Y, m_margins))
         m_labelx.Caption = *value;
     // A read-out wider than its margin takes the room it needs, inside the chart.
-    m_labelx.Width = charts::roomFor(m_margins.Left,
-                                     platform::textWidthTwips(m_labelx.Font, m_labelx.Caption));
+    m_labelx.Width =
+        charts::roomFor(m_margins.Left, platform::textWidthTwips(m_labelx.Font, m_labelx.Caption));
     m_labelx.Left = 0;
     m_labelx.Top = Y - m_labelx.Height / 2;
     if (const auto rmb = charts::rmbReadout(m_labelx.Caption, NowRmb)) m_labely.Caption = *rmb;
-    m_labely.Width = charts::roomFor(m_margins.Right,
-                                     platform::textWidthTwips(m_labely.Font, m_labely.Caption));
+    m_labely.Width =
+        charts::roomFor(m_margins.Right, platform::textWidthTwips(m_labely.Font, m_labely.Caption));
     m_labely.Left = charts::keepInside(W() - m_margins.Right, m_labely.Width, 0, W());
     m_labely.Top = Y - m_labely.Height / 2;
 }

@@ -185,7 +185,9 @@ public:
     [[nodiscard]] int32_t LegendRight() const { return m_legendRight; }
     [[nodiscard]] double LegendBottom() const { return m_legendBottom; }
     // Where the last drawing printed its value labels.
-    [[nodiscard]] const std::vector<charts::TwipRect>& LevelLabelBoxes() const { return m_levelBoxes; }
+    [[nodiscard]] const std::vector<charts::TwipRect>& LevelLabelBoxes() const {
+        return m_levelBoxes;
+    }
     [[nodiscard]] bool CrossLocked() const { return m_crossLocked; }
     [[nodiscard]] const ChartLabel& Labelx() const { return m_labelx; }
     [[nodiscard]] const ChartLabel& Labely() const { return m_labely; }

@@ -407,7 +407,8 @@ void applyFeedPlan(Chart& chart, const FeedPlan& plan) {
         const QFont drawn = platform::surfaceFont(kSong, t.size, t.bold);
         const double width = platform::textWidthTwips(drawn, t.text);
         // Xie places by the regular weight's width.
-        const double placing = platform::textWidthTwips(platform::surfaceFont(kSong, t.size, false), t.text);
+        const double placing =
+            platform::textWidthTwips(platform::surfaceFont(kSong, t.size, false), t.text);
         double left = t.x;
         double top = t.y;
         if (t.align == 1) {

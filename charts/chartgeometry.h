@@ -154,7 +154,8 @@ struct TwipRect {
 };
 // Top of a box printed after the boxes `taken`: where it is, or moved down below each taken box
 // it would cover, `gap` lower, so that no text is printed over another.
-[[nodiscard]] double topClearOf(const TwipRect& box, const std::vector<TwipRect>& taken, double gap);
+[[nodiscard]] double topClearOf(const TwipRect& box, const std::vector<TwipRect>& taken,
+                                double gap);
 // Colour swatch of an entry whose text line starts at y0.
 [[nodiscard]] TwipRect legendSwatch(int32_t x, int32_t y0);
 

@@ -87,8 +87,8 @@ Kline::Kline(std::unique_ptr<platform::Surface> surface, QWidget* parent)
         Label1s[5 + i] = label(heads[i], headLefts[i], 45, 450, 180, kWhite, m_labelFont);
     const double maLefts[] = {720, 1755, 2880, 4005, 5130};
     for (int i = 0; i < 5; ++i)
-        Label1s[i] = label(maResetText(kMaPeriods[i]), maLefts[i], 315, kMaLabelWidth, 240, kMaColours[i],
-                           m_labelFont, i != 0);
+        Label1s[i] = label(maResetText(kMaPeriods[i]), maLefts[i], 315, kMaLabelWidth, 240,
+                           kMaColours[i], m_labelFont, i != 0);
     ChartLabel* readOuts[] = {&cKai, &cMax, &cMin, &cShou, &cZD};
     const double readLefts[] = {2925, 4140, 5355, 6570, 7785};
     for (int i = 0; i < 5; ++i)
@@ -122,9 +122,9 @@ void Kline::placeHeadRow() {
                          &Label1s[7], &cMin, &Label1s[8], &cShou, &Label1s[9], &cZD};
     std::vector<HeadItem> items;
     for (size_t i = 0; i < std::size(row); ++i)
-        items.push_back({kDesignLefts[i], row[i]->Width, row[i] == &cKai || row[i] == &cMax ||
-                                                              row[i] == &cMin || row[i] == &cShou ||
-                                                              row[i] == &cZD});
+        items.push_back({kDesignLefts[i], row[i]->Width,
+                         row[i] == &cKai || row[i] == &cMax || row[i] == &cMin ||
+                             row[i] == &cShou || row[i] == &cZD});
     const std::vector<HeadPlace> places = headRowPlaces(items, labelsRight());
     double step = 0;
     for (const ChartLabel* l : row)
@@ -370,10 +370,9 @@ void Kline::paintChart(float MaxMinBai) {
     std::vector<double> gridValues;
     for (int i = 0; i <= 15; ++i)
         gridValues.push_back(gridValue(*l, i));
+    const charts::TextMeasure measure = [&s](const QString& t) { return s.TextWidth(t); };
     const QStringList gridTexts =
-        charts::fitLabels(gridValues, 2, kKMarginLeft - 2 * kMarginPad,
-                          [&s](const QString& t) { return s.TextWidth(t); }, gridText)
-            .texts;
+        charts::fitLabels(gridValues, 2, kKMarginLeft - 2 * kMarginPad, measure, gridText).texts;
     for (int i = 0; i <= 15; ++i) {
         const double y = 250 + i * l->rowHeight;
         if (i >= 1 && i <= 14)
@@ -476,15 +475,15 @@ void Kline::tracking(bool down, int button, double x, double y) {
         Linex = {630, y, W - 120, y, Linex.Visible};
         Labelx.Caption = priceAtY(m_layout, y);
         // A read-out wider than its margin takes the room it needs, inside the chart.
-        Labelx.Width = charts::roomFor(kKMarginLeft,
-                                       platform::textWidthTwips(Labelx.Font, Labelx.Caption));
+        Labelx.Width =
+            charts::roomFor(kKMarginLeft, platform::textWidthTwips(Labelx.Font, Labelx.Caption));
         Labelx.Left = 0;
         Labelx.Top = y - Labelx.Height / 2;
         if (!down) {
             Labely.Caption = platform::singleText(static_cast<float>(
                 platform::Round(platform::Val(Labelx.Caption) * NowRmb, 2)));
-            Labely.Width = charts::roomFor(
-                kKMarginRight, platform::textWidthTwips(Labely.Font, Labely.Caption));
+            Labely.Width = charts::roomFor(kKMarginRight,
+                                           platform::textWidthTwips(Labely.Font, Labely.Caption));
             Labely.Left = charts::keepInside(W - kKMarginRight, Labely.Width, 0, W);
             Labely.Top = y - Labely.Height / 2;
         }

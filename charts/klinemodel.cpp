@@ -283,8 +283,8 @@ std::vector<HeadPlace> headRowPlaces(const std::vector<HeadItem>& items, double 
     double reached = -1e9;
     int line = 0;
     for (size_t i = 0; i < items.size(); ++i) {
-        double left = line == 0 ? std::max(items[i].designLeft, reached + kHeadGap)
-                                : reached + kHeadGap;
+        double left =
+            line == 0 ? std::max(items[i].designLeft, reached + kHeadGap) : reached + kHeadGap;
         if (!items[i].joined && !places.empty()) {
             double end = left + items[i].width;
             for (size_t j = i + 1; j < items.size() && items[j].joined; ++j)

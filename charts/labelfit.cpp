@@ -37,8 +37,8 @@ int neighbourDecimals(const std::vector<double>& values, int decimals, const Num
         const QStringList texts = textsAt(values, d, format);
         bool differ = true;
         for (qsizetype i = 1; i < texts.size() && differ; ++i) {
-            const bool wantedDiffer = wanted[i] != wanted[i - 1] && !wanted[i].isEmpty() &&
-                                      !wanted[i - 1].isEmpty();
+            const bool wantedDiffer =
+                wanted[i] != wanted[i - 1] && !wanted[i].isEmpty() && !wanted[i - 1].isEmpty();
             differ = !wantedDiffer || texts[i] != texts[i - 1];
         }
         if (differ) return d;

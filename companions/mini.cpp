@@ -224,13 +224,11 @@ int MiniForm::screenWidthTwips() const {
 // A longer caption widens the window to the right; its change value stays on the screen.
 void MiniForm::keepOnScreen() {
     const QScreen* s = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-    if (s == nullptr)
-        return;
+    if (s == nullptr) return;
     const QRect area = s->availableGeometry();
-    const int left = mini::leftWithin(dock(), area.left() * 15, (area.right() + 1) * 15,
-                                      screenWidthTwips());
-    if (left != x() * 15)
-        move(left / 15, y());
+    const int left =
+        mini::leftWithin(dock(), area.left() * 15, (area.right() + 1) * 15, screenWidthTwips());
+    if (left != x() * 15) move(left / 15, y());
 }
 
 mini::Dock MiniForm::dock() const {

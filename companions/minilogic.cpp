@@ -105,8 +105,7 @@ QString rowText(const QString& name, float price, float change) {
 }
 
 int leftWithin(const Dock& d, int areaLeft, int areaRight, int screenWidth) {
-    if (d.Ishide && d.left >= screenWidth - 90)
-        return d.left;
+    if (d.Ishide && d.left >= screenWidth - 90) return d.left;
     return std::max(std::min(d.left, areaRight - d.width), areaLeft);
 }
 

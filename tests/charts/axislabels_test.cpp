@@ -186,8 +186,9 @@ TEST_F(AxisLabels, NoTextPrintedOverAnother) {
     for (const Instrument& ins : kInstruments)
         for (const Pane& pane : kPanes)
             for (bool seventyTwo : {false, true}) {
-                SCOPED_TRACE(testing::Message() << ins.name << ", " << pane.panes << " panes at "
-                                                << pane.windowWidthPixels << (seventyTwo ? ", 72 hours" : ", live"));
+                SCOPED_TRACE(testing::Message()
+                             << ins.name << ", " << pane.panes << " panes at "
+                             << pane.windowWidthPixels << (seventyTwo ? ", 72 hours" : ", live"));
                 fillTicks(ins, 300);
                 for (int d = 0; d < 3; ++d)
                     ProdSeries[3][d] = dayOf(ins, d);
@@ -276,7 +277,8 @@ TEST_F(AxisLabels, RmbAxesFitTheirMargins) {
             drawn.setMinValue(c.min);
             drawn.setMaxValue(c.max);
             drawn.DrawGraph({QStringLiteral("%1,%2").arg(c.min).arg(c.max), QString(), QString()},
-                            {0xFF, 0xFF00, 0xFF0000}, QStringList(8, QStringLiteral("06:00")), false);
+                            {0xFF, 0xFF00, 0xFF0000}, QStringList(8, QStringLiteral("06:00")),
+                            false);
             const ChartMargins& m = drawn.margins();
             const double W = pane.width * 15.0;
             const double lineHeight = rec->TextHeight(QStringLiteral("I"));
@@ -286,7 +288,8 @@ TEST_F(AxisLabels, RmbAxesFitTheirMargins) {
                 bool number = false;
                 (void)op.text.toDouble(&number);
                 if (!number) continue;
-                const double level = drawn.MaxValue() - (op.y1 + lineHeight / 2 - m.Top) * drawn.ValuePerTwip();
+                const double level =
+                    drawn.MaxValue() - (op.y1 + lineHeight / 2 - m.Top) * drawn.ValuePerTwip();
                 const double width = rec->TextWidth(op.text);
                 if (op.x1 < m.Left) {
                     ++left;

@@ -29,7 +29,10 @@ struct Size {
 
 // One pane at 1280 and at 1024 pixels, a quarter of the 1024 chart tab, the smallest window.
 constexpr Size kSizes[] = {
-    {"1280", 1010, 560}, {"1024", 760, 520}, {"1024, four panes", 380, 260}, {"smallest window", 390, 300},
+    {"1280", 1010, 560},
+    {"1024", 760, 520},
+    {"1024, four panes", 380, 260},
+    {"smallest window", 390, 300},
 };
 
 class SimChartLabels : public SimMarketTest {
@@ -41,8 +44,7 @@ protected:
 
     void SetUp() override {
         SimMarketTest::SetUp();
-        if (HasFatalFailure())
-            return;
+        if (HasFatalFailure()) return;
         for (auto [chart, rec] : {std::pair{&c.Chart1, &rec1}, std::pair{&c.YYChart, &recYY},
                                   std::pair{&c.MZChart, &recMZ}}) {
             auto surface = std::make_unique<platform::RecordingSurface>(0, 0);
@@ -54,7 +56,8 @@ protected:
         c.MZChart->setGeometry(0, 0, 232, 160);
         for (Chart** chart : {&c.Chart2, &c.Chart3, &c.Chart4})
             *chart = new Chart(&window);
-        for (QComboBox** box : {&c.Combo4, &c.Combo1, &c.Combo2, &c.Combo3, &c.Combo5, &c.Combo6, &c.SetDrawtype})
+        for (QComboBox** box :
+             {&c.Combo4, &c.Combo1, &c.Combo2, &c.Combo3, &c.Combo5, &c.Combo6, &c.SetDrawtype})
             *box = new QComboBox(&window);
         for (QCheckBox** box : {&c.VIPChart2, &c.VIPChart3, &c.VIPChart4})
             *box = new QCheckBox(&window);
@@ -95,8 +98,7 @@ protected:
         for (const SurfaceOp& op : texts) {
             bool number = false;
             (void)op.text.toDouble(&number);
-            if (!number)
-                continue;
+            if (!number) continue;
             const QFont font = platform::surfaceFont(op.fontName, op.fontSize, op.bold);
             const double width = platform::textWidthTwips(font, op.text);
             const double middle = op.y1 + platform::lineHeightTwips(font) / 2;
@@ -158,7 +160,8 @@ TEST_F(SimChartLabels, EveryInstrumentRangeAndSize) {
         {"72 hours", [](ChartFeed& f, int16_t& k, Chart* ch) { f.RefreshGraph(k, ch); }},
         {"1 day", [](ChartFeed& f, int16_t& k, Chart* ch) { f.RefreshTheDay(1, k, ch); }},
         {"10 days", [](ChartFeed& f, int16_t& k, Chart* ch) { f.RefreshTheDay(10, k, ch); }},
-        {"90 days", [](ChartFeed& f, int16_t& k, Chart* ch) {
+        {"90 days",
+         [](ChartFeed& f, int16_t& k, Chart* ch) {
              int16_t days = 90;
              f.RefreshMonth(days, k, ch);
          }},
@@ -180,8 +183,8 @@ TEST_F(SimChartLabels, EveryInstrumentRangeAndSize) {
         }
         RightChart1Prod = RightChart2Prod = static_cast<int16_t>(k);
         for (int threeDay : {0, 1}) {
-            SCOPED_TRACE(testing::Message() << marketCode(k).toStdString() << ", twins, three days "
-                                            << threeDay);
+            SCOPED_TRACE(testing::Message()
+                         << marketCode(k).toStdString() << ", twins, three days " << threeDay);
             ThreeDayChart = static_cast<int16_t>(threeDay);
             recYY->clearOps();
             recMZ->clearOps();
@@ -208,6 +211,7 @@ TEST_F(SimChartLabels, PalladiumSeventyTwoHourPictures) {
         auto prod = static_cast<int16_t>(pd);
         feed->RefreshGraph(prod, &chart);
         ASSERT_TRUE(chart.ChartDrawn());
-        EXPECT_TRUE(chart.LoadImg().save(dir + QStringLiteral("/palladium72h_%1.png").arg(size.name)));
+        EXPECT_TRUE(
+            chart.LoadImg().save(dir + QStringLiteral("/palladium72h_%1.png").arg(size.name)));
     }
 }

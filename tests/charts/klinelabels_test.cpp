@@ -41,8 +41,7 @@ const QDate kToday(2026, 12, 11);
 QString simHistory(const SimMarket& market, int i) {
     QStringList rows;
     for (QDate d = kToday; rows.size() < 90; d = d.addDays(-1)) {
-        if (!SimMarket::isTradingDate(d))
-            continue;
+        if (!SimMarket::isTradingDate(d)) continue;
         const std::vector<double>& s = market.series(i, d);
         const auto [low, high] = std::minmax_element(s.begin(), s.end());
         rows << QStringLiteral("%1,%2,%3,%4,%5")
@@ -104,7 +103,8 @@ TEST_F(KlineLabels, EveryInstrumentSizeAndCurrency) {
                     const double middle = op.y1 + platform::lineHeightTwips(font) / 2;
                     EXPECT_TRUE(within(op.text, op.x1, platform::textWidthTwips(font, op.text), 0,
                                        kKMarginLeft));
-                    EXPECT_TRUE(readsAs(op.text, l.priceMax - (middle - kKMarginTop) * l.pricePerTwip));
+                    EXPECT_TRUE(
+                        readsAs(op.text, l.priceMax - (middle - kKMarginTop) * l.pricePerTwip));
                     ++axis;
                 }
                 EXPECT_EQ(axis, 16);
@@ -114,18 +114,19 @@ TEST_F(KlineLabels, EveryInstrumentSizeAndCurrency) {
                     const ChartLabel& label = k.Label1s[a];
                     EXPECT_TRUE(wholeLabel(label, W)) << label.Caption.toStdString();
                     // The chart keeps an average to cents before it takes it in RMB.
-                    EXPECT_TRUE(readsAs(numberOf(label.Caption),
-                                        lastAverage(k.bars(), kMaPeriods[static_cast<size_t>(a)]) * factor,
-                                        0.005 * factor));
+                    EXPECT_TRUE(
+                        readsAs(numberOf(label.Caption),
+                                lastAverage(k.bars(), kMaPeriods[static_cast<size_t>(a)]) * factor,
+                                0.005 * factor));
                 }
                 const QStringList last = k.bars()[LastRealBar(k.bars())].split(u',');
-                k.setNowcaption(QStringList{last[1], last[3], last[4], last[2], QStringLiteral("-12.5"),
-                                            QStringLiteral("-0.8%")}
+                k.setNowcaption(QStringList{last[1], last[3], last[4], last[2],
+                                            QStringLiteral("-12.5"), QStringLiteral("-0.8%")}
                                     .join(u','));
                 EXPECT_TRUE(readsAs(k.cShou.Caption, last[2].toDouble() * factor));
                 // The head row and the averages' row: each label whole, none over another.
                 std::vector<const ChartLabel*> row = {&k.Label5, &k.Label6, &k.cKai, &k.cMax,
-                                                      &k.cMin, &k.cShou, &k.cZD};
+                                                      &k.cMin,   &k.cShou,  &k.cZD};
                 for (const ChartLabel& l : k.Label1s)
                     row.push_back(&l);
                 for (size_t a = 0; a < row.size(); ++a) {
@@ -137,8 +138,9 @@ TEST_F(KlineLabels, EveryInstrumentSizeAndCurrency) {
                         const QRectF boxB(row[b]->Left, row[b]->Top,
                                           platform::textWidthTwips(row[b]->Font, row[b]->Caption),
                                           platform::lineHeightTwips(row[b]->Font));
-                        EXPECT_FALSE(boxA.intersects(boxB)) << row[a]->Caption.toStdString()
-                                                            << " and " << row[b]->Caption.toStdString();
+                        EXPECT_FALSE(boxA.intersects(boxB))
+                            << row[a]->Caption.toStdString() << " and "
+                            << row[b]->Caption.toStdString();
                     }
                 }
 
@@ -147,7 +149,8 @@ TEST_F(KlineLabels, EveryInstrumentSizeAndCurrency) {
                 k.mouseMoveTw(1, 0, W - kKMarginRight - 15, y);
                 EXPECT_TRUE(wholeLabel(k.Labelx, W));
                 EXPECT_TRUE(wholeLabel(k.Labely, W));
-                EXPECT_TRUE(readsAs(k.Labelx.Caption, l.priceMax - (y - kKMarginTop) * l.pricePerTwip));
+                EXPECT_TRUE(
+                    readsAs(k.Labelx.Caption, l.priceMax - (y - kKMarginTop) * l.pricePerTwip));
                 EXPECT_TRUE(readsAs(k.Labely.Caption, k.Labelx.Caption.toDouble() * k.NowRmb));
                 EXPECT_TRUE(wholeLabel(k.Labelb, W));
             }

@@ -30,8 +30,7 @@ inline ::testing::AssertionResult readsAs(const QString& text, double value, dou
     // Single-precision prices and levels are a few units of their last place off.
     const double slack = std::abs(value) * 2e-6 + 1e-9 + kept;
     if (std::abs(shown - value) <= half + slack) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << '"' << text.toStdString() << "\" stands for " << value;
+    return ::testing::AssertionFailure() << '"' << text.toStdString() << "\" stands for " << value;
 }
 
 // A text printed at x in a surface `W` twips wide, `width` twips wide, lies within [lo, hi].
@@ -71,5 +70,6 @@ inline void expectNoTextOverAnother(const std::vector<platform::SurfaceOp>& text
     for (size_t a = 0; a < boxes.size(); ++a)
         for (size_t b = a + 1; b < boxes.size(); ++b)
             EXPECT_FALSE(boxes[a].intersects(boxes[b]))
-                << '"' << texts[a].text.toStdString() << "\" and \"" << texts[b].text.toStdString() << '"';
+                << '"' << texts[a].text.toStdString() << "\" and \"" << texts[b].text.toStdString()
+                << '"';
 }

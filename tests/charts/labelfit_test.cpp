@@ -11,7 +11,9 @@ using namespace charts;
 namespace {
 
 // Every character 100 twips wide, so a room is a count of characters.
-double hundredPerChar(const QString& text) { return 100.0 * static_cast<double>(text.size()); }
+double hundredPerChar(const QString& text) {
+    return 100.0 * static_cast<double>(text.size());
+}
 
 } // namespace
 
@@ -27,18 +29,48 @@ TEST(LabelFit, FewerDecimalsOnlyWhileTooWideAndNeverBelowWhatNeighboursNeed) {
         double widest;
     };
     const Case cases[] = {
-        {"fits as wanted", {450.7264, 448.2048, 445.6832}, 4, 800,
-         {"450.7264", "448.2048", "445.6832"}, 4, 800},
-        {"one decimal fewer fits", {450.7264, 448.2048, 445.6832}, 4, 700,
-         {"450.726", "448.205", "445.683"}, 3, 700},
-        {"down to two decimals (shortest texts)", {450.7264, 448.2048, 445.6832}, 4, 600,
-         {"450.73", "448.2", "445.68"}, 2, 600},
-        {"no room at all: the neighbours still differ", {450.7264, 448.2048, 445.6832}, 4, 0,
-         {"451", "448", "446"}, 0, 300},
-        {"a narrow range keeps the decimals telling it apart", {100.12, 100.14, 100.16}, 2, 300,
-         {"100.12", "100.14", "100.16"}, 2, 600},
-        {"neighbours alike as wanted ask for nothing", {5.001, 4.998, 5.002}, 2, 0,
-         {"5", "5", "5"}, 0, 100},
+        {"fits as wanted",
+         {450.7264, 448.2048, 445.6832},
+         4,
+         800,
+         {"450.7264", "448.2048", "445.6832"},
+         4,
+         800},
+        {"one decimal fewer fits",
+         {450.7264, 448.2048, 445.6832},
+         4,
+         700,
+         {"450.726", "448.205", "445.683"},
+         3,
+         700},
+        {"down to two decimals (shortest texts)",
+         {450.7264, 448.2048, 445.6832},
+         4,
+         600,
+         {"450.73", "448.2", "445.68"},
+         2,
+         600},
+        {"no room at all: the neighbours still differ",
+         {450.7264, 448.2048, 445.6832},
+         4,
+         0,
+         {"451", "448", "446"},
+         0,
+         300},
+        {"a narrow range keeps the decimals telling it apart",
+         {100.12, 100.14, 100.16},
+         2,
+         300,
+         {"100.12", "100.14", "100.16"},
+         2,
+         600},
+        {"neighbours alike as wanted ask for nothing",
+         {5.001, 4.998, 5.002},
+         2,
+         0,
+         {"5", "5", "5"},
+         0,
+         100},
         {"a value that is no number has no text", {nan, 12.346}, 3, 400, {"", "12.3"}, 1, 400},
         {"a negative decimal count is none", {3.5}, -2, 400, {"4"}, 0, 100},
     };
@@ -67,10 +99,10 @@ TEST(LabelFit, RoomsAndPlaces) {
         double left, width, lo, hi, placed;
     };
     const Case cases[] = {
-        {100, 300, 0, 650, 100},   // inside: stays
-        {-50, 300, 0, 650, 0},     // past the left edge: in from it
-        {500, 300, 0, 650, 350},   // past the right edge: in from it
-        {-200, 1000, 0, 650, 0},   // wider than the room: its start shows
+        {100, 300, 0, 650, 100}, // inside: stays
+        {-50, 300, 0, 650, 0},   // past the left edge: in from it
+        {500, 300, 0, 650, 350}, // past the right edge: in from it
+        {-200, 1000, 0, 650, 0}, // wider than the room: its start shows
         {11880, 690, 0, 12000, 11310},
     };
     for (const Case& c : cases)

@@ -201,7 +201,8 @@ TEST_F(MiniWindow, ALongerCaptionKeepsTheWindowInTheWorkArea) {
     mini.HideMe();
     ASSERT_TRUE(mini.Ishide);
     const int docked = mini.x();
-    mini.SetCaption(QStringLiteral("买入:27639.43 卖出:27631.43 人民币账户钯金 多"), 1, QStringLiteral("+1.20"), QString());
+    mini.SetCaption(QStringLiteral("买入:27639.43 卖出:27631.43 人民币账户钯金 多"), 1,
+                    QStringLiteral("+1.20"), QString());
     EXPECT_EQ(mini.x(), docked);
 }
 
@@ -397,7 +398,8 @@ TEST_F(MiniWindow, GalleryPictures) {
     // Near the right edge, a longer caption and the day's change: the window moves left.
     ShowDayChange = true;
     mini.move(screenWidth - mini.width() - 4, 120);
-    mini.SetCaption(QStringLiteral("买入:27639.43 卖出:27631.43"), 1, QStringLiteral("-1234.56"), QString());
+    mini.SetCaption(QStringLiteral("买入:27639.43 卖出:27631.43"), 1, QStringLiteral("-1234.56"),
+                    QString());
     shown.fill(QColor(58, 110, 165));
     {
         QPainter p(&shown);
