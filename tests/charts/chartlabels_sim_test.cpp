@@ -1,7 +1,8 @@
 // Every number the line charts draw, for every instrument of the simulated market, in every range,
 // in the twin charts and in the crosshair's read-outs, at the chart sizes a 1280 and a 1024 pixel
 // screen and the smallest main window give: each value label lies whole in its margin and reads
-// as the level it stands at, measured with the font it was drawn in. Writes, for a reviewer:
+// as the level it stands at, measured with the font it was drawn in, and no text is printed over
+// another. Writes, for a reviewer:
 //   <build dir>/gallery/chartfeed/palladium72h_1280.png, palladium72h_1024.png
 // (the renminbi palladium account's 72-hour chart at 07:54 on 2026-12-11, service seed 1).
 #include "charts/chartfeed.h"
