@@ -1,7 +1,7 @@
 // The quote board's sideways drag and the ticker's single waiting label, driven through the X
 // server with xdotool on a real display (run under xvfb-run and tools/withwm.sh) against the
-// simulated service. Pictures: <build dir>/gallery/program/board-dragged.png and
-// news-ticker-waiting.png.
+// simulated service. Pictures: <build dir>/gallery/program/board-dragged.png,
+// board-dragged-right.png and news-ticker-waiting.png.
 #include "mainwindow/news.h"
 #include "platform/eventwait.h"
 #include "platform/forms.h"
@@ -16,6 +16,7 @@
 #include <QLabel>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -62,96 +63,111 @@ protected:
         }
         return xs;
     }
+
+    struct DragCase {
+        const char* what;
+        std::vector<int> xs; // pointer positions on the screen
+        int expected;        // the board's left afterwards; -1: as the rule gives it (depends on its width)
+        const char* picture = nullptr; // the window's picture afterwards, in the gallery
+    };
+
+    // Drags the board by the first price cell of the list beside it, case after case, each from
+    // where the last one left the board, and checks it against the rule move by move: the board
+    // follows the pointer one for one from where both were at the press, while its left edge stays
+    // at or left of the window's middle and its right edge plus the pointer's offset (in the cell,
+    // which does not move with the board) at or right of it; a move outside that is refused, not
+    // clamped. The column heads go with the board, the list stays put, the tab stays.
+    void dragCases(MainForm& main, const std::function<std::vector<DragCase>(int x0, int middle)>& makeCases) {
+        QWidget* board = main.OleMove;
+        ASSERT_EQ(board->x(), 0);
+        const int window = main.width();
+        const int boardWidth = board->width();
+        std::vector<int> heads; // the heads' places relative to the board
+        for (const QLabel* head : main.Mcaps)
+            heads.push_back(head->x() - board->x());
+
+        closeBoxes();
+        QLabel* price = main.shortLines[0].Money;
+        ASSERT_TRUE(price->isVisible());
+        // Near its left end: the list stands at the window's right, and the drags right need room.
+        const QPoint inCell(3, price->height() / 2);
+        const QPoint press = price->mapToGlobal(inCell);
+        ASSERT_EQ(QApplication::widgetAt(press), price) << "the price cell is covered or outside the window";
+        const QPoint cellAt = price->pos();
+        const int x0 = press.x();
+        ASSERT_GE(QGuiApplication::primaryScreen()->geometry().right() - x0, 100) << "no room to drag right";
+        const int tab = CurTab;
+
+        const auto byTheRule = [&](int left, const std::vector<int>& xs) {
+            const int startLeft = left;
+            for (const int x : xs) {
+                const int cellX = inCell.x() + x - x0;
+                const int wanted = startLeft + x - x0;
+                if (2 * wanted <= window && 2 * (left + boardWidth + cellX) >= window)
+                    left = wanted;
+            }
+            return left;
+        };
+        for (const DragCase& c : makeCases(x0, window / 2)) {
+            SCOPED_TRACE(c.what);
+            const int before = board->x();
+            const int expected = byTheRule(before, c.xs);
+            if (c.expected != -1) {
+                ASSERT_EQ(expected, c.expected) << "the case does not match the board's width " << boardWidth;
+            }
+            drag(press, c.xs);
+            EXPECT_EQ(board->x(), expected) << "from " << before;
+            EXPECT_EQ(board->width(), boardWidth);
+            EXPECT_EQ(price->pos(), cellAt);
+            for (size_t h = 0; h < heads.size(); ++h)
+                EXPECT_EQ(main.Mcaps[h]->x() - board->x(), heads[h]) << "head " << h;
+            if (c.picture != nullptr)
+                savePicture(main.grab().toImage(), QString::fromLatin1(c.picture));
+        }
+        EXPECT_EQ(CurTab, tab);
+    }
 };
 
-// The board follows the pointer one for one from where both were at the press, in 1-px moves as
-// in large ones, while its left edge stays at or left of the window's middle and its right edge
-// plus the pointer's offset at or right of it; a move outside that is refused, not clamped. The
-// column heads go with the board, and the list the drag starts on stays put.
+// At 1280 px: in 1-px moves and in large steps, up to the middle and past it to the left.
 TEST_F(BoardOnDisplay, DragFollowsThePointerWhileTheBoardSpansTheWindowsMiddle) {
     MainForm& main = boardAt(1280, 800);
-    QWidget* board = main.OleMove;
-    ASSERT_EQ(board->x(), 0);
-    const int window = main.width();
-    const int boardWidth = board->width();
-    // The heads' places relative to the board.
-    std::vector<int> heads;
-    for (const QLabel* head : main.Mcaps)
-        heads.push_back(head->x() - board->x());
-    const auto headsFollow = [&] {
-        for (size_t c = 0; c < heads.size(); ++c)
-            EXPECT_EQ(main.Mcaps[c]->x() - board->x(), heads[c]) << "head " << c;
-    };
+    dragCases(main, [this](int x0, int middle) {
+        return std::vector<DragCase>{
+            {"30 moves of 1 px to the left", steps(x0, x0 - 30, -1), -30},
+            {"back 10 px in 1-px moves", steps(x0, x0 + 10, 1), -20},
+            {"100 px to the left in steps of 50", steps(x0, x0 - 100, -50), -120},
+            {"right of home: 100 px in steps of 50", steps(x0, x0 + 100, 50), -20},
+            {"100 px right in 1-px moves", steps(x0, x0 + 100, 1), 80},
+            {"100 px right in one step", {x0 + 100}, 180},
+            {"again", {x0 + 100}, 280},
+            {"again", {x0 + 100}, 380},
+            {"again", {x0 + 100}, 480},
+            {"again, up to 580", {x0 + 100}, 580},
+            {"a step past the middle is refused, not clamped", {x0 + 100}, 580},
+            {"1-px moves up to the middle and no further", steps(x0, x0 + 100, 1), middle,
+             "board-dragged-right.png"},
+            {"back 40 px in 1-px moves", steps(x0, x0 - 40, -1), middle - 40},
+            {"300 px left in steps of 100", steps(x0, x0 - 300, -100), middle - 340},
+            {"far left in 1-px moves stops once the right edge falls short", steps(x0, x0 - 700, -1), -1},
+            {"back right in steps of 100", steps(x0, x0 + 100, 100), -1},
+            {"400 px left in one step", {x0 - 400}, -1},
+            {"600 px left in one step", {x0 - 600}, -1},
+            {"back right in 1-px moves", steps(x0, x0 + 60, 1), -1, "board-dragged.png"},
+        };
+    });
+}
 
-    // A price cell of the list beside the board: a press there starts a drag and changes nothing
-    // else.
-    closeBoxes();
-    QLabel* price = main.shortLines[0].Money;
-    ASSERT_TRUE(price->isVisible());
-    // Near its left end: the list stands at the window's right, and the drags right need room.
-    const QPoint inCell(3, price->height() / 2);
-    const QPoint press = price->mapToGlobal(inCell);
-    ASSERT_EQ(QApplication::widgetAt(press), price) << "the price cell is covered or outside the window";
-    const QPoint cellAt = price->pos();
-    const int x0 = press.x();
-    const int pressX = inCell.x(); // in the cell, which does not move with the board
-    ASSERT_GE(QGuiApplication::primaryScreen()->geometry().right() - x0, 100) << "no room to drag right";
-    const int tab = CurTab;
-
-    // Where the board ends after a drag through `xs` (screen), move by move as the rule has it.
-    const auto byTheRule = [&](int left, const std::vector<int>& xs) {
-        const int startLeft = left;
-        for (const int x : xs) {
-            const int cellX = pressX + x - x0;
-            const int wanted = startLeft + x - x0;
-            if (2 * wanted <= window && 2 * (left + boardWidth + cellX) >= window)
-                left = wanted;
-        }
-        return left;
-    };
-
-    struct Case {
-        const char* what;
-        std::vector<int> xs;
-        int expected; // -1: as the rule gives it (depends on the board's width)
-    };
-    const int middle = window / 2;
-    const Case cases[] = {
-        {"30 moves of 1 px to the left", steps(x0, x0 - 30, -1), -30},
-        {"back 10 px in 1-px moves", steps(x0, x0 + 10, 1), -20},
-        {"100 px to the left in steps of 50", steps(x0, x0 - 100, -50), -120},
-        {"right of home: 100 px in steps of 50", steps(x0, x0 + 100, 50), -20},
-        {"100 px right in 1-px moves", steps(x0, x0 + 100, 1), 80},
-        {"100 px right in one step", {x0 + 100}, 180},
-        {"again", {x0 + 100}, 280},
-        {"again", {x0 + 100}, 380},
-        {"again", {x0 + 100}, 480},
-        {"again, up to 580", {x0 + 100}, 580},
-        {"a step past the middle is refused, not clamped", {x0 + 100}, 580},
-        {"1-px moves up to the middle and no further", steps(x0, x0 + 100, 1), middle},
-        {"back 40 px in 1-px moves", steps(x0, x0 - 40, -1), middle - 40},
-        {"300 px left in steps of 100", steps(x0, x0 - 300, -100), middle - 340},
-        {"far left in 1-px moves stops once the right edge falls short", steps(x0, x0 - 700, -1), -1},
-        {"back right in steps of 100", steps(x0, x0 + 100, 100), -1},
-        {"400 px left in one step", {x0 - 400}, -1},
-        {"600 px left in one step", {x0 - 600}, -1},
-        {"back right in 1-px moves", steps(x0, x0 + 60, 1), -1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const int before = board->x();
-        const int expected = byTheRule(before, c.xs);
-        if (c.expected != -1) {
-            ASSERT_EQ(expected, c.expected) << "the case does not match the board's width " << boardWidth;
-        }
-        drag(press, c.xs);
-        EXPECT_EQ(board->x(), expected) << "from " << before;
-        EXPECT_EQ(board->width(), boardWidth);
-        EXPECT_EQ(price->pos(), cellAt);
-        headsFollow();
-    }
-    EXPECT_EQ(CurTab, tab);
-    savePicture(main.grab().toImage(), QStringLiteral("board-dragged.png"));
+// At 1024 px the board moves as well, by the same rule.
+TEST_F(BoardOnDisplay, DragAtASmallerWindow) {
+    MainForm& main = boardAt(1024, 768);
+    dragCases(main, [this](int x0, int) {
+        return std::vector<DragCase>{
+            {"20 moves of 1 px to the left", steps(x0, x0 - 20, -1), -20},
+            {"100 px right in 1-px moves", steps(x0, x0 + 100, 1), 80},
+            {"300 px left in one step", {x0 - 300}, -1},
+            {"300 px left in 1-px moves", steps(x0, x0 - 300, -1), -1},
+        };
+    });
 }
 
 // With the news feed failing, the one label of the ticker, the waiting text, stands in the middle
