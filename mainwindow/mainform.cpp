@@ -901,7 +901,7 @@ void MainForm::Me_Resize(bool NoUpdateImg) {
     Web[7]->setGeometry(pixels(p.web7.left, p.web7.top, p.web7.width, p.web7.height));
     OlemoveOle->setGeometry(pixels(p.oleMoveOle.left, p.oleMoveOle.top, p.oleMoveOle.width, p.oleMoveOle.height));
     OleMove->resize(std::max(OlemoveOle->width(), boardWidth()), OleMove->height());
-    // The board keeps where a drag left it; its heads follow the board's new width.
+    // A resize leaves the board where a drag put it; the heads are placed over its columns again.
     moveBoardSideways(OleMove->x());
     VScroll->setGeometry(pixels(p.vscroll.left, p.vscroll.top, p.vscroll.width, p.vscroll.height));
     VScroll->setMaximum(p.vscrollMax);
