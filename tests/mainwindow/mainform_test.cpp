@@ -149,11 +149,22 @@ TEST_F(MainWindow, BackButtonGoesBackInTheBrowserTab) {
     const QString start = pane->locationUrl();
     emit m.Goback->Click(); // nothing to go back to
     EXPECT_EQ(pane->locationUrl(), start);
-    m.Mwurl->setText(QStringLiteral("http://127.0.0.1:1/a.html"));
+    // Typed without a scheme: an http address.
+    m.Mwurl->setText(QStringLiteral("127.0.0.1:1/a.html"));
     emit m.Mwto->Click();
+    ASSERT_EQ(pane->locationUrl(), QStringLiteral("http://127.0.0.1:1/a.html"));
+    EXPECT_EQ(m.Mwurl->text(), pane->locationUrl());
     pane->followLink(QStringLiteral("http://127.0.0.1:1/b.html"));
     ASSERT_EQ(pane->locationUrl(), QStringLiteral("http://127.0.0.1:1/b.html"));
+    EXPECT_EQ(m.Mwurl->text(), pane->locationUrl());
     emit m.Goback->Click();
+    EXPECT_EQ(pane->locationUrl(), QStringLiteral("http://127.0.0.1:1/a.html"));
+    EXPECT_EQ(m.Mwurl->text(), pane->locationUrl()) << "the address box names the page shown";
+    // Another scheme is still refused, and the page stays.
+    const qsizetype loaded = pane->navigations().size();
+    m.Mwurl->setText(QStringLiteral("file:///etc/passwd"));
+    emit m.Mwto->Click();
+    EXPECT_EQ(pane->navigations().size(), loaded);
     EXPECT_EQ(pane->locationUrl(), QStringLiteral("http://127.0.0.1:1/a.html"));
 }
 
