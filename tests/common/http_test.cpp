@@ -403,13 +403,14 @@ TEST(HttpLargeAnswers, StreamInBoundedMemoryWhileTheThreadKeepsTurning) {
         const char* what;
         StreamingServer::Answer answer;
         bool download; // DownFile, else GetHttpText
-        bool taken;    // saved whole, else dropped as past the text limit
+        bool taken;    // saved whole, else refused (past the text limit, an error page) and dropped
     };
     const Case cases[] = {
         {"a gigabyte to a file, up to the close", {"200 OK", 1024 * kMiB, Framing::UpToClose}, true, true},
         {"64 MB to a file, by length", {"200 OK", 64 * kMiB, Framing::Length}, true, true},
         {"200 MB of chunked text", {"200 OK", 200 * kMiB, Framing::Chunked}, false, false},
         {"a 200 MB error page", {"500 Internal Server Error", 200 * kMiB, Framing::Length}, false, false},
+        {"a 200 MB error page to a file", {"404 Not Found", 200 * kMiB, Framing::UpToClose}, true, false},
     };
     for (const Case& c : cases) {
         StreamingServer server(c.answer);
@@ -427,7 +428,7 @@ TEST(HttpLargeAnswers, StreamInBoundedMemoryWhileTheThreadKeepsTurning) {
         ASSERT_TRUE(resetResidentPeak());
         pass.start(0);
         if (c.download) {
-            EXPECT_TRUE(DownFile(server.url(), file)) << c.what;
+            EXPECT_EQ(DownFile(server.url(), file), c.taken) << c.what;
         } else {
             EXPECT_EQ(GetHttpText(server.url(), {}, 60), QString()) << c.what;
         }
@@ -447,8 +448,9 @@ TEST(HttpLargeAnswers, StreamInBoundedMemoryWhileTheThreadKeepsTurning) {
             }
             got.remove();
         } else {
-            // Dropped once the limit was passed, not taken to its end.
+            // Dropped once it was refused, not taken to its end.
             EXPECT_LT(server.bytesSent(), 100 * kMiB) << c.what;
+            EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList()) << c.what;
         }
     }
 }
