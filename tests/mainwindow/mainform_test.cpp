@@ -643,6 +643,13 @@ TEST_F(MainWindow, LongNamesFromTheServiceKeepEveryFigureInView) {
         for (const int c : {ColPrice, ColChange, ColHigh, ColLow})
             EXPECT_LE(leftInView(m, row.TL[c]) + row.TL[c]->width(), m.MainView->width()) << "column " << c;
     }
+    // The short list of "重点关注市场": each name ends before its price.
+    ASSERT_FALSE(m.shortLines.empty());
+    for (const auto& line : m.shortLines) {
+        EXPECT_LE(line.BLabels->fontMetrics().horizontalAdvance(line.BLabels->text()), line.BLabels->width())
+            << line.BLabels->text().toStdString();
+        EXPECT_LE(line.BLabels->geometry().right(), line.Money->x());
+    }
     const QString name = ProdName[CurProd];
     EXPECT_TRUE(name.endsWith(u'…'));
     EXPECT_TRUE(tray.shownTip.startsWith(QStringLiteral("*** ") + name + QStringLiteral(" ***"))) << tray.shownTip.left(80).toStdString();
