@@ -362,6 +362,7 @@ void Chart::drawSegments(const std::vector<charts::SeriesSegment>& segments, Ole
 void Chart::finishDrawing() {
     m_surface->setDrawWidth(1);
     m_chartDrawn = true;
+    placeMarkers();
     if (!ShowTime) m_labelb.Visible = false;
     update();
 }
@@ -650,15 +651,21 @@ void Chart::Me_Resize() {
         m_beginfo.Left = W() / 2 - m_beginfo.Width / 2;
         m_beginfo.Top = H() / 2 - m_beginfo.Height / 2;
     }
-    if (ShowChartD) {
-        const size_t count = std::min(m_dl.size(), m_markers.size());
-        for (size_t k = 0; k < count; ++k) {
-            if (!m_markers[k].used) continue;
-            m_dl[k].Left = charts::markerLeft(W(), m_margins, m_markers[k].slot);
-            m_dl[k].Top = charts::markerTop(H(), m_margins, m_dl[k].Height);
-        }
-    }
+    placeMarkers();
     update();
+}
+
+// The markers stand on the plot, whose edges move with the size and with the margins each kind
+// of drawing sets: news loaded before the first drawing would otherwise keep the places of a
+// plot without margins.
+void Chart::placeMarkers() {
+    if (!ShowChartD) return;
+    const size_t count = std::min(m_dl.size(), m_markers.size());
+    for (size_t k = 0; k < count; ++k) {
+        if (!m_markers[k].used) continue;
+        m_dl[k].Left = charts::markerLeft(W(), m_margins, m_markers[k].slot);
+        m_dl[k].Top = charts::markerTop(H(), m_margins, m_dl[k].Height);
+    }
 }
 
 // --- Crosshair ---------------------------------------------------------------------------------

@@ -278,6 +278,7 @@ private:
     void showCrosshair();
 
     [[nodiscard]] bool markerExists(int k) const;
+    void placeMarkers();
     void deliverMouse(QMouseEvent* event, MouseKind kind);
 
     std::unique_ptr<platform::Surface> m_surface;

@@ -613,6 +613,11 @@ void ChartFeed::RefreshTheDay(int16_t ShowTheday, int16_t& RtdNum, Chart* Setcha
         if (!validProd(RtdNum))
             return;
         const int k = ShowTheday - 1;
+        // A redraw from inside a history request's wait (a pushed quote) finds the days still
+        // missing: the load under way has not ended with nothing, so the range stays; the
+        // request's own caller draws once the answer is in.
+        if (ProdSeries[RtdNum][k].isEmpty() && c_.quotes && (c_.quotes->Load10Busy || c_.quotes->LoadAllBusy))
+            return;
         if (ProdSeries[RtdNum][k].isEmpty() && c_.quotes && hasProductCode(RtdNum)) {
             int16_t prod = RtdNum;
             c_.quotes->Load10Day(prod);

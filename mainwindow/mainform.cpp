@@ -1408,6 +1408,12 @@ constexpr int kRowHeight = 300;
 // The column heads' row in the board's viewport, in pixels.
 constexpr int kHeadTop = 6;
 constexpr int kHeadHeight = 16;
+
+// The short list's name label ends before the price: a longer name ends in "…" rather than
+// running under the figures.
+void showName(QLabel* label, const QString& name) {
+    label->setText(label->fontMetrics().elidedText(name, Qt::ElideRight, label->width()));
+}
 } // namespace
 
 void MainForm::placeBoardColumns() {
@@ -1484,7 +1490,7 @@ void MainForm::setShortListRow(int i, const ShortListTexts& line) {
     if (i < 0 || i >= static_cast<int>(shortLines.size()))
         return;
     const QColor colour = platform::toQColor(line.colour);
-    shortLines[i].BLabels->setText(line.name);
+    showName(shortLines[i].BLabels, line.name);
     shortLines[i].Money->setText(line.price);
     setTextColour(shortLines[i].Money, colour);
     shortLines[i].RZD->setText(line.change);
@@ -1515,7 +1521,7 @@ void MainForm::addInstrument(int i, const QString& name) {
         line.Money->installEventFilter(this);
         shortLines.push_back(line);
     }
-    shortLines[i].BLabels->setText(name);
+    showName(shortLines[i].BLabels, name);
 }
 
 void MainForm::fitShortList() {
