@@ -11,7 +11,7 @@
 #                            (build-asan/), the display tests on a virtual display; any report fails
 #   BRELTO_JOBS              jobs the build and the tests run at once (default: every core)
 # The first build from scratch takes about 10 minutes with 8 jobs and about 2 GB of disk; the
-# tests take about 3 1/2 minutes without a display and 8 on it (see README).
+# tests take about 2 1/2 minutes without a display and 8 on it (see README).
 set -euo pipefail
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -110,7 +110,7 @@ test)
     results=()
     failures=0
     # ctest prints a line as each test starts and ends.
-    echo "Tests without a display (about 3 1/2 minutes; test_crashsafety alone takes 3)..."
+    echo "Tests without a display (about 2 1/2 minutes; test_crashsafety alone about 2)..."
     run_phase "tests without a display" ctest --output-on-failure --parallel "$jobs" --timeout 600 -LE xvfb
     # The tests that need a real display (web pages, the whole program) run on a virtual one, with
     # a window manager and its tray as a user's desktop has them, one at a time.
