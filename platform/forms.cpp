@@ -13,6 +13,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <utility>
 
 #include <unordered_map>
 
@@ -125,7 +126,8 @@ void Form::showForm(QWidget* owner, bool modal) {
     const Qt::WindowFlags flags = ownedWindowFlags(windowFlags(), m_freeType, owner != nullptr);
     if (owner != parentWidget() || flags != windowFlags())
         setParent(owner, flags);
-    if (!testAttribute(Qt::WA_Moved)) {
+    const bool placedItself = testAttribute(Qt::WA_Moved);
+    if (!placedItself) {
         if (owner != nullptr)
             centreOnOwner(this);
         else
@@ -138,6 +140,8 @@ void Form::showForm(QWidget* owner, bool modal) {
             // the user's sight for good; and the owner, when it comes, would take the focus.
             hide();
             m_ownerWait = OwnerWait::Show;
+            // The owner's place is known once it is back.
+            m_centreWhenShown = !placedItself;
             return;
         }
         show();
@@ -205,6 +209,8 @@ void Form::showWaitingForms() {
     for (Form* f : waiting) {
         if (f->m_ownerWait == OwnerWait::Show) {
             f->m_ownerWait = OwnerWait::Activate;
+            if (std::exchange(f->m_centreWhenShown, false))
+                centreOnOwner(f);
             f->show();
         } else if (f->isMinimized()) {
             // Iconic with its owner: back with it.

@@ -67,6 +67,7 @@ private:
     // What this form waits for of its owner.
     enum class OwnerWait { None, Show, Activate };
     OwnerWait m_ownerWait = OwnerWait::None;
+    bool m_centreWhenShown = false;
 
     bool m_unloading = false;
     // The window type the form was made with, which it takes back when shown without owner.
