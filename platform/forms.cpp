@@ -179,6 +179,10 @@ bool Form::event(QEvent* event) {
         QMetaObject::invokeMethod(this, [this] { showWaitingForms(); }, Qt::QueuedConnection);
         break;
     case QEvent::WindowActivate:
+        // Active as it was to be: nothing more to wait for (a later click on the owner is the
+        // user's choice, not to be undone).
+        if (m_ownerWait == OwnerWait::Activate)
+            m_ownerWait = OwnerWait::None;
         activateWaitingForms();
         break;
     default:
