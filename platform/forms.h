@@ -24,11 +24,12 @@ public:
     ~Form() override;
 
     // Shows the form with `owner` as its owner window: transient for it on the window manager
-    // (it stays above the owner, has no taskbar entry of its own, unloads with it, and opens
-    // centred on it unless the form has placed itself); no owner makes it a free window, centred
-    // on the screen's work area unless placed. A modal show blocks input to the other windows and
-    // returns once the form is hidden or unloaded; a nested event loop keeps timers, sockets and
-    // the other windows' painting running meanwhile. Nothing is shown once the program is ending.
+    // unless it is top-most (see followOwner); it stays above the owner, has no taskbar entry of
+    // its own, unloads with it, and opens centred on it unless the form has placed itself. No
+    // owner makes it a free window, centred on the screen's work area unless placed. A modal show
+    // blocks input to the other windows and returns once the form is hidden or unloaded; a nested
+    // event loop keeps timers, sockets and the other windows' painting running meanwhile. Nothing
+    // is shown once the program is ending.
     // A form shown without waiting while its owner is hidden or minimised appears when the owner
     // is back on screen, and is then the active window.
     void showForm(QWidget* owner = nullptr, bool modal = false);
