@@ -431,8 +431,6 @@ void MainForm::buildControls() {
     m_feed = std::make_unique<charts::ChartFeed>(feed);
     m_feed->connectControls();
     fitRangeBox();
-    // The tray menu's tick follows the instrument the selector switched to.
-    connect(SetDrawtype, &QComboBox::activated, this, platform::guard("SetDrawtype_CheckMenu", [this] { CheckMenu(CurProd); }));
 
     NewsView::Controls news{BBlist, PLList, NewsGo, NewsOle, Charts[0], Web[0], Cole[1], Cole[2]};
     NewsView::Host newsHost;
