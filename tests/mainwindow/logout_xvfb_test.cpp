@@ -7,6 +7,7 @@
 #include "tests/support/childprogram.h"
 #include "widgets/toolbar/flattoolbar.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -30,8 +31,8 @@ protected:
 
     // Where a toolbar button is in the main window, found on a main window in this process, which
     // the program's is a copy of; the service stays for the program.
-    QPoint toolbarButton(const QString& key) {
-        MainForm& main = loginToMain();
+    QPoint toolbarButton(const QString& key, SimService::Options options = {}) {
+        MainForm& main = loginToMain(std::move(options));
         EXPECT_TRUE(waitUntil([] { return ProdCount > 0; }, 10000));
         platform::pauseMs(300);
         auto* strip = main.MainBar->findChild<QWidget*>(QStringLiteral("PicTB"));
@@ -54,6 +55,29 @@ protected:
             if (desktop::placement(w).client.size() == QSize(360, 292))
                 found << w;
         return found;
+    }
+
+    // The program's main window once it is shown; empty when it did not come up.
+    QString waitForMain() {
+        QString main;
+        (void)QTest::qWaitFor(
+            [&] {
+                for (const QString& w : desktop::shownWindows(program.pid(), QStringLiteral("^Quillor V")))
+                    if (desktop::placement(w).client.width() > 600)
+                        main = w;
+                return !main.isEmpty() || !program.running();
+            },
+            kPatienceMs);
+        return main;
+    }
+
+    [[nodiscard]] QByteArray settings() const {
+        QFile f(program.path(QStringLiteral("set.ini")));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    [[nodiscard]] qsizetype logins() const {
+        return service->requestLog().filter(QStringLiteral("/soft/doing.asp")).size();
     }
 
     ChildProgram program{QStringLiteral(BRELTO_APP_PATH)};
@@ -122,4 +146,91 @@ TEST_F(LogoutOfTheRealProgram, WhileTheTenDayHistoryWaits) {
     ASSERT_TRUE(endsWithin(run, kPatienceMs)) << program.output();
     EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << program.output();
     EXPECT_EQ(run.exitCode(), 0) << program.output();
+}
+
+// A member who ticked "记住账号密码" logs out (or is logged out by a login elsewhere) and closes
+// the login window: the account is forgotten, and the next start waits for the user instead of
+// logging in by itself, on a shared PC or against the other session.
+TEST_F(LogoutOfTheRealProgram, ARememberedAccountIsForgottenAfterALogOut) {
+    SimService::Options options;
+    // A member's keep-alive every second, so that a login elsewhere is heard at once.
+    options.helloSeconds = 5;
+    const QPoint button = toolbarButton(QStringLiteral("login"), options);
+    ASSERT_FALSE(button.isNull()) << "no log-in/log-out button on the toolbar";
+    const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
+    const QString password = EncodeText(QStringLiteral("vip888"));
+
+    enum class Way { Toolbar, LoggedInElsewhere };
+    struct Case {
+        const char* name;
+        Way way;
+    };
+    const Case cases[] = {{"注销 on the toolbar", Way::Toolbar},
+                          {"the keep-alive's \"logged in elsewhere\"", Way::LoggedInElsewhere}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(program.writeSettings({{QStringLiteral("autologin"), QStringLiteral("1")},
+                                           {QStringLiteral("username"), QStringLiteral("vip")},
+                                           {QStringLiteral("userpass"), password}}));
+        QProcess& run = program.start({host, host, host});
+        const QString main = waitForMain();
+        ASSERT_FALSE(main.isEmpty()) << "the remembered account did not log in: " << program.output();
+        EXPECT_TRUE(settings().contains("\r\nautologin=1\r\n")) << "the login stored the account";
+        QTest::qWait(1500);
+
+        if (c.way == Way::Toolbar) {
+            desktop::clickIn(main, button);
+        } else {
+            service->accounts().forceLoggedInElsewhere(1);
+            // The program says so in a box of its own (not the login window's size), then logs out.
+            QString box;
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] {
+                    for (const QString& w : desktop::shownWindows(program.pid(), QStringLiteral("^Quillor$")))
+                        if (desktop::placement(w).client.size() != QSize(360, 292))
+                            box = w;
+                    return !box.isEmpty() || !program.running();
+                },
+                kPatienceMs))
+                << "no box about the login elsewhere";
+            ASSERT_FALSE(box.isEmpty()) << program.output();
+            desktop::press(box, QStringLiteral("Return"));
+        }
+        QStringList login;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                login = loginWindows();
+                return !login.isEmpty() || !program.running();
+            },
+            kPatienceMs))
+            << "the login window did not come back";
+        ASSERT_FALSE(login.isEmpty()) << program.output();
+        desktop::press(login.front(), QStringLiteral("alt+F4"));
+        ASSERT_TRUE(endsWithin(run, kPatienceMs)) << "closing the login window after a log-out ends the program";
+        const QByteArray saved = settings();
+        EXPECT_TRUE(saved.contains("\r\nautologin=0\r\n")) << saved.constData();
+        EXPECT_TRUE(saved.contains("\r\nusername=\r\n")) << saved.constData();
+        EXPECT_TRUE(saved.contains("\r\nuserpass=\r\n")) << saved.constData();
+        service->accounts().forceLoggedInElsewhere(0);
+
+        // The next start: the login window waits for the user.
+        const qsizetype before = logins();
+        QProcess& next = program.start({host, host, host});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !loginWindows().isEmpty() || !program.running(); }, kPatienceMs))
+            << program.output();
+        QTest::qWait(3000);
+        EXPECT_EQ(logins(), before) << "the next start logged in by itself";
+        for (const QString& w : desktop::shownWindows(program.pid(), QStringLiteral("^Quillor V")))
+            EXPECT_LE(desktop::placement(w).client.width(), 600) << "a main window came up";
+        const QStringList waiting = loginWindows();
+        ASSERT_FALSE(waiting.isEmpty());
+        EXPECT_TRUE(desktop::windowName(waiting.front()).startsWith(QStringLiteral("Quillor V")))
+            << "the login window without a remembered account carries the version";
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            savePicture(screen->grabWindow(0).toImage(),
+                        c.way == Way::Toolbar ? QStringLiteral("next_start_after_logout.png")
+                                              : QStringLiteral("next_start_after_login_elsewhere.png"));
+        desktop::press(waiting.front(), QStringLiteral("alt+F4"));
+        EXPECT_TRUE(endsWithin(next, kPatienceMs)) << program.output();
+    }
 }
