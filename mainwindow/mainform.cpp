@@ -664,6 +664,8 @@ void MainForm::LogoutUser() {
     // that the program is at it, rather than clicking again or taking it for hung.
     setCursor(Qt::WaitCursor);
     Nextupti->setText(kLoggingOut);
+    // Painted now: the request it waits for may hold the window's next update back.
+    Nextupti->repaint();
     runLogout();
 }
 

@@ -1,7 +1,9 @@
-// The real program on the desktop (run under xvfb-run and tools/withwm.sh), logged out from its
-// toolbar while a history request waits on a slow service: it lives on, the login window comes
-// back, and nothing of the old main window asks the service any more.
-// Picture: <build dir>/gallery/program/logout_during_request.png.
+// The real program on the desktop (run under xvfb-run and tools/withwm.sh) logged out: from its
+// toolbar while a history request waits on a slow service (it lives on, the login window comes
+// back, and nothing of the old main window asks the service any more); with a remembered account,
+// which the log-out forgets; and while the log-out's own request waits, when nothing brings the
+// main window back.
+// Pictures: <build dir>/gallery/program/logout_*.png and next_start_after_*.png.
 #include "common/textcodec.h"
 #include "tests/mainwindow/mainondisplay.h"
 #include "tests/support/childprogram.h"
@@ -121,6 +123,11 @@ TEST_F(LogoutOfTheRealProgram, WhileTheTenDayHistoryWaits) {
         << "Alt+0 asked for no ten-day history";
     QTest::qWait(500);
     desktop::clickIn(main, button); // "注销", while the request waits
+    // The window stays while the request waits, and says that the log-out is under way.
+    QTest::qWait(700);
+    EXPECT_TRUE(desktop::placement(main).viewable);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        savePicture(screen->grabWindow(0).toImage(), QStringLiteral("logout_under_way.png"));
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return !loginWindows().isEmpty() || !program.running(); }, kPatienceMs))
         << "the login window did not come back";
@@ -153,8 +160,9 @@ TEST_F(LogoutOfTheRealProgram, WhileTheTenDayHistoryWaits) {
 // logging in by itself, on a shared PC or against the other session.
 TEST_F(LogoutOfTheRealProgram, ARememberedAccountIsForgottenAfterALogOut) {
     SimService::Options options;
-    // A member's keep-alive every second, so that a login elsewhere is heard at once.
-    options.helloSeconds = 5;
+    // A member's keep-alive every three seconds (a fifth of the shortest period the program takes),
+    // so that a login elsewhere is heard soon.
+    options.helloSeconds = 15;
     const QPoint button = toolbarButton(QStringLiteral("login"), options);
     ASSERT_FALSE(button.isNull()) << "no log-in/log-out button on the toolbar";
     const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
@@ -233,4 +241,83 @@ TEST_F(LogoutOfTheRealProgram, ARememberedAccountIsForgottenAfterALogOut) {
         desktop::press(waiting.front(), QStringLiteral("alt+F4"));
         EXPECT_TRUE(endsWithin(next, kPatienceMs)) << program.output();
     }
+}
+
+// While the log-out's own request waits, the main window already hidden, no road of the desktop
+// brings it back: the mini window's double click, the boss key, a second start of the program.
+TEST_F(LogoutOfTheRealProgram, NothingBringsTheMainWindowBackWhileTheLogOutWaits) {
+    const QPoint button = toolbarButton(QStringLiteral("login"));
+    ASSERT_FALSE(button.isNull()) << "no log-in/log-out button on the toolbar";
+    ASSERT_TRUE(program.writeSettings({{QStringLiteral("mini"), QStringLiteral("1")},
+                                       {QStringLiteral("autologin"), QStringLiteral("1")},
+                                       {QStringLiteral("username"), QStringLiteral("vip")},
+                                       {QStringLiteral("userpass"), EncodeText(QStringLiteral("vip888"))}}));
+    const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
+    QProcess& run = program.start({host, host, host});
+    const qint64 pid = program.pid();
+    const QString main = waitForMain();
+    ASSERT_FALSE(main.isEmpty()) << program.output();
+    QString mini;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QStringList found = desktop::shownWindows(pid, QStringLiteral("^Mini$"));
+            mini = found.isEmpty() ? QString() : found.front();
+            return !mini.isEmpty();
+        },
+        kPatienceMs))
+        << "no mini window";
+    QTest::qWait(1500);
+
+    service->setFaultDelayMs(12000);
+    service->setFault(QStringLiteral("*"), SimService::Endpoint::Logout, SimService::Fault::Delay, 1);
+    desktop::clickIn(main, button);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !desktop::placement(main).viewable; }, 5000))
+        << "the log-out hides the main window first";
+    const auto logouts = [&] { return service->requestLog().filter(QStringLiteral("/user/login.asp")).size(); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return logouts() == 1; }, 5000)) << "no log-out request";
+
+    struct Road {
+        const char* name;
+        std::function<void()> take;
+    };
+    const Road roads[] = {
+        {"the mini window's double click",
+         [&] {
+             desktop::tool(QStringLiteral("xdotool"),
+                           {QStringLiteral("mousemove"), QStringLiteral("--window"), mini, QStringLiteral("30"),
+                            QStringLiteral("12"), QStringLiteral("click"), QStringLiteral("--repeat"),
+                            QStringLiteral("2"), QStringLiteral("--delay"), QStringLiteral("80"),
+                            QStringLiteral("1")});
+         }},
+        {"the boss key",
+         [] { desktop::tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+alt+w")}); }},
+        {"a second start of the program",
+         [&] { EXPECT_TRUE(endsWithin(program.start({host, host, host}), 10000)) << "the second copy stays"; }},
+    };
+    for (const Road& road : roads) {
+        road.take();
+        QTest::qWait(800);
+        EXPECT_FALSE(desktop::placement(main).viewable) << road.name << " brought the main window back";
+    }
+    EXPECT_EQ(run.state(), QProcess::Running);
+    EXPECT_EQ(logouts(), 1) << "the request was still waiting";
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        savePicture(screen->grabWindow(0).toImage(), QStringLiteral("logout_request_waits.png"));
+
+    // The request ends: the login window, and no main window.
+    QString login;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (const QString& w : desktop::shownWindows(pid, QStringLiteral("^Quillor")))
+                if (desktop::placement(w).client.size() == QSize(360, 292))
+                    login = w;
+            return !login.isEmpty() || run.state() != QProcess::Running;
+        },
+        kPatienceMs))
+        << "the login window did not come back";
+    ASSERT_FALSE(login.isEmpty()) << program.output();
+    for (const QString& w : desktop::shownWindows(pid, QStringLiteral("^Quillor V")))
+        EXPECT_LE(desktop::placement(w).client.width(), 600) << "a main window is shown again";
+    desktop::press(login, QStringLiteral("alt+F4"));
+    EXPECT_TRUE(endsWithin(run, kPatienceMs)) << program.output();
 }

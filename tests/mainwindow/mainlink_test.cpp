@@ -45,6 +45,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -378,6 +379,11 @@ TEST_F(MainLink, ALogOutAskedForDuringALoadWaitsForIt) {
     m.m22->trigger();
     m.MainBar_ButtonClick(1, QStringLiteral("login"));
     m.setStatus(QStringLiteral("更新完成.")); // a loader ending meanwhile
+    EXPECT_EQ(m.Nextupti->text(), QStringLiteral("正在注销,请稍候..."));
+    // A member's range switch meanwhile, which names the live server on the status line.
+    UseRealtime = IsVip = true;
+    m.Combos[3]->setCurrentIndex(m.Combos[3]->currentIndex() == 1 ? 2 : 1);
+    UseRealtime = IsVip = false;
     EXPECT_EQ(m.Nextupti->text(), QStringLiteral("正在注销,请稍候..."));
     EXPECT_TRUE(m.isVisible());
     EXPECT_TRUE(waitUntil([&] { return loadEnded; }, 3000));
