@@ -1,10 +1,9 @@
 // A full redraw of a 9000 x 6000-twip chart with three 720-point series, grid, captions, title
 // and legend, beside a baseline that draws the same three polylines and the same number of text
 // items straight with QPainter on a QImage of the same size.
+#include "bench/benchapp.h"
 #include "charts/chart.h"
-#include "platform/fonts.h"
 
-#include <QApplication>
 #include <QFont>
 #include <QImage>
 #include <QPainter>
@@ -15,19 +14,6 @@
 #include <cmath>
 
 namespace {
-
-// Widgets need an application object; the benchmark runner brings none, so the first chart
-// benchmark makes one on the offscreen platform.
-void ensureApplication() {
-    if (QCoreApplication::instance() != nullptr)
-        return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "brelto-bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    platform::registerFontSubstitutions();
-}
 
 QStringList series(double start, int seed) {
     QStringList s;
@@ -45,7 +31,7 @@ const QStringList kCaptions{"6", "8", "10", "12", "14", "16", "18", "20", "22", 
 constexpr int kTextItems = 31;
 
 void BM_ChartRedraw(benchmark::State& state) {
-    ensureApplication();
+    ensureBenchApplication();
     Chart chart;
     chart.resize(600, 400);
     const QStringList lines{kSeries[0].join(u','), kSeries[1].join(u','), kSeries[2].join(u',')};
@@ -66,7 +52,7 @@ void BM_ChartRedraw(benchmark::State& state) {
 BENCHMARK(BM_ChartRedraw);
 
 void BM_ChartRedraw_Baseline(benchmark::State& state) {
-    ensureApplication();
+    ensureBenchApplication();
     QImage image(600, 400, QImage::Format_RGB32);
     QPolygonF polylines[3];
     for (int k = 0; k < 3; ++k)

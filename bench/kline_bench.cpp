@@ -1,12 +1,11 @@
 // A full candlestick redraw: 500 daily bars with the five moving averages, grid, price labels and
 // month ticks on a 12105 x 6810-twip control, beside a baseline that draws the same rectangles,
 // lines and texts straight with QPainter on a QImage of the same size.
+#include "bench/benchapp.h"
 #include "charts/kline.h"
 #include "charts/klinemodel.h"
-#include "platform/fonts.h"
 #include "platform/surface.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -15,17 +14,6 @@
 #include <cmath>
 
 namespace {
-
-void ensureKlineApplication() {
-    if (QCoreApplication::instance() != nullptr)
-        return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "brelto-bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    platform::registerFontSubstitutions();
-}
 
 constexpr int kWidth = 12105 / 15;
 constexpr int kHeight = 6810 / 15;
@@ -51,7 +39,7 @@ QStringList candleBars() {
 }
 
 void BM_CandleRedraw(benchmark::State& state) {
-    ensureKlineApplication();
+    ensureBenchApplication();
     Kline k;
     k.resize(kWidth, kHeight);
     k.DrawKline(candleBars().join(u'|'), QStringLiteral("美元黄金"), QStringLiteral("日线图"));
@@ -65,7 +53,7 @@ BENCHMARK(BM_CandleRedraw)->Unit(benchmark::kMillisecond);
 // The same picture's primitives: three frame boxes, 14 grid lines and 16 labels, one tick text
 // per month, 500 bodies with two wicks each, and the five averages' segments.
 void BM_CandleRedraw_Baseline(benchmark::State& state) {
-    ensureKlineApplication();
+    ensureBenchApplication();
     const QStringList bars = candleBars();
     const auto layout = klineLayout(kWidth * 15.0, kHeight * 15.0, bars, 0.03f);
     std::vector<QRectF> bodies;

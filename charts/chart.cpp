@@ -1,5 +1,7 @@
 #include "charts/chart.h"
 
+#include "charts/labelfit.h"
+
 #include "common/tradingday.h"
 #include "state/quotetables.h"
 #include "platform/clock.h"
@@ -40,6 +42,8 @@ constexpr OleColor kMarkerBroadcast = 0x0000FF; // red: broadcasts
 constexpr double kMarkerWidth = 90;
 constexpr double kMarkerHeight = 240;
 constexpr double kLabelGap = 60;           // least room between two axis labels
+constexpr double kMarginPad = 15;          // a pixel between an axis label and the frame
+constexpr double kRmbLabelInset = 30;      // the RMB labels start this far into the margin
 constexpr int kCreatedMarkers = 144; // members 1 .. 144 beside the design member 0
 
 QString songTi() {
@@ -248,7 +252,7 @@ void Chart::drawFrameAndGrid(const ChartLayout& l, int32_t columns) {
 }
 
 // Dotted horizontal grid and the value of every level in the left margin (and, with the RMB
-// axis, in RMB in the right margin).
+// axis, in RMB in the right margin), each column fitted to its margin.
 void Chart::drawValueLevels(const ChartLayout& l, bool rmbAxis) {
     Surface& s = *m_surface;
     s.setDrawStyle(platform::vbDot);
@@ -259,34 +263,52 @@ void Chart::drawValueLevels(const ChartLayout& l, bool rmbAxis) {
     m_labely.Width = m_margins.Right;
     const double lineHeight = s.TextHeight(QStringLiteral("I"));
     const int32_t levels = charts::boundedDivisions(m_pCols);
-    const QStringList texts = charts::levelTexts(l, levels, m_pCols, m_minValue, XsJZ);
+    const std::vector<double> values = charts::levelValues(l, levels, m_pCols, m_minValue);
+    const charts::TextMeasure measure = [&s](const QString& t) { return s.TextWidth(t); };
+    const QStringList texts = charts::fitLabels(values, charts::levelDecimals(values, XsJZ),
+                                                m_margins.Left - 2 * kMarginPad, measure)
+                                  .texts;
+    QStringList rmbTexts;
+    if (rmbAxis) {
+        std::vector<double> rmbValues;
+        for (int i = 0; i <= levels; ++i)
+            rmbValues.push_back(
+                static_cast<float>(charts::levelValue(l, i, m_pCols, m_minValue) * NowRmb));
+        rmbTexts = charts::fitLabels(rmbValues, DecimalCount(XsJZ),
+                                     m_margins.Right - kRmbLabelInset - kMarginPad, measure)
+                       .texts;
+    }
     std::vector<charts::LabelSpan> spans;
     for (int i = 0; i <= levels; ++i) {
         const double y = charts::levelY(l, m_margins, i);
         spans.push_back({y - lineHeight / 2, y + lineHeight / 2});
     }
     const std::vector<bool> shown = charts::spacedLabels(spans, texts, kLabelGap);
+    m_levelBoxes.clear();
     for (int i = 0; i <= levels; ++i) {
         const double y = charts::levelY(l, m_margins, i);
         if (0 < i && i < m_pCols) s.Line(m_margins.Left, y, W() - m_margins.Right, y, kGrid);
         if (!shown[static_cast<size_t>(i)]) continue;
         const QString& text = texts[i];
-        const QRectF box(m_margins.Left / 2.0 - s.TextWidth(text) / 2, y - lineHeight / 2,
-                         s.TextWidth(text), lineHeight);
+        const double width = s.TextWidth(text);
+        const QRectF box(charts::keepInside(m_margins.Left / 2.0 - width / 2, width, 0, W()),
+                         y - lineHeight / 2, width, lineHeight);
         if (touchesCaption(box)) continue;
         s.CurrentX = box.left();
         s.CurrentY = box.top();
         s.Print(text);
-        if (!rmbAxis) continue;
-        const auto rmb = static_cast<float>(charts::levelValue(l, i, m_pCols, m_minValue) * NowRmb);
-        if (!std::isfinite(rmb)) continue;
-        const QString rmbText = Fostrc(rmb);
-        const QRectF rmbBox(W() - m_margins.Right + 30, y - lineHeight / 2, s.TextWidth(rmbText),
-                            lineHeight);
+        m_levelBoxes.push_back({box.left(), box.top(), box.right(), box.bottom()});
+        if (!rmbAxis || rmbTexts[i].isEmpty()) continue;
+        const QString& rmbText = rmbTexts[i];
+        const double rmbWidth = s.TextWidth(rmbText);
+        const QRectF rmbBox(
+            charts::keepInside(W() - m_margins.Right + kRmbLabelInset, rmbWidth, 0, W()),
+            y - lineHeight / 2, rmbWidth, lineHeight);
         if (touchesCaption(rmbBox)) continue;
         s.CurrentX = rmbBox.left();
         s.CurrentY = rmbBox.top();
         s.Print(rmbText);
+        m_levelBoxes.push_back({rmbBox.left(), rmbBox.top(), rmbBox.right(), rmbBox.bottom()});
     }
     if (rmbAxis) {
         const double y = m_margins.Top - 2 * lineHeight;
@@ -340,6 +362,7 @@ void Chart::drawSegments(const std::vector<charts::SeriesSegment>& segments, Ole
 void Chart::finishDrawing() {
     m_surface->setDrawWidth(1);
     m_chartDrawn = true;
+    placeMarkers();
     if (!ShowTime) m_labelb.Visible = false;
     update();
 }
@@ -568,6 +591,7 @@ void Chart::LineLegend(const QString& LegendArray, OleColor ColorArray, int32_t 
     s.Print();
     m_legendRight = m_legendX + w + 300;
     const double bottom = s.CurrentY;
+    m_legendBottom = bottom + 40;
     s.FilledBox(m_legendX, m_legendY, m_legendRight, bottom + 40, kWhite);
     s.Box(m_legendX, m_legendY, m_legendRight, bottom, kGreyText);
 
@@ -598,6 +622,7 @@ void Chart::DrawLegend(const QStringList& LegendArray, const QList<OleColor>& Co
     }
     m_legendRight = m_legendX + w + 300;
     const double bottom = s.CurrentY;
+    m_legendBottom = bottom + 40;
     s.Box(m_legendX, m_legendY, m_legendRight, bottom + 40, kWhite);
     s.Box(m_legendX, m_legendY, m_legendRight, bottom, kGreyText);
 
@@ -626,15 +651,21 @@ void Chart::Me_Resize() {
         m_beginfo.Left = W() / 2 - m_beginfo.Width / 2;
         m_beginfo.Top = H() / 2 - m_beginfo.Height / 2;
     }
-    if (ShowChartD) {
-        const size_t count = std::min(m_dl.size(), m_markers.size());
-        for (size_t k = 0; k < count; ++k) {
-            if (!m_markers[k].used) continue;
-            m_dl[k].Left = charts::markerLeft(W(), m_margins, m_markers[k].slot);
-            m_dl[k].Top = charts::markerTop(H(), m_margins, m_dl[k].Height);
-        }
-    }
+    placeMarkers();
     update();
+}
+
+// The markers stand on the plot, whose edges move with the size and with the margins each kind
+// of drawing sets: news loaded before the first drawing would otherwise keep the places of a
+// plot without margins.
+void Chart::placeMarkers() {
+    if (!ShowChartD) return;
+    const size_t count = std::min(m_dl.size(), m_markers.size());
+    for (size_t k = 0; k < count; ++k) {
+        if (!m_markers[k].used) continue;
+        m_dl[k].Left = charts::markerLeft(W(), m_margins, m_markers[k].slot);
+        m_dl[k].Top = charts::markerTop(H(), m_margins, m_dl[k].Height);
+    }
 }
 
 // --- Crosshair ---------------------------------------------------------------------------------
@@ -647,10 +678,15 @@ void Chart::placeHorizontal(double Y) {
     m_linex.Y2 = Y;
     if (const auto value = charts::valueReadout(m_maxValue, m_valuePerTwip, Y, m_margins))
         m_labelx.Caption = *value;
+    // A read-out wider than its margin takes the room it needs, inside the chart.
+    m_labelx.Width =
+        charts::roomFor(m_margins.Left, platform::textWidthTwips(m_labelx.Font, m_labelx.Caption));
     m_labelx.Left = 0;
     m_labelx.Top = Y - m_labelx.Height / 2;
     if (const auto rmb = charts::rmbReadout(m_labelx.Caption, NowRmb)) m_labely.Caption = *rmb;
-    m_labely.Left = W() - m_margins.Right;
+    m_labely.Width =
+        charts::roomFor(m_margins.Right, platform::textWidthTwips(m_labely.Font, m_labely.Caption));
+    m_labely.Left = charts::keepInside(W() - m_margins.Right, m_labely.Width, 0, W());
     m_labely.Top = Y - m_labely.Height / 2;
 }
 

@@ -183,6 +183,11 @@ public:
     [[nodiscard]] int32_t LegendX() const { return m_legendX; }
     [[nodiscard]] int32_t LegendY() const { return m_legendY; }
     [[nodiscard]] int32_t LegendRight() const { return m_legendRight; }
+    [[nodiscard]] double LegendBottom() const { return m_legendBottom; }
+    // Where the last drawing printed its value labels.
+    [[nodiscard]] const std::vector<charts::TwipRect>& LevelLabelBoxes() const {
+        return m_levelBoxes;
+    }
     [[nodiscard]] bool CrossLocked() const { return m_crossLocked; }
     [[nodiscard]] const ChartLabel& Labelx() const { return m_labelx; }
     [[nodiscard]] const ChartLabel& Labely() const { return m_labely; }
@@ -273,6 +278,7 @@ private:
     void showCrosshair();
 
     [[nodiscard]] bool markerExists(int k) const;
+    void placeMarkers();
     void deliverMouse(QMouseEvent* event, MouseKind kind);
 
     std::unique_ptr<platform::Surface> m_surface;
@@ -295,6 +301,8 @@ private:
     int32_t m_legendX = 0;
     int32_t m_legendY = 0;
     int32_t m_legendRight = 0;
+    double m_legendBottom = 0; // the white box's, below the outline
+    std::vector<charts::TwipRect> m_levelBoxes;
     bool m_crossLocked = false;
 
     ChartLabel m_bluelb;

@@ -1,5 +1,7 @@
 #include "charts/chartfeed.h"
 
+#include "charts/chartgeometry.h"
+
 #include "common/msgbox.h"
 #include "common/tradingday.h"
 #include "platform/boundary.h"
@@ -8,6 +10,7 @@
 #include "state/quotetables.h"
 #include "market/scheduler.h"
 #include "platform/plaintip.h"
+#include "platform/surface.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
 #include "state/configstate.h"
@@ -21,12 +24,14 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
 
 namespace charts {
 
 namespace {
 
 const QString kSong = QStringLiteral("宋体");
+constexpr double kTextGap = 30; // between a text moved down and the one it would have covered
 
 bool validProd(int16_t i) { return i >= 0 && i < kMaxProducts; }
 
@@ -390,8 +395,51 @@ void applyFeedPlan(Chart& chart, const FeedPlan& plan) {
         chart.LineLegend(plan.lineLegend, kFeedRed, 600, 700);
     if (!plan.legendTexts.isEmpty())
         chart.DrawLegend(plan.legendTexts, plan.legendColors, 600, 700);
-    for (const XieText& t : plan.texts)
+    // A narrow chart has no room for the title, the information lines, the legend and the value
+    // labels side by side: a text that would be printed over one printed before it goes below.
+    std::vector<TwipRect> taken = chart.LevelLabelBoxes();
+    if (!plan.lineLegend.isEmpty() || !plan.legendTexts.isEmpty())
+        taken.push_back({static_cast<double>(chart.LegendX()), static_cast<double>(chart.LegendY()),
+                         static_cast<double>(chart.LegendRight()), chart.LegendBottom()});
+    const double W = chart.width() * 15.0;
+    const double H = chart.height() * 15.0;
+    for (XieText t : plan.texts) {
+        const QFont drawn = platform::surfaceFont(kSong, t.size, t.bold);
+        const double width = platform::textWidthTwips(drawn, t.text);
+        // Xie places by the regular weight's width.
+        const double placing =
+            platform::textWidthTwips(platform::surfaceFont(kSong, t.size, false), t.text);
+        double left = t.x;
+        double top = t.y;
+        if (t.align == 1) {
+            left = W / 2 - placing / 2;
+            top = t.x;
+        } else if (t.align == 2) {
+            left = W - placing - t.y;
+            top = t.x;
+        } else if (t.align == 3) {
+            left = W - t.x - placing;
+            top = H - t.y;
+        }
+        // Leading blanks print nothing and may stand over what is printed there.
+        qsizetype ink = 0;
+        while (ink < t.text.size() && t.text[ink].isSpace())
+            ++ink;
+        const double blank = platform::textWidthTwips(drawn, t.text.left(ink));
+        const TwipRect box{left + blank, top, left + width, top + platform::lineHeightTwips(drawn)};
+        const double clear = std::ceil(topClearOf(box, taken, kTextGap));
+        if (clear != top && std::isfinite(clear) && std::abs(clear) < 1e9) {
+            const auto moved = static_cast<int32_t>(clear);
+            if (t.align == 0)
+                t.y = moved;
+            else if (t.align == 3)
+                t.y = static_cast<int32_t>(H) - moved;
+            else
+                t.x = moved;
+        }
+        taken.push_back({box.x1, clear, box.x2, clear + (box.y2 - box.y1)});
         chart.Xie(t.x, t.y, t.color, kSong, t.size, t.text, t.bold, t.align);
+    }
 }
 
 UpdatePlan planUpdateImg(int16_t curTab, int16_t chartKind, int16_t chartRange, bool isVip, bool pane2,
@@ -565,6 +613,11 @@ void ChartFeed::RefreshTheDay(int16_t ShowTheday, int16_t& RtdNum, Chart* Setcha
         if (!validProd(RtdNum))
             return;
         const int k = ShowTheday - 1;
+        // A redraw from inside a history request's wait (a pushed quote) finds the days still
+        // missing: the load under way has not ended with nothing, so the range stays; the
+        // request's own caller draws once the answer is in.
+        if (ProdSeries[RtdNum][k].isEmpty() && c_.quotes && (c_.quotes->Load10Busy || c_.quotes->LoadAllBusy))
+            return;
         if (ProdSeries[RtdNum][k].isEmpty() && c_.quotes && hasProductCode(RtdNum)) {
             int16_t prod = RtdNum;
             c_.quotes->Load10Day(prod);

@@ -1,5 +1,7 @@
 #include "charts/chartgeometry.h"
 
+#include "charts/labelfit.h"
+
 #include "common/tradingday.h"
 #include "platform/vberror.h"
 #include "platform/vbtext.h"
@@ -338,27 +340,39 @@ QString Fostrc(float value, float XsJZ) {
     return platform::doubleText(platform::Round(value, DecimalCount(XsJZ)));
 }
 
-QStringList levelTexts(const ChartLayout& l, int32_t levels, int32_t pCols, float MinValue,
-                       float XsJZ) {
-    std::vector<float> values;
+std::vector<double> levelValues(const ChartLayout& l, int32_t levels, int32_t pCols,
+                                float MinValue) {
+    std::vector<double> values;
     for (int i = 0; i <= levels; ++i)
         values.push_back(static_cast<float>(levelValue(l, i, pCols, MinValue)));
+    return values;
+}
+
+int levelDecimals(const std::vector<double>& values, float XsJZ) {
     const auto textsAt = [&values](int decimals) {
         QStringList texts;
-        for (float v : values)
-            texts << (std::isfinite(v) ? platform::doubleText(platform::Round(v, decimals))
-                                       : QString());
+        for (double v : values)
+            texts << shortestText(v, decimals);
         return texts;
     };
-    int decimals = std::clamp<int>(DecimalCount(XsJZ), 0, kMaxLevelDecimals);
-    QStringList texts = textsAt(decimals);
-    const auto neighboursDiffer = [&texts] {
+    const auto neighboursDiffer = [](const QStringList& texts) {
         for (qsizetype i = 1; i < texts.size(); ++i)
             if (!texts[i].isEmpty() && texts[i] == texts[i - 1]) return false;
         return true;
     };
-    while (decimals < kMaxLevelDecimals && !neighboursDiffer())
-        texts = textsAt(++decimals);
+    int decimals = std::clamp<int>(DecimalCount(XsJZ), 0, kMaxLevelDecimals);
+    while (decimals < kMaxLevelDecimals && !neighboursDiffer(textsAt(decimals)))
+        ++decimals;
+    return decimals;
+}
+
+QStringList levelTexts(const ChartLayout& l, int32_t levels, int32_t pCols, float MinValue,
+                       float XsJZ) {
+    const std::vector<double> values = levelValues(l, levels, pCols, MinValue);
+    const int decimals = levelDecimals(values, XsJZ);
+    QStringList texts;
+    for (double v : values)
+        texts << shortestText(v, decimals);
     return texts;
 }
 
@@ -388,6 +402,24 @@ int32_t legendX(int32_t Cux, double W) {
 
 int32_t legendY(int32_t CuY, double H) {
     return CuY != 0 ? CuY : static_cast<int32_t>(wholeTwips(H - 1550).value_or(0));
+}
+
+double topClearOf(const TwipRect& box, const std::vector<TwipRect>& taken, double gap) {
+    TwipRect b = box;
+    // Each pass moves the box below at least one taken box, so as many passes as boxes suffice.
+    for (size_t pass = 0; pass <= taken.size(); ++pass) {
+        bool moved = false;
+        for (const TwipRect& r : taken) {
+            if (b.x1 < r.x2 && r.x1 < b.x2 && b.y1 < r.y2 && r.y1 < b.y2) {
+                const double height = b.y2 - b.y1;
+                b.y1 = r.y2 + gap;
+                b.y2 = b.y1 + height;
+                moved = true;
+            }
+        }
+        if (!moved) break;
+    }
+    return b.y1;
 }
 
 TwipRect legendSwatch(int32_t x, int32_t y0) {

@@ -126,6 +126,9 @@ inline constexpr int32_t kMaxDivisions = 10000;
 // kMaxLevelDecimals) while two neighbouring levels would read the same, so a narrow range does
 // not label its grid 59.68, 59.68, 59.67.
 inline constexpr int kMaxLevelDecimals = 4;
+[[nodiscard]] std::vector<double> levelValues(const ChartLayout& l, int32_t levels, int32_t pCols,
+                                              float MinValue);
+[[nodiscard]] int levelDecimals(const std::vector<double>& values, float XsJZ);
 [[nodiscard]] QStringList levelTexts(const ChartLayout& l, int32_t levels, int32_t pCols,
                                      float MinValue, float XsJZ);
 
@@ -149,6 +152,10 @@ struct TwipRect {
     double y2 = 0;
     friend bool operator==(const TwipRect&, const TwipRect&) = default;
 };
+// Top of a box printed after the boxes `taken`: where it is, or moved down below each taken box
+// it would cover, `gap` lower, so that no text is printed over another.
+[[nodiscard]] double topClearOf(const TwipRect& box, const std::vector<TwipRect>& taken,
+                                double gap);
 // Colour swatch of an entry whose text line starts at y0.
 [[nodiscard]] TwipRect legendSwatch(int32_t x, int32_t y0);
 

@@ -1,5 +1,7 @@
 #include "charts/kline.h"
 
+#include "charts/labelfit.h"
+
 #include "platform/gdi.h"
 #include "platform/keys.h"
 #include "platform/propertybag.h"
@@ -17,6 +19,7 @@
 #include <QToolTip>
 
 #include <cmath>
+#include <limits>
 
 using platform::OleColor;
 
@@ -27,6 +30,10 @@ constexpr OleColor kOrange = 0x80FF;
 constexpr OleColor kWhite = 0xFFFFFF;
 constexpr OleColor kBlue = 0xFF0000;
 const QString kLabelTip = QStringLiteral("点击将显示或隐藏指定均线 ");
+constexpr double kMaLabelWidth = 1005;
+constexpr double kHeadTop = 45;
+constexpr double kAverageTop = 315;
+constexpr double kMarginPad = 15; // a pixel between a price label and the frame
 
 int px(double twips, int perPixel) { return static_cast<int>(std::lround(twips / perPixel)); }
 
@@ -80,8 +87,8 @@ Kline::Kline(std::unique_ptr<platform::Surface> surface, QWidget* parent)
         Label1s[5 + i] = label(heads[i], headLefts[i], 45, 450, 180, kWhite, m_labelFont);
     const double maLefts[] = {720, 1755, 2880, 4005, 5130};
     for (int i = 0; i < 5; ++i)
-        Label1s[i] = label(maResetText(kMaPeriods[i]), maLefts[i], 315, 1005, 240, kMaColours[i],
-                           m_labelFont, i != 0);
+        Label1s[i] = label(maResetText(kMaPeriods[i]), maLefts[i], 315, kMaLabelWidth, 240,
+                           kMaColours[i], m_labelFont, i != 0);
     ChartLabel* readOuts[] = {&cKai, &cMax, &cMin, &cShou, &cZD};
     const double readLefts[] = {2925, 4140, 5355, 6570, 7785};
     for (int i = 0; i < 5; ++i)
@@ -100,17 +107,35 @@ Kline::Kline(std::unique_ptr<platform::Surface> surface, QWidget* parent)
 
 Kline::~Kline() = default;
 
-// Long instrument names and wide fonts would otherwise print the head row's texts over each other.
+// The labels' room ends at the control's right edge; a control not laid out yet has no edge.
+double Kline::labelsRight() const {
+    const int w = clientRect().width();
+    return w > 0 ? w * TwipsX : std::numeric_limits<double>::infinity();
+}
+
+// Long instrument names, wide prices and a narrow control would otherwise print the head row's
+// texts over each other or past the edge: the row goes on in a second line, and the averages' row
+// moves down under it.
 void Kline::placeHeadRow() {
     static constexpr double kDesignLefts[] = {720, 1575, 2430, 2925, 3645, 4140, 4860, 5355, 6075, 6570, 7290, 7785};
     ChartLabel* row[] = {&Label5, &Label6, &Label1s[5], &cKai,  &Label1s[6], &cMax,
                          &Label1s[7], &cMin, &Label1s[8], &cShou, &Label1s[9], &cZD};
     std::vector<HeadItem> items;
     for (size_t i = 0; i < std::size(row); ++i)
-        items.push_back({kDesignLefts[i], row[i]->Width});
-    const std::vector<double> lefts = headRowLefts(items);
-    for (size_t i = 0; i < std::size(row); ++i)
-        row[i]->Left = lefts[i];
+        items.push_back({kDesignLefts[i], row[i]->Width,
+                         row[i] == &cKai || row[i] == &cMax || row[i] == &cMin ||
+                             row[i] == &cShou || row[i] == &cZD});
+    const std::vector<HeadPlace> places = headRowPlaces(items, labelsRight());
+    double step = 0;
+    for (const ChartLabel* l : row)
+        step = std::max(step, l->Height);
+    m_headBelow = 0;
+    for (size_t i = 0; i < std::size(row); ++i) {
+        row[i]->Left = places[i].left;
+        row[i]->Top = kHeadTop + places[i].line * step;
+        m_headBelow = std::max(m_headBelow, places[i].line * step);
+    }
+    placeAverageRow();
 }
 
 // Four-digit prices make the averages' labels wider than their design spacing.
@@ -121,9 +146,14 @@ void Kline::placeAverageRow() {
         const double text = platform::textWidthTwips(Label1s[i].Font, Label1s[i].Caption);
         items.push_back({kDesignLefts[i], std::max(Label1s[i].Width, text)});
     }
-    const std::vector<double> lefts = headRowLefts(items);
+    const std::vector<HeadPlace> places = headRowPlaces(items, labelsRight());
+    double step = 0;
     for (int i = 0; i < 5; ++i)
-        Label1s[i].Left = lefts[static_cast<size_t>(i)];
+        step = std::max(step, Label1s[i].Height);
+    for (int i = 0; i < 5; ++i) {
+        Label1s[i].Left = places[static_cast<size_t>(i)].left;
+        Label1s[i].Top = kAverageTop + m_headBelow + places[static_cast<size_t>(i)].line * step;
+    }
 }
 
 OleColor Kline::BackColor() const { return m_surface->BackColor; }
@@ -337,12 +367,19 @@ void Kline::paintChart(float MaxMinBai) {
     Labelx.Width = 630;
     Labely.Width = 120;
     const double iHeight = s.TextHeight(QStringLiteral("I"));
+    std::vector<double> gridValues;
+    for (int i = 0; i <= 15; ++i)
+        gridValues.push_back(gridValue(*l, i));
+    const charts::TextMeasure measure = [&s](const QString& t) { return s.TextWidth(t); };
+    const QStringList gridTexts =
+        charts::fitLabels(gridValues, 2, kKMarginLeft - 2 * kMarginPad, measure, gridText).texts;
     for (int i = 0; i <= 15; ++i) {
         const double y = 250 + i * l->rowHeight;
         if (i >= 1 && i <= 14)
             s.Line(630, y, W - 120, y, Yangcol);
-        const QString text = gridLabel(*l, i);
-        s.CurrentX = 315 - s.TextWidth(text) / 2;
+        const QString& text = gridTexts[i];
+        const double width = s.TextWidth(text);
+        s.CurrentX = charts::keepInside(kKMarginLeft / 2 - width / 2, width, 0, W);
         s.CurrentY = y - iHeight / 2;
         s.Print(text);
     }
@@ -397,6 +434,9 @@ void Kline::paintChart(float MaxMinBai) {
             autoSize(Label1s[k]);
         }
     }
+    // The first average's label has a fixed width, which a price in RMB outgrows.
+    Label1s[0].Width = charts::roomFor(
+        kMaLabelWidth, platform::textWidthTwips(Label1s[0].Font, Label1s[0].Caption));
     placeAverageRow();
     QString none;
     ShowCaption(none);
@@ -434,12 +474,17 @@ void Kline::tracking(bool down, int button, double x, double y) {
     if (y > 250 && y < H - 210) {
         Linex = {630, y, W - 120, y, Linex.Visible};
         Labelx.Caption = priceAtY(m_layout, y);
+        // A read-out wider than its margin takes the room it needs, inside the chart.
+        Labelx.Width =
+            charts::roomFor(kKMarginLeft, platform::textWidthTwips(Labelx.Font, Labelx.Caption));
         Labelx.Left = 0;
         Labelx.Top = y - Labelx.Height / 2;
         if (!down) {
             Labely.Caption = platform::singleText(static_cast<float>(
                 platform::Round(platform::Val(Labelx.Caption) * NowRmb, 2)));
-            Labely.Left = W - 120;
+            Labely.Width = charts::roomFor(kKMarginRight,
+                                           platform::textWidthTwips(Labely.Font, Labely.Caption));
+            Labely.Left = charts::keepInside(W - kKMarginRight, Labely.Width, 0, W);
             Labely.Top = y - Labely.Height / 2;
         }
     }
@@ -656,6 +701,7 @@ void Kline::paintEvent(QPaintEvent*) {
 void Kline::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     syncSize();
+    placeHeadRow();
     redraw();
 }
 

@@ -167,6 +167,7 @@ private:
     void autoSize(ChartLabel& label) const;
     void placeHeadRow();
     void placeAverageRow();
+    [[nodiscard]] double labelsRight() const;
     [[nodiscard]] int label1sAt(double x, double y) const;
 
     std::unique_ptr<platform::Surface> m_surface;
@@ -187,6 +188,7 @@ private:
     int m_curBar = 0;
     bool m_crossOn = false;
     bool m_dataReady = false;
+    double m_headBelow = 0; // how much lower the head row's last line lies than its first
     QString m_lastCaption;
     std::array<bool, 5> m_maHidden{};
     QFont m_labelFont;

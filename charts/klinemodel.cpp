@@ -170,9 +170,17 @@ QString maLabelText(int N, double average, bool kRmb, float nowRmb) {
     return QStringLiteral("MA%1:").arg(N) + threeDigits(kRmb ? average * nowRmb : average);
 }
 
+double gridValue(const KLayout& l, int i) {
+    return l.priceStep * (15 - i) + l.priceMin;
+}
+
+QString gridText(double value, int decimals) {
+    if (!std::isfinite(value)) return {};
+    return platform::singleText(static_cast<float>(platform::Round(value, decimals)));
+}
+
 QString gridLabel(const KLayout& l, int i) {
-    return platform::singleText(
-        static_cast<float>(platform::Round(l.priceStep * (15 - i) + l.priceMin, 2)));
+    return gridText(gridValue(l, i), 2);
 }
 
 std::vector<std::pair<int, int>> monthTicks(const QStringList& bars) {
@@ -266,6 +274,30 @@ int curBarFromX(double x, double slotWidth) {
 QString priceAtY(const KLayout& l, double y) {
     return platform::singleText(
         static_cast<float>(platform::Round(l.priceMax - l.pricePerTwip * (y - kKMarginTop), 2)));
+}
+
+std::vector<HeadPlace> headRowPlaces(const std::vector<HeadItem>& items, double right) {
+    std::vector<HeadPlace> places;
+    places.reserve(items.size());
+    const double lineStart = items.empty() ? 0 : items.front().designLeft;
+    double reached = -1e9;
+    int line = 0;
+    for (size_t i = 0; i < items.size(); ++i) {
+        double left =
+            line == 0 ? std::max(items[i].designLeft, reached + kHeadGap) : reached + kHeadGap;
+        if (!items[i].joined && !places.empty()) {
+            double end = left + items[i].width;
+            for (size_t j = i + 1; j < items.size() && items[j].joined; ++j)
+                end += kHeadGap + items[j].width;
+            if (end > right) {
+                ++line;
+                left = lineStart;
+            }
+        }
+        places.push_back({left, line});
+        reached = left + items[i].width;
+    }
+    return places;
 }
 
 std::vector<double> headRowLefts(const std::vector<HeadItem>& items) {

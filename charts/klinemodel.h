@@ -100,7 +100,10 @@ struct MaLine {
 };
 [[nodiscard]] MaLine maLine(const std::vector<QString>& values, int N);
 
-// Grid label of row i (0 top .. 15 bottom).
+// Grid price of row i (0 top .. 15 bottom), a price written as the grid writes it, and the
+// grid label of row i with two decimals.
+[[nodiscard]] double gridValue(const KLayout& l, int i);
+[[nodiscard]] QString gridText(double value, int decimals);
 [[nodiscard]] QString gridLabel(const KLayout& l, int i);
 
 // Month ticks: (record index, month) for each record whose month differs from the one before.
@@ -122,8 +125,20 @@ inline constexpr double kHeadGap = 60;
 struct HeadItem {
     double designLeft = 0;
     double width = 0;
+    bool joined = false; // stays on the line of the item before it (a value after its heading)
 };
 [[nodiscard]] std::vector<double> headRowLefts(const std::vector<HeadItem>& items);
+
+// The same row in a control whose labels must end by `right`: an item, with the items joined to
+// it, that would reach past `right` starts a new line at the row's first design left and the
+// rest of that line follows at kHeadGap. An item wider than a whole line stays alone on its line.
+struct HeadPlace {
+    double left = 0;
+    int line = 0;
+    friend bool operator==(const HeadPlace&, const HeadPlace&) = default;
+};
+[[nodiscard]] std::vector<HeadPlace> headRowPlaces(const std::vector<HeadItem>& items,
+                                                   double right);
 
 // Where the data window opens, in screen pixels: at the top right of the chart's plot, below the
 // head row and the averages' row (headBottom pixels below the chart's top), kept on the screen.

@@ -25,6 +25,10 @@ constexpr int kDownloadTimeoutSec = 300;
 constexpr int kMaxRedirects = 5;
 // No text the program reads comes near this; a larger answer is a fault, not something to hold.
 constexpr qint64 kMaxTextBytes = 64 * 1024 * 1024;
+// What a reply may hold before its body is taken. Without a bound Qt's network thread keeps
+// reading into the reply while this thread is busy, so an answer larger than memory would be held
+// whole and the event loop would spend whole seconds handing it over without a timer's turn.
+constexpr qint64 kReadBufferBytes = 1024 * 1024;
 
 QNetworkAccessManager* newManager(QObject* parent) {
     auto* m = new QNetworkAccessManager(parent);
@@ -68,12 +72,13 @@ struct ReplyDeleter {
 };
 using ReplyPtr = std::unique_ptr<QNetworkReply, ReplyDeleter>;
 
-// A failure of the connection itself, as against an answer that carries an error status.
+// A failure of the connection itself, as against an answer that carries an error status. No
+// proxy is set, so a 407 (which Qt reports as a proxy's error) is the server's answer like any other.
 bool transportFailed(const QNetworkReply* reply) {
     if (!reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
         return true;
     const auto e = reply->error();
-    return (e >= QNetworkReply::ConnectionRefusedError && e <= QNetworkReply::UnknownProxyError) ||
+    return (e >= QNetworkReply::ConnectionRefusedError && e <= QNetworkReply::UnknownNetworkError) ||
            e == QNetworkReply::ProtocolUnknownError || e == QNetworkReply::ProtocolFailure;
 }
 
@@ -113,17 +118,17 @@ QNetworkRequest makeRequest(const QString& url) {
 bool exchange(QNetworkAccessManager* nam, const QNetworkRequest& request, const QByteArray* postBody, int seconds,
               const std::function<bool(QNetworkReply&)>& take) {
     ReplyPtr reply(postBody != nullptr ? nam->post(request, *postBody) : nam->get(request));
+    reply->setReadBufferSize(kReadBufferBytes);
     const int deadlineMs = msUntilDeadline(seconds);
     bool refused = false;
     const auto takeSome = [&] {
-        if (refused) {
-            reply->skip(reply->bytesAvailable());
-        } else if (reply->bytesAvailable() > 0 && !take(*reply)) {
+        if (!refused && reply->bytesAvailable() > 0 && !take(*reply)) {
+            // Dropped at once: the rest of a refused answer is not read, whatever its status.
+            // Once an answer with an error status is all in, Qt has its error on the way and
+            // warns when an abort makes it a second one: the abort waits behind what is posted.
             refused = true;
-            // An answer with an error status ends in an error of its own, and Qt warns when an
-            // abort makes it a second one: that answer is read to its end and dropped instead.
-            if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() < 400)
-                reply->abort();
+            QNetworkReply* r = reply.get();
+            QMetaObject::invokeMethod(r, [r] { r->abort(); }, Qt::QueuedConnection);
         }
     };
     QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), takeSome);

@@ -180,6 +180,7 @@ void MiniForm::SetCaption(const QString& TheCaption, int16_t Showt, const QStrin
     parts.labelsWidth = textWidth(priceFont(), m_price);
     parts.upsWidth = textWidth(priceFont(), m_change.caption);
     setSizeTwips(mini::captionWidth(parts), m_height);
+    keepOnScreen();
     setToolTip(platform::plainTip(m_cwVisible && !m_holdingTip.isEmpty() ? m_holdingTip : m_changeTip));
     LoadMiniExt();
     layoutPanel();
@@ -219,6 +220,16 @@ void MiniForm::layoutPanel() { update(); }
 int MiniForm::screenWidthTwips() const {
     const QScreen* s = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
     return s == nullptr ? 1024 * 15 : s->geometry().width() * 15;
+}
+
+// A longer caption widens the window to the right; its change value stays on the screen.
+void MiniForm::keepOnScreen() {
+    const QScreen* s = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (s == nullptr) return;
+    const QRect area = s->availableGeometry();
+    const int left =
+        mini::leftWithin(dock(), area.left() * 15, (area.right() + 1) * 15, screenWidthTwips());
+    if (left != x() * 15) move(left / 15, y());
 }
 
 mini::Dock MiniForm::dock() const {

@@ -68,6 +68,7 @@ private:
     void layoutPanel();
     void applyAlpha();
     void setSizeTwips(int width, int height);
+    void keepOnScreen();
     [[nodiscard]] mini::Dock dock() const;
     void place(const mini::Dock& d);
     [[nodiscard]] int screenWidthTwips() const;

@@ -104,6 +104,11 @@ QString rowText(const QString& name, float price, float change) {
     return name + QStringLiteral("：") + platform::singleText(price) + QStringLiteral(" 涨跌：") + FormatChange(change, false);
 }
 
+int leftWithin(const Dock& d, int areaLeft, int areaRight, int screenWidth) {
+    if (d.Ishide && d.left >= screenWidth - 90) return d.left;
+    return std::max(std::min(d.left, areaRight - d.width), areaLeft);
+}
+
 void HideMe(Dock& d, int screenWidth, bool noEdgeHide) {
     if (noEdgeHide)
         return;

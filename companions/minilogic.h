@@ -83,6 +83,10 @@ struct Dock {
     bool timerOn = true;
 };
 
+// Left edge that keeps a window grown to d.width within the work area [areaLeft, areaRight]: a
+// window pushing past the right edge moves left; one docked behind the right edge stays docked.
+[[nodiscard]] int leftWithin(const Dock& d, int areaLeft, int areaRight, int screenWidth);
+
 // Docks at the right edge (preferred) or the top when the window touches it within 90 twips.
 void HideMe(Dock& d, int screenWidth, bool noEdgeHide);
 // Brings a docked window back flush with the edge it went behind; starts watching again.

@@ -356,8 +356,10 @@ void MainForm::buildControls() {
     TextAD->hide();
     connect(Mwto, &SkinButton::Click, this, platform::guard("Mwto_Click", [this] {
         if (!Mwurl->text().trimmed().isEmpty())
-            Web[2]->navigate(Mwurl->text().trimmed());
+            Web[2]->navigate(platform::typedAddress(Mwurl->text()));
     }));
+    // The address box names the page the pane shows, also after a step back or a link.
+    connect(Web[2], &platform::BrowserPane::locationChanged, Mwurl, &QLineEdit::setText);
     connect(ToBBs, &SkinButton::Click, this, platform::guard("ToBBs_Click", [this] { Web[2]->navigate(ForumUrl); }));
     connect(Goback, &SkinButton::Click, this, platform::guard("Goback_Click", [this] { Web[2]->back(); }));
 
@@ -919,8 +921,8 @@ void MainForm::Me_Resize(bool NoUpdateImg) {
     Web[7]->setGeometry(pixels(p.web7.left, p.web7.top, p.web7.width, p.web7.height));
     OlemoveOle->setGeometry(pixels(p.oleMoveOle.left, p.oleMoveOle.top, p.oleMoveOle.width, p.oleMoveOle.height));
     OleMove->resize(std::max(OlemoveOle->width(), boardWidth()), OleMove->height());
-    // A wider window leaves no gap after a board that was dragged left.
-    moveBoardSideways(boardLeftInRange(OleMove->x(), OleMove->width(), OlemoveOle->width()));
+    // A resize leaves the board where a drag put it; the heads are placed over its columns again.
+    moveBoardSideways(OleMove->x());
     VScroll->setGeometry(pixels(p.vscroll.left, p.vscroll.top, p.vscroll.width, p.vscroll.height));
     VScroll->setMaximum(p.vscrollMax);
     VScroll->setVisible(p.vscrollVisible);
@@ -1075,7 +1077,8 @@ bool MainForm::boardMouse(QObject* watched, QEvent* event) {
             else
                 m_board.priceMouseDown(button, x, OleMove->x() * TwipsX);
         } else if (type == QEvent::MouseMove) {
-            if (const auto left = m_board.mouseMove(button, x, OleMove->width() * TwipsX, OlemoveOle->width() * TwipsX))
+            if (const auto left = m_board.mouseMove(button, x, OleMove->x() * TwipsX, OleMove->width() * TwipsX,
+                                                    width() * TwipsX))
                 moveBoardSideways(*left / TwipsX);
         } else if (type == QEvent::MouseButtonRelease) {
             m_board.mouseUp();
@@ -1429,6 +1432,12 @@ constexpr int kRowHeight = 300;
 // The column heads' row in the board's viewport, in pixels.
 constexpr int kHeadTop = 6;
 constexpr int kHeadHeight = 16;
+
+// The short list's name label ends before the price: a longer name ends in "…" rather than
+// running under the figures.
+void showName(QLabel* label, const QString& name) {
+    label->setText(label->fontMetrics().elidedText(name, Qt::ElideRight, label->width()));
+}
 } // namespace
 
 void MainForm::placeBoardColumns() {
@@ -1448,7 +1457,7 @@ void MainForm::placeBoardColumns() {
             row.TL[c]->setGeometry(m_columns.left[c], 0, m_columns.width[c], kRowHeight / TwipsY);
     }
     OleMove->resize(std::max(OlemoveOle->width(), boardWidth()), OleMove->height());
-    moveBoardSideways(boardLeftInRange(OleMove->x(), OleMove->width(), OlemoveOle->width()));
+    moveBoardSideways(OleMove->x());
 }
 
 int MainForm::boardWidth() const { return m_columns.right() + kBoardFirstLeft; }
@@ -1505,7 +1514,7 @@ void MainForm::setShortListRow(int i, const ShortListTexts& line) {
     if (i < 0 || i >= static_cast<int>(shortLines.size()))
         return;
     const QColor colour = platform::toQColor(line.colour);
-    shortLines[i].BLabels->setText(line.name);
+    showName(shortLines[i].BLabels, line.name);
     shortLines[i].Money->setText(line.price);
     setTextColour(shortLines[i].Money, colour);
     shortLines[i].RZD->setText(line.change);
@@ -1536,7 +1545,7 @@ void MainForm::addInstrument(int i, const QString& name) {
         line.Money->installEventFilter(this);
         shortLines.push_back(line);
     }
-    shortLines[i].BLabels->setText(name);
+    showName(shortLines[i].BLabels, name);
 }
 
 void MainForm::fitShortList() {

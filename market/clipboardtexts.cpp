@@ -34,6 +34,17 @@ QString reportHost(const QString& dataServer) {
     return slash >= 0 ? host.left(slash) : host;
 }
 
+QString hostWithoutPort(const QString& host) {
+    if (host.startsWith(u'[')) {
+        const qsizetype close = host.indexOf(u']');
+        return close > 0 ? host.mid(1, close - 1) : host;
+    }
+    const qsizetype colon = host.indexOf(u':');
+    if (colon < 0 || host.indexOf(u':', colon + 1) >= 0)
+        return host;
+    return host.left(colon);
+}
+
 PingProbe defaultPingProbe() {
     return {[](const QString& host) { return cPing().funcGetIPFromHostName(host); },
             [](const QString& host) { return cPing().Ping(host); }};
@@ -43,8 +54,10 @@ QStringList reportLines(const ReportFacts& f, const PingProbe& probe) {
     const QString host = reportHost(f.dataServer);
     const auto address = [&probe](const QString& h) { return probe.address ? probe.address(h) : QString(); };
     const auto roundTrip = [&probe](const QString& h) { return probe.ping ? probe.ping(h) : 0; };
-    const QString dataAddress = address(host);
-    const int32_t dataTrip = roundTrip(host);
+    // The report names the server as configured; its address and ping are those of the name alone.
+    const QString dataHost = hostWithoutPort(host);
+    const QString dataAddress = address(dataHost);
+    const int32_t dataTrip = roundTrip(dataHost);
     const QString userAddress = address(f.userServerHost);
     const int32_t userTrip = roundTrip(f.userServerHost);
     return {

@@ -18,6 +18,11 @@
 // The data server as the report names it: "http://" dropped, cut before the first "/" left.
 [[nodiscard]] QString reportHost(const QString& dataServer);
 
+// The host name of such a host for its address look-up and ping: the port after its one ":" and
+// the brackets of an IPv6 literal dropped ("127.0.0.1:18631" -> "127.0.0.1", "[::1]:80" -> "::1");
+// a bare IPv6 literal ("::1") has no port to drop.
+[[nodiscard]] QString hostWithoutPort(const QString& host);
+
 // What the report shows besides the two hosts' addresses and round trips.
 struct ReportFacts {
     QString startTime;      // StartTime as text

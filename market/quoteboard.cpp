@@ -206,17 +206,15 @@ void BoardInteraction::priceMouseDown(int button, float x, int32_t boardLeft) {
 
 // Measured from the press, not added to the board's current place: the pointer's control stays
 // put while the board moves, so adding every move's distance again would run the board away.
-std::optional<int32_t> BoardInteraction::mouseMove(int button, float x, int32_t boardWidth,
-                                                   int32_t viewWidth) const {
+std::optional<int32_t> BoardInteraction::mouseMove(int button, float x, int32_t left, int32_t width,
+                                                   int32_t windowWidth) const {
     if (button != 1 || !BoardDragging)
         return std::nullopt;
-    const double wanted = BoardDragStartLeft + static_cast<double>(x) - BoardDragStartX;
-    return boardLeftInRange(platform::CLng(wanted), boardWidth, viewWidth);
-}
-
-int32_t boardLeftInRange(int32_t left, int32_t boardWidth, int32_t viewWidth) {
-    const int64_t furthest = std::min<int64_t>(0, int64_t{viewWidth} - boardWidth);
-    return static_cast<int32_t>(std::clamp<int64_t>(left, furthest, 0));
+    const double newLeft = BoardDragStartLeft + static_cast<double>(x) - BoardDragStartX;
+    const double middle = windowWidth / 2.0;
+    if (newLeft > middle || static_cast<double>(left) + width + static_cast<double>(x) < middle)
+        return std::nullopt;
+    return platform::CLng(newLeft);
 }
 
 std::vector<BoardInteraction::Action> BoardInteraction::rowDoubleClick(int index) {

@@ -112,20 +112,19 @@ public:
     std::vector<Action> nameMouseDown(int index, int button, float x, int16_t curTab, int32_t boardLeft);
     // Money MouseDown.
     void priceMouseDown(int button, float x, int32_t boardLeft);
-    // BLabels/Money MouseMove: the board's new left edge, or none when no drag is on. x is in the
-    // pressed control's coordinates, which do not move with the board; boardWidth and viewWidth
-    // are the board's and its visible area's widths.
-    [[nodiscard]] std::optional<int32_t> mouseMove(int button, float x, int32_t boardWidth,
-                                                   int32_t viewWidth) const;
+    // BLabels/Money MouseMove: the board's new left edge, or none when the move is refused (never
+    // clamped). The board follows the pointer from where both were at the press: x is in the
+    // pressed control's coordinates, and that control does not move with the board. left and
+    // width are the board's now, windowWidth the main window's. A move is made only while the new
+    // left edge stays at or left of the window's middle and the board's right edge plus x at or
+    // right of it.
+    [[nodiscard]] std::optional<int32_t> mouseMove(int button, float x, int32_t left, int32_t width,
+                                                   int32_t windowWidth) const;
     // BLabels/Money MouseUp, any button.
     void mouseUp() { BoardDragging = false; }
     // Mvole/TL1..TL11 DblClick: the tab first, so the tab's own handling sees the old instrument.
     [[nodiscard]] static std::vector<Action> rowDoubleClick(int index);
 };
-
-// The board's left edge kept in its range: never right of its home place (0), never so far left
-// that a gap opens after its last column (a board no wider than its view stays home).
-[[nodiscard]] int32_t boardLeftInRange(int32_t left, int32_t boardWidth, int32_t viewWidth);
 
 // Back colours of every row after a click on row `clicked` (Mvole/TL1..TL12 Click).
 [[nodiscard]] std::vector<uint32_t> rowHighlight(int rowCount, int clicked, int16_t scheme);

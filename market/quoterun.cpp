@@ -92,8 +92,12 @@ void readRow(int i, QStringView text) {
     ProdLow[i] = low;
     ProdOpen[i] = 0;
     // Names and codes rarely change between snapshots: kept texts spare an allocation per row.
-    if (ProdName[i] != f[0])
+    if (f[0].size() > kLongestInstrumentName) {
+        if (QString name = instrumentName(f[0]); ProdName[i] != name)
+            ProdName[i] = std::move(name);
+    } else if (ProdName[i] != f[0]) {
         ProdName[i] = f[0].toString();
+    }
     if (ProdCode[i] != f[5])
         ProdCode[i] = f[5].toString();
     ProdSpread[i] = spread;
@@ -117,9 +121,13 @@ bool readThreeDays(int i, const QString& raw) {
         return false;
     const QString today =
         ServerNow.isValid() ? platform::shortDateText(ServerNow.addSecs(-DayStartHour * 3600).date()) : QString();
-    // Today's missing slots are filled only up to now: later slots are still to come.
-    if (platform::shortDateText(days[0].date.date()) == today)
-        days[0].list = FillZeros(days[0].list, NowSlot720());
+    // Today's missing slots are filled only up to now: later slots are still to come. In the
+    // day's first slot nothing lies before now, and FillZeros would read its count 0 as the
+    // whole list, drawing the day flat at the opening price.
+    if (platform::shortDateText(days[0].date.date()) == today) {
+        if (const int16_t now = NowSlot720(); now > 0)
+            days[0].list = FillZeros(days[0].list, now);
+    }
     for (int p = 1; p < 3; ++p)
         days[p].list = FillZeros(days[p].list, -1);
     for (int p = 0; p < 3; ++p) {

@@ -57,6 +57,16 @@ QString moneyLine(const Side& s) {
 
 } // namespace
 
+QString instrumentName(QStringView field) {
+    if (field.size() <= kLongestInstrumentName)
+        return field.toString();
+    qsizetype kept = kLongestInstrumentName - 1;
+    // A character outside the basic plane is kept whole or not at all.
+    if (field[kept - 1].isHighSurrogate())
+        --kept;
+    return field.left(kept).toString() + u'…';
+}
+
 std::optional<QuoteTexts::Captions> QuoteTexts::DoCaption() {
     const int i = CurProd;
     if (!AllDataLoaded || !validProduct(i))

@@ -10,6 +10,14 @@
 inline QString HoldCaption; // the current instrument's position line
 inline QString TrayTipText; // the quote text block last built for the tray tip
 
+// An instrument name as the quote tables keep it. Every place that shows a name (the board's
+// name column, the price caption of the position label and the mini window, the tray tip, the
+// selectors, the chart titles) is sized for the names a bank's board uses; a longer name from
+// the service is cut, its last kept character giving way to "…", so that it never pushes the
+// figures beside it out of sight.
+inline constexpr qsizetype kLongestInstrumentName = 12;
+[[nodiscard]] QString instrumentName(QStringView field);
+
 // Direction of the current price since it was last shown (IsUD).
 enum : int16_t { kUnchanged = 0, kRose = 1, kFell = 2 };
 

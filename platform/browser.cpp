@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
+#include <QRegularExpression>
 #include <QShowEvent>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -174,6 +175,19 @@ bool isRealAddress(QStringView address) {
     return !trimmed.isEmpty() && trimmed.compare(QLatin1String("about:blank"), Qt::CaseInsensitive) != 0;
 }
 
+QString typedAddress(QStringView text) {
+    const QString typed = text.trimmed().toString();
+    if (typed.isEmpty())
+        return typed;
+    if (typed.startsWith(QLatin1String("//")))
+        return QStringLiteral("http:") + typed;
+    // "name:" followed by digits up to the path is a host and its port, not a scheme.
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:(?!\\d+(?:[/?#]|$))"));
+    if (scheme.match(typed).hasMatch())
+        return typed;
+    return QStringLiteral("http://") + typed;
+}
+
 bool isPaneAddress(QStringView address) {
     return isWebAddress(address) || address.trimmed().compare(QLatin1String("about:blank"), Qt::CaseInsensitive) == 0;
 }
@@ -254,8 +268,15 @@ void BrowserPane::navigate(const QString& url) {
         tellRefused(address);
         return;
     }
-    m_location = address;
+    setLocation(address);
     load(address);
+}
+
+void BrowserPane::setLocation(const QString& url) {
+    if (url == m_location)
+        return;
+    m_location = url;
+    emit locationChanged(url);
 }
 
 void BrowserPane::setSilent(bool silent) {

@@ -51,6 +51,11 @@ void setEventAddressHandler(EventAddressHandler handler);
 // HTTP.
 [[nodiscard]] bool isPaneAddress(QStringView address);
 
+// What an address bar goes to for the text typed into it: a text without a scheme
+// ("www.example.com", "127.0.0.1:18631/bbs/", "localhost:8080") is taken as an http address; a
+// text with one stays as typed, so that the pane still refuses what it may not open.
+[[nodiscard]] QString typedAddress(QStringView text);
+
 // Told of every address a pane refused, from navigate() at once and from a page (a link, a
 // redirect, a new window) once the engine's call has returned. Without a handler the refusal goes
 // to the Qt log.
@@ -90,13 +95,15 @@ public:
 signals:
     // The page at `url` has finished loading (also when it failed to).
     void documentComplete(const QString& url);
+    // The address shown changed: a navigation, a link or redirect followed, a step back.
+    void locationChanged(const QString& url);
 
 protected:
     explicit BrowserPane(QWidget* parent);
 
     virtual void load(const QString& url) = 0;
     virtual void applySilent(bool /*silent*/) {}
-    void setLocation(const QString& url) { m_location = url; }
+    void setLocation(const QString& url);
 
 private:
     QString m_location;

@@ -394,7 +394,7 @@ QString SimMarket::clockText(const QDateTime& now) {
     return platform::shortDateText(now.date()) + u' ' + platform::timeText(now.time());
 }
 
-QString SimMarket::snapshotText(const QDateTime& now, SnapshotShape shape) const {
+QString SimMarket::snapshotText(const QDateTime& now, SnapshotShape shape, int nameLength) const {
     trimCaches();
     const QDate day = quoteDate(now);
     if (!day.isValid()) return {};
@@ -409,7 +409,7 @@ QString SimMarket::snapshotText(const QDateTime& now, SnapshotShape shape) const
                  .join(u',');
     auto row = [&](size_t n, const QString& name, const QString& code) {
         const Quote q = *quote(static_cast<int>(n), now);
-        return QStringList{name,
+        return QStringList{nameLength > 0 ? name.repeated(nameLength / name.size() + 1).left(nameLength) : name,
                            priceText(q.price),
                            priceText(q.change),
                            priceText(q.high),

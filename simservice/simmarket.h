@@ -80,8 +80,10 @@ public:
 
     // Answers as the client reads them after the transport decoding; "" for an unknown code.
     // With missingSlots, a few lone slots of the three-day answer read "0" and a few daily rows
-    // have an empty close, as a store with holes answers.
-    QString snapshotText(const QDateTime& now, SnapshotShape shape = SnapshotShape::Normal) const;
+    // have an empty close, as a store with holes answers. A nameLength above 0 repeats every
+    // instrument name of the snapshot to that many characters, as a broken board would send it.
+    QString snapshotText(const QDateTime& now, SnapshotShape shape = SnapshotShape::Normal,
+                         int nameLength = 0) const;
     QString intradayText(const QString& code, const QDateTime& now,
                          bool missingSlots = false) const;                  // "&m=P-"
     QString tenDayText(const QString& code, const QDateTime& now) const;   // "&m=P10-"

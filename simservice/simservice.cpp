@@ -30,6 +30,7 @@ const QString kUserAdminPath = QStringLiteral("/sim/user");
 const QString kNoticeAdminPath = QStringLiteral("/sim/notice");
 // A news title of a million characters is already more than any client is meant to meet.
 constexpr int kLongestNewsTitle = 1000000;
+constexpr int kLongestName = 1000000;
 // Login and keep-alive (form posts, "do=softin" and "do=stat") and the signed-in redirect
 // ("do=webin", a plain get).
 const QString kLoginPath = QStringLiteral("/soft/doing.asp");
@@ -153,7 +154,7 @@ SimService::SimService(Options options, QObject* parent)
       accounts_(options_.seed), notices_(now()), codecRandom_(options_.seed) {
     SimUserServer::Hooks hooks;
     hooks.snapshot = [this](int secondsAgo) {
-        return market_.snapshotText(now().addSecs(-secondsAgo), snapshotShape_);
+        return market_.snapshotText(now().addSecs(-secondsAgo), snapshotShape_, nameLength_);
     };
     hooks.encode = [this](const QString& text) { return code(text); };
     hooks.refusal = &SimAccounts::linkRefusal;
@@ -459,7 +460,7 @@ SimService::Answer SimService::dataAnswer(const QUrlQuery& query,
     const QString m = query.queryItemValue(QStringLiteral("m"), QUrl::FullyDecoded);
     if (m == u"now-price") {
         endpoint = Endpoint::Snapshot;
-        return encoded(market_.snapshotText(t, snapshotShape_));
+        return encoded(market_.snapshotText(t, snapshotShape_, nameLength_));
     }
     if (m.startsWith(u"P365-")) {
         endpoint = Endpoint::Year;
@@ -532,6 +533,7 @@ SimService::Answer SimService::adminAnswer(const QUrlQuery& query) {
 
 // "/sim/scenario?snapshot=normal|rows32|slotpast|nogh", "&gaps=1" (or 0) for histories with
 // missing slots, "&newstitle=N" for a newest news title N characters long (0: as usual),
+// "&namelength=N" for instrument names N characters long in the snapshots (0: as usual),
 // "&clock=yyyy-M-d H:mm:ss" for a service clock that starts there and runs on with the PC clock
 // ("clock=pc" returns to the PC clock); with no query it shows the scenario.
 SimService::Answer SimService::scenarioAnswer(const QUrlQuery& query) {
@@ -558,6 +560,13 @@ SimService::Answer SimService::scenarioAnswer(const QUrlQuery& query) {
             return refuse(QStringLiteral("newstitle must be a length from 0 to %1").arg(kLongestNewsTitle));
         news_.setLongTitle(length);
     }
+    if (query.hasQueryItem(QStringLiteral("namelength"))) {
+        bool number = false;
+        const int length = query.queryItemValue(QStringLiteral("namelength")).toInt(&number);
+        if (!number || length < 0 || length > kLongestName)
+            return refuse(QStringLiteral("namelength must be a length from 0 to %1").arg(kLongestName));
+        nameLength_ = length;
+    }
     if (query.hasQueryItem(QStringLiteral("clock"))) {
         const QString text = query.queryItemValue(QStringLiteral("clock"), QUrl::FullyDecoded);
         if (text == u"pc") {
@@ -574,9 +583,10 @@ SimService::Answer SimService::scenarioAnswer(const QUrlQuery& query) {
     for (const auto& [v, n] : kShapes)
         if (v == snapshotShape_) shape = QLatin1String(n);
     Answer a;
-    a.body = platform::toGbk(QStringLiteral("snapshot %1\r\ngaps %2\r\nclock %3\r\nnewstitle %4\r\n")
-                                 .arg(shape, missingSlots_ ? QStringLiteral("1") : QStringLiteral("0"),
-                                      SimMarket::clockText(now()), QString::number(news_.longTitle())));
+    a.body = platform::toGbk(
+        QStringLiteral("snapshot %1\r\ngaps %2\r\nclock %3\r\nnewstitle %4\r\nnamelength %5\r\n")
+            .arg(shape, missingSlots_ ? QStringLiteral("1") : QStringLiteral("0"), SimMarket::clockText(now()),
+                 QString::number(news_.longTitle()), QString::number(nameLength_)));
     return a;
 }
 

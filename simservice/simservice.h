@@ -130,6 +130,8 @@ public:
     // Market answers with the flaws of a broken or patchy store (see SimMarket).
     void setSnapshotShape(SimMarket::SnapshotShape shape) { snapshotShape_ = shape; }
     void setMissingSlots(bool on) { missingSlots_ = on; }
+    // Instrument names of the snapshots repeated to this many characters; 0: as usual.
+    void setNameLength(int length) { nameLength_ = length; }
     // The newest news item's title that many characters long; 0 as usual.
     void setLongNewsTitle(int length) { news_.setLongTitle(length); }
     // Replaces the service clock; an empty function returns to the PC clock.
@@ -233,6 +235,7 @@ private:
     RuleMap<Scripted> answers_;
     SimMarket::SnapshotShape snapshotShape_ = SimMarket::SnapshotShape::Normal;
     bool missingSlots_ = false;
+    int nameLength_ = 0;
     QStringList requests_;
     mutable std::mt19937 codecRandom_;
 };

@@ -211,6 +211,55 @@ TEST_F(EventAddresses, PanesOpenOnlyWebAddressesAndTheBlankPage) {
     QDir::setCurrent(workDir);
 }
 
+// An address typed without a scheme is an http address; one with a scheme stays as typed, so a
+// pane still refuses every scheme but http and https.
+TEST_F(EventAddresses, TypedAddressWithoutASchemeIsTakenAsHttp) {
+    const struct {
+        QString typed;
+        QString address;
+        bool opens;
+    } cases[] = {
+        {QStringLiteral("www.example.com"), QStringLiteral("http://www.example.com"), true},
+        {QStringLiteral("127.0.0.1:18631/bbs/"), QStringLiteral("http://127.0.0.1:18631/bbs/"), true},
+        {QStringLiteral("localhost:18631/bbs/"), QStringLiteral("http://localhost:18631/bbs/"), true},
+        {QStringLiteral("www.example.com:8080"), QStringLiteral("http://www.example.com:8080"), true},
+        {QStringLiteral("example.com/a:b"), QStringLiteral("http://example.com/a:b"), true},
+        {QStringLiteral("[::1]:18631/"), QStringLiteral("http://[::1]:18631/"), true},
+        {QStringLiteral("//example.com/x"), QStringLiteral("http://example.com/x"), true},
+        {QStringLiteral("  www.example.com  "), QStringLiteral("http://www.example.com"), true},
+        {QStringLiteral("http://example.com/"), QStringLiteral("http://example.com/"), true},
+        {QStringLiteral("HTTPS://example.com/"), QStringLiteral("HTTPS://example.com/"), true},
+        {QStringLiteral("about:blank"), QStringLiteral("about:blank"), true},
+        {QStringLiteral("file:///etc/passwd"), QStringLiteral("file:///etc/passwd"), false},
+        {QStringLiteral("javascript:alert(1)"), QStringLiteral("javascript:alert(1)"), false},
+        {QStringLiteral("ftp://example.com/"), QStringLiteral("ftp://example.com/"), false},
+        {QStringLiteral("mailto:someone@example.com"), QStringLiteral("mailto:someone@example.com"), false},
+        {QStringLiteral("localhost:18631x"), QStringLiteral("localhost:18631x"), false}, // not a port
+        {QStringLiteral("   "), QString(), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        EXPECT_EQ(platform::typedAddress(c.typed), c.address);
+        EXPECT_EQ(platform::isPaneAddress(platform::typedAddress(c.typed)), c.opens);
+    }
+}
+
+// Whoever changes the address shown (the program, a link, a step back) tells it once.
+TEST(FakePane, LocationChangesAreTold) {
+    FakeBrowserPane pane;
+    QSignalSpy changed(&pane, &BrowserPane::locationChanged);
+    pane.navigate("http://host/a");
+    pane.followLink("http://host/b");
+    pane.navigate("javascript:void(0)"); // refused: the address stays
+    pane.back();
+    pane.back(); // nothing before the first page
+    pane.navigate("http://host/a");
+    QStringList told;
+    for (const QList<QVariant>& call : changed)
+        told << call.at(0).toString();
+    EXPECT_EQ(told, (QStringList{"http://host/a", "http://host/b", "http://host/a"}));
+}
+
 TEST(FakePane, DocumentCompleteNamesTheCurrentAddress) {
     FakeBrowserPane pane;
     QSignalSpy complete(&pane, &BrowserPane::documentComplete);

@@ -182,6 +182,22 @@ TEST_F(BrowserOnDisplay, BackReturnsToThePageBeforeAndDoesNothingAtTheStart) {
         << pane->locationUrl().toStdString();
 }
 
+// The address shown is told as the engine changes it: a new page, and the page before after a
+// step back, so an address box can follow.
+TEST_F(BrowserOnDisplay, LocationChangesAreToldAlsoAfterAStepBack) {
+    BrowserPane* pane = showPane("/book");
+    QSignalSpy changed(pane, &BrowserPane::locationChanged);
+    QSignalSpy complete(pane, &BrowserPane::documentComplete);
+    pane->navigate(m_server.url("/other"));
+    ASSERT_TRUE(complete.wait(kPatienceMs));
+    ASSERT_FALSE(changed.isEmpty());
+    EXPECT_EQ(changed.last().at(0).toString(), m_server.url("/other"));
+    pane->back();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return changed.last().at(0).toString() == m_server.url("/book"); }, kPatienceMs))
+        << changed.last().at(0).toString().toStdString();
+    EXPECT_EQ(pane->locationUrl(), m_server.url("/book"));
+}
+
 TEST_F(BrowserOnDisplay, VisiblePaneMakesItsViewOnlyForARealAddress) {
     BrowserPane* pane = platform::createBrowserPane(m_host.get());
     pane->resize(m_host->size());

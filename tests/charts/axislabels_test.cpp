@@ -7,6 +7,7 @@
 #include "charts/chartgeometry.h"
 #include "platform/surface.h"
 #include "state/quotetables.h"
+#include "tests/charts/labelcheck.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -178,6 +179,35 @@ TEST_F(AxisLabels, SeventyTwoHourLabelsNeitherOverlapNorRepeat) {
         }
 }
 
+// The intraday and 72-hour charts with their titles, information lines and legends: in the
+// narrow panes they cannot stand side by side, and none may be printed over another (a legend's
+// "最低:2151.5" under the time line read "最低:2151.").
+TEST_F(AxisLabels, NoTextPrintedOverAnother) {
+    for (const Instrument& ins : kInstruments)
+        for (const Pane& pane : kPanes)
+            for (bool seventyTwo : {false, true}) {
+                SCOPED_TRACE(testing::Message()
+                             << ins.name << ", " << pane.panes << " panes at "
+                             << pane.windowWidthPixels << (seventyTwo ? ", 72 hours" : ", live"));
+                fillTicks(ins, 300);
+                for (int d = 0; d < 3; ++d)
+                    ProdSeries[3][d] = dayOf(ins, d);
+                FeedContext ctx;
+                ctx.pane2On = pane.panes > 1;
+                ctx.pane3On = pane.panes > 2;
+                ctx.coleWidthTwips = pane.width * 15;
+                ctx.windowWidthTwips = pane.windowWidthPixels * 15;
+                const auto plan = seventyTwo ? buildRefreshGraph(3, ctx) : buildRefreshmin(3, ctx);
+                ASSERT_TRUE(plan);
+                auto surface = std::make_unique<platform::RecordingSurface>(0, 0);
+                platform::RecordingSurface* rec = surface.get();
+                Chart drawn(std::move(surface));
+                drawn.resize(pane.width, pane.height);
+                applyFeedPlan(drawn, *plan);
+                expectNoTextOverAnother(rec->ops(SurfaceOp::Kind::Text));
+            }
+}
+
 // Not a check beyond the drawing having happened: the intraday chart in four panes as a 1280 and
 // a 1024 pixel screen give them, for a reviewer: <build dir>/gallery/charts/intraday4panes.png
 // (top row at 1280: narrow crude, gold; bottom row at 1024: silver, gold).
@@ -214,4 +244,64 @@ TEST_F(AxisLabels, FourPaneGalleryPicture) {
     const QString dir = QStringLiteral(BRELTO_GALLERY_DIR "/charts");
     QDir().mkpath(dir);
     EXPECT_TRUE(picture.save(dir + QStringLiteral("/intraday4panes.png")));
+}
+
+// The two axes of the RMB drawings: dollar levels on the left, renminbi levels on the right, each
+// whole in its margin and reading as its level, for prices from a silver account's to a dollar
+// gold ounce's in renminbi, with as many decimals as the price sample asks for.
+TEST_F(AxisLabels, RmbAxesFitTheirMargins) {
+    struct Case {
+        const char* what;
+        float min, max;
+        float XsJZ;
+        float NowRmb;
+    };
+    const Case cases[] = {
+        {"silver in thousandths", 5.081f, 5.139f, 10.278f, 7.1f},
+        {"dollar gold, four decimals sampled", 3871.25f, 3902.75f, 7804.1234f, 7.1f},
+        {"palladium in RMB per gram", 422.9892f, 450.7264f, 901.4528f, 7.1f},
+        {"crude oil", 58.62f, 61.1f, 122.2f, 7.1f},
+    };
+    for (const Case& c : cases)
+        for (const Pane& pane : {kPanes[0], kPanes[4], kPanes[6]}) {
+            SCOPED_TRACE(testing::Message() << c.what << " at " << pane.width);
+            auto surface = std::make_unique<platform::RecordingSurface>(0, 0);
+            platform::RecordingSurface* rec = surface.get();
+            Chart drawn(std::move(surface));
+            drawn.resize(pane.width, pane.height);
+            drawn.XsJZ = c.XsJZ;
+            drawn.NowRmb = c.NowRmb;
+            drawn.setRows(720);
+            drawn.setpRows(6);
+            drawn.setpCols(8);
+            drawn.setMinValue(c.min);
+            drawn.setMaxValue(c.max);
+            drawn.DrawGraph({QStringLiteral("%1,%2").arg(c.min).arg(c.max), QString(), QString()},
+                            {0xFF, 0xFF00, 0xFF0000}, QStringList(8, QStringLiteral("06:00")),
+                            false);
+            const ChartMargins& m = drawn.margins();
+            const double W = pane.width * 15.0;
+            const double lineHeight = rec->TextHeight(QStringLiteral("I"));
+            int left = 0;
+            int right = 0;
+            for (const SurfaceOp& op : rec->ops(SurfaceOp::Kind::Text)) {
+                bool number = false;
+                (void)op.text.toDouble(&number);
+                if (!number) continue;
+                const double level =
+                    drawn.MaxValue() - (op.y1 + lineHeight / 2 - m.Top) * drawn.ValuePerTwip();
+                const double width = rec->TextWidth(op.text);
+                if (op.x1 < m.Left) {
+                    ++left;
+                    EXPECT_TRUE(within(op.text, op.x1, width, 0, m.Left));
+                    EXPECT_TRUE(readsAs(op.text, level));
+                } else {
+                    ++right;
+                    EXPECT_TRUE(within(op.text, op.x1, width, W - m.Right, W));
+                    EXPECT_TRUE(readsAs(op.text, level * c.NowRmb));
+                }
+            }
+            EXPECT_GE(left, 3);
+            EXPECT_EQ(right, left);
+        }
 }

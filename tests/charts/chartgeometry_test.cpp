@@ -380,6 +380,25 @@ TEST(LegendGeometryTest, CornerAndSwatch) {
     EXPECT_EQ(legendSwatch(6400, 4500), (TwipRect{6450, 4550, 6600, 4625}));
 }
 
+TEST(LegendGeometryTest, ATextGoesBelowWhatItWouldCover) {
+    const std::vector<TwipRect> legendAndTitle = {{700, 600, 3500, 1200}, {2000, 220, 5000, 460}};
+    struct Case {
+        const char* what;
+        TwipRect box;
+        double top;
+    };
+    const Case cases[] = {
+        {"clear of both: stays", {3600, 600, 5600, 780}, 600},
+        {"over the legend: below it", {3000, 600, 5000, 780}, 1230},
+        {"touching edges only: stays", {3500, 600, 5000, 780}, 600},
+        {"below the title into the legend: below both", {1000, 400, 2500, 580}, 1230},
+        {"left of everything: stays", {0, 600, 650, 780}, 600},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(topClearOf(c.box, legendAndTitle, 30), c.top) << c.what;
+    EXPECT_EQ(topClearOf({0, 0, 10, 10}, {}, 30), 0);
+}
+
 TEST(ReadoutTest, PlotInteriorIsStrict) {
     const ChartMargins m = kDrawNumMargins;
     EXPECT_TRUE(insidePlot(651, 501, 9000, 6000, m));

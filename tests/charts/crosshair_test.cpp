@@ -1,5 +1,7 @@
 #include "charts/chart.h"
 
+#include "platform/surface.h"
+
 #include "tests/charts/chartfixture.h"
 #include "tests/support/qtprint.h"
 
@@ -86,7 +88,12 @@ TEST_F(Crosshair, PressShowsLinesAndValueReadouts) {
     EXPECT_EQ(chart->Labelx().Left, 0);
     EXPECT_EQ(chart->Labelx().Width, 650);
     EXPECT_EQ(chart->Labelx().Top, 3125 - chart->Labelx().Height / 2);
-    EXPECT_EQ(chart->Labely().Left, 8900);
+    // "8500" is wider than the 100 twips of the right margin: the label takes its own width and
+    // ends at the chart's right edge, so no digit is cut.
+    const double rmbWidth = platform::textWidthTwips(chart->Labely().Font, QStringLiteral("8500"));
+    EXPECT_GT(rmbWidth, 100);
+    EXPECT_EQ(chart->Labely().Width, rmbWidth);
+    EXPECT_EQ(chart->Labely().Left, 9000 - rmbWidth);
     const ChartLine& h = chart->Linex();
     EXPECT_EQ(std::make_tuple(h.X1, h.Y1, h.X2, h.Y2),
               std::make_tuple(650.0, 3125.0, 8900.0, 3125.0));

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 // n daily records from 2026-01-01 on, close 10 + i (rising by one a day), open close - 0.5.
@@ -205,6 +207,45 @@ TEST(KlineCaptionTest, HeadRowKeepsDesignPlacesUnlessATextReachesPastThem) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(headRowLefts(c.items), c.lefts);
+    }
+}
+
+TEST(KlineModelTest, HeadRowGoesOnInANewLineAtTheControlsEdge) {
+    struct Case {
+        const char* what;
+        std::vector<HeadItem> items;
+        double right;
+        std::vector<HeadPlace> places;
+    };
+    const Case cases[] = {
+        {"room enough: the design, one line",
+         {{720, 105}, {1575, 630}, {2430, 450}},
+         12000,
+         {{720, 0}, {1575, 0}, {2430, 0}}},
+        {"the item past the edge starts the next line at the first left",
+         {{720, 500}, {1575, 630}, {2430, 450}},
+         2500,
+         {{720, 0}, {1575, 0}, {720, 1}}},
+        {"a value goes with its heading",
+         {{720, 500}, {1575, 300}, {1935, 600, true}, {2600, 300}, {2960, 600, true}},
+         3000,
+         {{720, 0}, {1575, 0}, {1935, 0}, {720, 1}, {1080, 1}}},
+        {"wrapped lines follow at the gap",
+         {{720, 800}, {1575, 800}, {2430, 800}, {3285, 800}},
+         2400,
+         {{720, 0}, {1580, 0}, {720, 1}, {1580, 1}}},
+        {"an item wider than a line stays alone on its own",
+         {{720, 300}, {1575, 5000}, {2430, 300}},
+         3000,
+         {{720, 0}, {720, 1}, {720, 2}}},
+        {"no edge: as the plain row",
+         {{720, 1260}, {1575, 630}, {2430, 450}, {2925, 630}},
+         std::numeric_limits<double>::infinity(),
+         {{720, 0}, {2040, 0}, {2730, 0}, {3240, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(headRowPlaces(c.items, c.right), c.places);
     }
 }
 

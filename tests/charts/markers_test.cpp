@@ -5,9 +5,13 @@
 #include "widgets/imagelist/balloontip.h"
 
 #include <QSignalSpy>
+#include <QSize>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
 
 namespace {
 
@@ -92,6 +96,47 @@ TEST_F(Markers, ResizeReplacesTheUsedMarkers) {
     chart->Me_Resize();
     EXPECT_DOUBLE_EQ(chart->DL(36).Left, (6750.0 - 650 - 100) / 144 * 36 + 650);
     EXPECT_EQ(chart->DL(36).Top, 4500 - 250 - 240);
+}
+
+// Items placed before the chart's first drawing (the news arrives before the first quotes), and
+// markers standing through drawings of other kinds, stand at their time on the time axis of the
+// drawing on screen, as the crosshair reads it: one point per two minutes from 06:00.
+using MarkersAndDrawings = RecordedChart;
+TEST_F(MarkersAndDrawings, MarkersStandAtTheirTimeOnEachDrawingsAxis) {
+    chart->DoTheD(QStringLiteral("a"), QStringLiteral("1"), 0, at(7, 53));  // slot 11
+    chart->DoTheD(QStringLiteral("b"), QStringLiteral("2"), 1, at(15, 0));  // slot 54
+    chart->DoTheD(QStringLiteral("c"), QStringLiteral("3"), 2, at(23, 50)); // slot 107
+    const QString day = QStringList(720, QStringLiteral("1250")).join(u',');
+    const struct {
+        const char* name;
+        std::function<void()> draw;
+    } drawings[] = {
+        {"DrawNum", [&] { chart->DrawNum({day, day, day}, goldColours(), captions(13), 1, 1); }},
+        {"DrawNumLine", [&] { chart->DrawNumLine(day, kRed, captions(13), 1, 2); }},
+        {"DrawLine", [&] {
+             int16_t width = 1;
+             chart->DrawLine(day, kRed, captions(13), width);
+         }},
+        {"DrawGraph", [&] { chart->DrawGraph({day, day, day}, goldColours(), captions(13), true); }},
+    };
+    for (const QSize size : {QSize(600, 400), QSize(1100, 500)}) {
+        chart->resize(size);
+        chart->Me_Resize();
+        for (const auto& d : drawings) {
+            SCOPED_TRACE(std::string(d.name) + " at " + std::to_string(size.width()));
+            chart->setRows(720);
+            chart->setpRows(11);
+            chart->setpCols(6);
+            chart->setMinValue(1200);
+            chart->setMaxValue(1300);
+            d.draw();
+            for (const int slot : {11, 54, 107}) {
+                // A twip past the marker's edge: the point of its slot, not the one before.
+                const int point = charts::pointIndexAt(chart->DL(slot).Left + 1, size.width() * 15.0, chart->margins(), 720);
+                EXPECT_EQ(point, slot * 5) << "slot " << slot;
+            }
+        }
+    }
 }
 
 TEST_F(Markers, HoverOpensTheBalloonOnce) {

@@ -4,6 +4,7 @@
 #include "platform/eventwait.h"
 #include "platform/forms.h"
 #include "tests/support/fakehttpserver.h"
+#include "tests/support/streamingserver.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -55,4 +56,32 @@ TEST(HttpAtTheEnd, AWaitingRequestEndsAndNoNewOneIsSent) {
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     EXPECT_EQ(server.requests, 1) << "a request went out after the end";
+}
+
+TEST(HttpAtTheEnd, ADownloadUnderWayStopsAndLeavesNothing) {
+    constexpr qint64 kBody = 1024LL * 1024 * 1024;
+    StreamingServer server({"200 OK", kBody, StreamingServer::Framing::UpToClose});
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = QDir(dir.path()).filePath(QStringLiteral("newfile"));
+
+    auto* last = new platform::Form;
+    bool downloaded = true;
+    qint64 sentAtTheEnd = -1;
+    QTimer::singleShot(0, [&] {
+        // The window closes once the body is flowing, long before all of it can have come.
+        QTimer::singleShot(100, last, [last] { last->unload(); });
+        downloaded = DownFile(server.url(), file);
+        sentAtTheEnd = server.bytesSent();
+    });
+    QTimer safety;
+    safety.setSingleShot(true);
+    QObject::connect(&safety, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+    safety.start(60000);
+
+    EXPECT_EQ(platform::runMainLoop(), 0);
+    EXPECT_FALSE(downloaded);
+    EXPECT_GT(sentAtTheEnd, 0);
+    EXPECT_LT(sentAtTheEnd, kBody) << "the download ran to its end after the program ended";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }

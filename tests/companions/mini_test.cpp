@@ -173,6 +173,39 @@ TEST_F(MiniWindow, DocksAtTheRightEdgeAndComesBack) {
     EXPECT_FALSE(mini.watching());
 }
 
+TEST_F(MiniWindow, ALongerCaptionKeepsTheWindowInTheWorkArea) {
+    MiniForm& mini = Mini();
+    mini.Loadskin(0);
+    ShowDayChange = true;
+    mini.SetCaption(QStringLiteral("买入:386.52"), 1, QStringLiteral("1.20"), QString());
+    mini.show();
+    const QRect area = mini.screen()->availableGeometry();
+    mini.move(area.right() + 1 - mini.width() - 4, 200);
+    struct Case {
+        const char* caption;
+        const char* change;
+    };
+    const Case cases[] = {
+        {"买入:386.52 卖出:386.02", "+1.20"},
+        {"买入:27639.43 卖出:27631.43 人民币账户钯金", "-1234.56"},
+        {"买入:386.5", "0.01"},
+    };
+    for (const Case& c : cases) {
+        mini.SetCaption(QString::fromUtf8(c.caption), 1, QString::fromUtf8(c.change), QString());
+        EXPECT_LE(mini.x() + mini.width(), area.right() + 1) << c.caption;
+        EXPECT_GE(mini.x(), area.left()) << c.caption;
+        EXPECT_TRUE(mini.changeText().endsWith(QString::fromUtf8(c.change))) << c.caption;
+    }
+    // Docked behind the right edge it stays there as its caption grows.
+    mini.move(area.right() + 1 - mini.width(), 200);
+    mini.HideMe();
+    ASSERT_TRUE(mini.Ishide);
+    const int docked = mini.x();
+    mini.SetCaption(QStringLiteral("买入:27639.43 卖出:27631.43 人民币账户钯金 多"), 1,
+                    QStringLiteral("+1.20"), QString());
+    EXPECT_EQ(mini.x(), docked);
+}
+
 TEST_F(MiniWindow, HideEntryWithoutARegisteredKeyShowsTheBalloon) {
     struct Case {
         const char* name;
@@ -323,8 +356,8 @@ TEST_F(MiniWindow, TrayLeftPressRestoresTheMainWindowOnceStarted) {
 }
 
 TEST_F(MiniWindow, GalleryPictures) {
-    // Not a check: the eight skins with three listed instruments, and a window docked at the
-    // right edge of a 1280-pixel screen strip, for review.
+    // Not a check: the eight skins with three listed instruments, a window docked at the right
+    // edge of the screen and one near that edge whose caption grew, for review.
     const QDir dir(QStringLiteral(BRELTO_GALLERY_DIR "/companions"));
     ASSERT_TRUE(QDir().mkpath(dir.path()));
     listThree();
@@ -362,6 +395,23 @@ TEST_F(MiniWindow, GalleryPictures) {
         p.drawImage(QPoint(mini.x(), 120), mini.picture());
     }
     EXPECT_TRUE(shown.save(dir.filePath(QStringLiteral("mini-shown-right.png"))));
+    // Near the right edge, a longer caption and the day's change: the window moves left.
+    ShowDayChange = true;
+    mini.move(screenWidth - mini.width() - 4, 120);
+    mini.SetCaption(QStringLiteral("买入:27639.43 卖出:27631.43"), 1, QStringLiteral("-1234.56"),
+                    QString());
+    shown.fill(QColor(58, 110, 165));
+    {
+        QPainter p(&shown);
+        p.drawImage(QPoint(mini.x(), 120), mini.picture());
+        p.setPen(Qt::white);
+        p.drawText(QPoint(screenWidth - 260, 320), QStringLiteral("屏幕右边缘"));
+    }
+    EXPECT_LE(mini.x() + mini.width(), mini.screen()->availableGeometry().right() + 1);
+    // Named by the screen's width: on a 1024-pixel display (xvfb-run -s "-screen 0 1024x768x24",
+    // QT_QPA_PLATFORM=xcb) the picture shows the window as a 1024-pixel screen has it.
+    EXPECT_TRUE(shown.save(
+        dir.filePath(QStringLiteral("mini-longcaption-right-%1px.png").arg(screenWidth))));
 }
 
 } // namespace

@@ -226,6 +226,33 @@ TEST(MiniDockTest, ShowMeBringsBackFlush) {
     }
 }
 
+TEST(MiniDockTest, AWiderWindowStaysInTheWorkArea) {
+    struct Case {
+        const char* name;
+        int left, width;
+        bool hidden;
+        int areaLeft, areaRight;
+        int newLeft;
+    };
+    const Case cases[] = {
+        {"fits where it is", 3000, 4000, false, 0, kScreen, 3000},
+        {"grown past the right edge moves left", kScreen - 3000, 4500, false, 0, kScreen,
+         kScreen - 4500},
+        {"a panel on the right narrows the area", kScreen - 5000, 4500, false, 0, kScreen - 600,
+         kScreen - 5100},
+        {"wider than the area starts at its left", 200, kScreen + 900, false, 300, kScreen, 300},
+        {"left of the area comes in", -700, 3000, false, 0, kScreen, 0},
+        {"docked behind the right edge stays docked", kScreen - 45, 4500, true, 0, kScreen,
+         kScreen - 45},
+        {"docked at the top still keeps within", kScreen - 2000, 4500, true, 0, kScreen,
+         kScreen - 4500},
+    };
+    for (const Case& c : cases) {
+        const mini::Dock d{c.left, -400, c.width, 900, c.hidden, !c.hidden};
+        EXPECT_EQ(mini::leftWithin(d, c.areaLeft, c.areaRight, kScreen), c.newLeft) << c.name;
+    }
+}
+
 TEST(MiniDockTest, TickDocksOnlyWithTheCursorOutside) {
     const QRect rect(1000, 0, 200, 60); // right 1200, bottom 60 as the window's rectangle
     struct Case {

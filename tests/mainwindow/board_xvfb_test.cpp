@@ -1,7 +1,7 @@
 // The quote board's sideways drag and the ticker's single waiting label, driven through the X
 // server with xdotool on a real display (run under xvfb-run and tools/withwm.sh) against the
-// simulated service. Pictures: <build dir>/gallery/program/board-dragged.png and
-// news-ticker-waiting.png.
+// simulated service. Pictures: <build dir>/gallery/program/board-dragged.png,
+// board-dragged-right.png and news-ticker-waiting.png.
 #include "mainwindow/news.h"
 #include "platform/eventwait.h"
 #include "platform/forms.h"
@@ -11,9 +11,12 @@
 #include "tests/support/localservice.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -21,8 +24,7 @@ class BoardOnDisplay : public MainOnDisplay {
 protected:
     BoardOnDisplay() : MainOnDisplay(QStringLiteral("BOARD")) {}
 
-    // The main window on the quote board, narrow enough for the board to be wider than its view
-    // and tall enough to show the list beside it.
+    // The main window on the quote board at the given size, tall enough to show the list beside it.
     MainForm& boardAt(int width, int height) {
         MainForm& main = loginToMain();
         main.setGeometry(0, 0, width, height);
@@ -33,16 +35,23 @@ protected:
     }
 
     // Presses the left button on `at` (screen coordinates), moves the pointer through `xs` on
-    // the same line, one move at a time, and releases it, all as X input.
+    // the same line, one move at a time, and releases it, all as X input. Long drags go in several
+    // runs of the tool, the button held between them.
     static void drag(QPoint at, const std::vector<int>& xs) {
-        QStringList args{QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
-                         QStringLiteral("sleep"), QStringLiteral("0.1"), QStringLiteral("mousedown"),
-                         QStringLiteral("1")};
-        for (const int x : xs)
-            args << QStringLiteral("sleep") << QStringLiteral("0.02") << QStringLiteral("mousemove")
-                 << QString::number(x) << QString::number(at.y());
-        args << QStringLiteral("sleep") << QStringLiteral("0.1") << QStringLiteral("mouseup") << QStringLiteral("1");
-        desktop::tool(QStringLiteral("xdotool"), args);
+        const QString y = QString::number(at.y());
+        desktop::tool(QStringLiteral("xdotool"),
+                      {QStringLiteral("mousemove"), QString::number(at.x()), y, QStringLiteral("sleep"),
+                       QStringLiteral("0.1"), QStringLiteral("mousedown"), QStringLiteral("1")});
+        constexpr size_t kMovesPerRun = 150;
+        for (size_t from = 0; from < xs.size(); from += kMovesPerRun) {
+            QStringList args;
+            for (size_t i = from; i < std::min(xs.size(), from + kMovesPerRun); ++i)
+                args << QStringLiteral("sleep") << QStringLiteral("0.02") << QStringLiteral("mousemove")
+                     << QString::number(xs[i]) << y;
+            desktop::tool(QStringLiteral("xdotool"), args);
+        }
+        desktop::tool(QStringLiteral("xdotool"),
+                      {QStringLiteral("sleep"), QStringLiteral("0.1"), QStringLiteral("mouseup"), QStringLiteral("1")});
         platform::pauseMs(200);
     }
 
@@ -54,61 +63,111 @@ protected:
         }
         return xs;
     }
+
+    struct DragCase {
+        const char* what;
+        std::vector<int> xs; // pointer positions on the screen
+        int expected;        // the board's left afterwards; -1: as the rule gives it (depends on its width)
+        const char* picture = nullptr; // the window's picture afterwards, in the gallery
+    };
+
+    // Drags the board by the first price cell of the list beside it, case after case, each from
+    // where the last one left the board, and checks it against the rule move by move: the board
+    // follows the pointer one for one from where both were at the press, while its left edge stays
+    // at or left of the window's middle and its right edge plus the pointer's offset (in the cell,
+    // which does not move with the board) at or right of it; a move outside that is refused, not
+    // clamped. The column heads go with the board, the list stays put, the tab stays.
+    void dragCases(MainForm& main, const std::function<std::vector<DragCase>(int x0, int middle)>& makeCases) {
+        QWidget* board = main.OleMove;
+        ASSERT_EQ(board->x(), 0);
+        const int window = main.width();
+        const int boardWidth = board->width();
+        std::vector<int> heads; // the heads' places relative to the board
+        for (const QLabel* head : main.Mcaps)
+            heads.push_back(head->x() - board->x());
+
+        closeBoxes();
+        QLabel* price = main.shortLines[0].Money;
+        ASSERT_TRUE(price->isVisible());
+        // Near its left end: the list stands at the window's right, and the drags right need room.
+        const QPoint inCell(3, price->height() / 2);
+        const QPoint press = price->mapToGlobal(inCell);
+        ASSERT_EQ(QApplication::widgetAt(press), price) << "the price cell is covered or outside the window";
+        const QPoint cellAt = price->pos();
+        const int x0 = press.x();
+        ASSERT_GE(QGuiApplication::primaryScreen()->geometry().right() - x0, 100) << "no room to drag right";
+        const int tab = CurTab;
+
+        const auto byTheRule = [&](int left, const std::vector<int>& xs) {
+            const int startLeft = left;
+            for (const int x : xs) {
+                const int cellX = inCell.x() + x - x0;
+                const int wanted = startLeft + x - x0;
+                if (2 * wanted <= window && 2 * (left + boardWidth + cellX) >= window)
+                    left = wanted;
+            }
+            return left;
+        };
+        for (const DragCase& c : makeCases(x0, window / 2)) {
+            SCOPED_TRACE(c.what);
+            const int before = board->x();
+            const int expected = byTheRule(before, c.xs);
+            if (c.expected != -1) {
+                ASSERT_EQ(expected, c.expected) << "the case does not match the board's width " << boardWidth;
+            }
+            drag(press, c.xs);
+            EXPECT_EQ(board->x(), expected) << "from " << before;
+            EXPECT_EQ(board->width(), boardWidth);
+            EXPECT_EQ(price->pos(), cellAt);
+            for (size_t h = 0; h < heads.size(); ++h)
+                EXPECT_EQ(main.Mcaps[h]->x() - board->x(), heads[h]) << "head " << h;
+            if (c.picture != nullptr)
+                savePicture(main.grab().toImage(), QString::fromLatin1(c.picture));
+        }
+        EXPECT_EQ(CurTab, tab);
+    }
 };
 
-// The board follows the pointer one for one from where it was at the press, in 1-px moves as in
-// large ones, never right of its home place and never so far left that a gap opens after its last
-// column; the column heads go with it.
-TEST_F(BoardOnDisplay, DragFollowsThePointerWithinTheBoard) {
-    MainForm& main = boardAt(880, 768);
-    QWidget* board = main.OleMove;
-    QWidget* view = main.OlemoveOle;
-    const int furthest = view->width() - board->width();
-    ASSERT_LT(furthest, -120) << "the board (nearly) fits its view; nothing to drag";
-    ASSERT_EQ(board->x(), 0);
-    // The heads' places relative to the board.
-    std::vector<int> heads;
-    for (const QLabel* head : main.Mcaps)
-        heads.push_back(head->x() - board->x());
-    const auto headsFollow = [&] {
-        for (size_t c = 0; c < heads.size(); ++c)
-            EXPECT_EQ(main.Mcaps[c]->x() - board->x(), heads[c]) << "head " << c;
-    };
+// At 1280 px: in 1-px moves and in large steps, up to the middle and past it to the left.
+TEST_F(BoardOnDisplay, DragFollowsThePointerWhileTheBoardSpansTheWindowsMiddle) {
+    MainForm& main = boardAt(1280, 800);
+    dragCases(main, [this](int x0, int middle) {
+        return std::vector<DragCase>{
+            {"30 moves of 1 px to the left", steps(x0, x0 - 30, -1), -30},
+            {"back 10 px in 1-px moves", steps(x0, x0 + 10, 1), -20},
+            {"100 px to the left in steps of 50", steps(x0, x0 - 100, -50), -120},
+            {"right of home: 100 px in steps of 50", steps(x0, x0 + 100, 50), -20},
+            {"100 px right in 1-px moves", steps(x0, x0 + 100, 1), 80},
+            {"100 px right in one step", {x0 + 100}, 180},
+            {"again", {x0 + 100}, 280},
+            {"again", {x0 + 100}, 380},
+            {"again", {x0 + 100}, 480},
+            {"again, up to 580", {x0 + 100}, 580},
+            {"a step past the middle is refused, not clamped", {x0 + 100}, 580},
+            {"1-px moves up to the middle and no further", steps(x0, x0 + 100, 1), middle,
+             "board-dragged-right.png"},
+            {"back 40 px in 1-px moves", steps(x0, x0 - 40, -1), middle - 40},
+            {"300 px left in steps of 100", steps(x0, x0 - 300, -100), middle - 340},
+            {"far left in 1-px moves stops once the right edge falls short", steps(x0, x0 - 700, -1), -1},
+            {"back right in steps of 100", steps(x0, x0 + 100, 100), -1},
+            {"400 px left in one step", {x0 - 400}, -1},
+            {"600 px left in one step", {x0 - 600}, -1},
+            {"back right in 1-px moves", steps(x0, x0 + 60, 1), -1, "board-dragged.png"},
+        };
+    });
+}
 
-    // A price cell of the list beside the board: a press there starts a drag and changes nothing
-    // else. The list stays put while the board moves.
-    closeBoxes();
-    QLabel* price = main.shortLines[0].Money;
-    ASSERT_TRUE(price->isVisible());
-    const QPoint press = price->mapToGlobal(price->rect().center());
-    ASSERT_EQ(QApplication::widgetAt(press), price) << "the price cell is covered or outside the window";
-    const int x0 = press.x();
-    const int tab = CurTab;
-
-
-    struct Case {
-        const char* what;
-        std::vector<int> xs;
-        int expected; // the board's left afterwards
-    };
-    const Case cases[] = {
-        {"30 moves of 1 px to the left", steps(x0, x0 - 30, -1), -30},
-        {"back 10 px in 1-px moves", steps(x0, x0 + 10, 1), -20},
-        {"100 px to the left in steps of 50", steps(x0, x0 - 100, -50), -120},
-        {"to the right further than home", steps(x0, x0 + 700, 175), 0},
-        {"far to the left in large steps", steps(x0, 5, -400), furthest},
-        {"back 100 px in steps of 50", steps(x0, x0 + 100, 50), furthest + 100},
-        {"10 more to the left in 1-px moves", steps(x0, x0 - 10, -1), furthest + 90},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        drag(press, c.xs);
-        EXPECT_EQ(board->x(), c.expected);
-        EXPECT_GE(board->x() + board->width(), view->width()); // no gap after the last column
-        headsFollow();
-    }
-    EXPECT_EQ(CurTab, tab);
-    savePicture(main.grab().toImage(), QStringLiteral("board-dragged.png"));
+// At 1024 px the board moves as well, by the same rule.
+TEST_F(BoardOnDisplay, DragAtASmallerWindow) {
+    MainForm& main = boardAt(1024, 768);
+    dragCases(main, [this](int x0, int) {
+        return std::vector<DragCase>{
+            {"20 moves of 1 px to the left", steps(x0, x0 - 20, -1), -20},
+            {"100 px right in 1-px moves", steps(x0, x0 + 100, 1), 80},
+            {"300 px left in one step", {x0 - 300}, -1},
+            {"300 px left in 1-px moves", steps(x0, x0 - 300, -1), -1},
+        };
+    });
 }
 
 // With the news feed failing, the one label of the ticker, the waiting text, stands in the middle

@@ -191,6 +191,9 @@ TEST_F(CommandsOnDisplay, KeysActOnTheMainWindowWhereverTheyArePressed) {
     ASSERT_EQ(lines.size(), 12) << report.toStdString(); // eleven lines, each ending in CR LF
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("程序启动时间："))) << lines[0].toStdString();
     EXPECT_EQ(lines[2].section(u' ', 1, 1), QStringLiteral("127.0.0.1:%1").arg(service->httpPort()));
+    // The data server's address and round trip are its host's, without the port: loopback answers.
+    EXPECT_EQ(lines[4].section(u' ', 1, 1), QStringLiteral("127.0.0.1")) << lines[4].toStdString();
+    EXPECT_NE(lines[4].section(u':', 2), QStringLiteral("-1")) << lines[4].toStdString();
     EXPECT_EQ(lines[5].section(u' ', 1, 1), QStringLiteral("%1:%2").arg(UserServerHost).arg(UserServerPort));
     EXPECT_EQ(lines[10], QStringLiteral("当前已经登录,登录用户名:") + UserName);
     EXPECT_EQ(closer.closed, 1);
@@ -372,6 +375,10 @@ TEST_F(CommandsOfTheRealProgram, CopyButtonEscAndAltZ) {
     desktop::press(main, QStringLiteral("alt+z"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return clipboard->text().startsWith(QStringLiteral("程序启动时间：")); }, 10000))
         << clipboard->text().toStdString();
+    const QStringList report = clipboard->text().split(QStringLiteral("\r\n"));
+    ASSERT_GE(report.size(), 5);
+    EXPECT_TRUE(report[4].startsWith(QStringLiteral("数据服务器IP: 127.0.0.1 速度:"))) << report[4].toStdString();
+    EXPECT_NE(report[4].section(u':', 2), QStringLiteral("-1")) << report[4].toStdString();
     const QString notice = desktop::waitForWindow(run, QStringLiteral("^复制软件环境信息$"));
     ASSERT_FALSE(notice.isEmpty()) << "no report notice";
     if (QScreen* screen = QGuiApplication::primaryScreen())

@@ -1,5 +1,6 @@
 #include "companions/custring.h"
 #include "companions/menuform.h"
+#include "companions/mini.h"
 #include "tests/companions/fakesound.h"
 #include "charts/kline.h"
 #include "shell/usersettings.h"
@@ -10,6 +11,8 @@
 #include "common/settings.h"
 #include "common/storedlists.h"
 #include "mainwindow/startup.h"
+#include "market/quoterun.h"
+#include "market/quotetexts.h"
 #include "market/scheduler.h"
 #include "state/quotetables.h"
 #include "platform/browser.h"
@@ -41,15 +44,18 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFontInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -149,11 +155,22 @@ TEST_F(MainWindow, BackButtonGoesBackInTheBrowserTab) {
     const QString start = pane->locationUrl();
     emit m.Goback->Click(); // nothing to go back to
     EXPECT_EQ(pane->locationUrl(), start);
-    m.Mwurl->setText(QStringLiteral("http://127.0.0.1:1/a.html"));
+    // Typed without a scheme: an http address.
+    m.Mwurl->setText(QStringLiteral("127.0.0.1:1/a.html"));
     emit m.Mwto->Click();
+    ASSERT_EQ(pane->locationUrl(), QStringLiteral("http://127.0.0.1:1/a.html"));
+    EXPECT_EQ(m.Mwurl->text(), pane->locationUrl());
     pane->followLink(QStringLiteral("http://127.0.0.1:1/b.html"));
     ASSERT_EQ(pane->locationUrl(), QStringLiteral("http://127.0.0.1:1/b.html"));
+    EXPECT_EQ(m.Mwurl->text(), pane->locationUrl());
     emit m.Goback->Click();
+    EXPECT_EQ(pane->locationUrl(), QStringLiteral("http://127.0.0.1:1/a.html"));
+    EXPECT_EQ(m.Mwurl->text(), pane->locationUrl()) << "the address box names the page shown";
+    // Another scheme is still refused, and the page stays.
+    const qsizetype loaded = pane->navigations().size();
+    m.Mwurl->setText(QStringLiteral("file:///etc/passwd"));
+    emit m.Mwto->Click();
+    EXPECT_EQ(pane->navigations().size(), loaded);
     EXPECT_EQ(pane->locationUrl(), QStringLiteral("http://127.0.0.1:1/a.html"));
 }
 
@@ -609,6 +626,51 @@ TEST_F(MainWindow, BoardColumnsHoldTheirTextsAndStayUnderTheirHeads) {
     EXPECT_LE(leftInView(m, sell) + sell->width(), m.MainView->width()) << "卖出 came into view";
     for (int c = 0; c < 12; ++c)
         EXPECT_EQ(leftInView(m, m.boardRows[3].TL[c]), leftInView(m, m.Mcaps[c])) << "column " << c << " after the drag";
+}
+
+// A service whose instrument names are 100,000 characters long: every name is shown within its
+// place, the board's figures stay in view beside it, and the captions, the tray tip, the selector
+// and the mini window keep their sizes.
+TEST_F(MainWindow, LongNamesFromTheServiceKeepEveryFigureInView) {
+    service->setNameLength(100000);
+    configure();
+    SetIniMany({{QStringLiteral("setup"), QStringLiteral("1")}, {QStringLiteral("ma"), ClientId},
+                {QStringLiteral("tp"), QStringLiteral("1")}, {QStringLiteral("mini"), QStringLiteral("1")}});
+    MainForm& m = Main();
+    m.showNormal();
+    m.resize(1280, 800);
+    QString none;
+    m.LoadData(none); // the next refresh, which writes the tray tip
+    platform::pauseMs(0);
+    ASSERT_GE(m.boardRows.size(), 10u);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    for (size_t i = 0; i < m.boardRows.size(); ++i) {
+        const auto& row = m.boardRows[i];
+        SCOPED_TRACE("row " + std::to_string(i));
+        EXPECT_LE(row.TL[ColName]->text().size(), kLongestInstrumentName);
+        EXPECT_LE(row.TL[ColName]->fontMetrics().horizontalAdvance(row.TL[ColName]->text()) + kBoardColumnGap,
+                  row.TL[ColName]->width());
+        // The figures of the row are in view without sliding the board.
+        for (const int c : {ColPrice, ColChange, ColHigh, ColLow})
+            EXPECT_LE(leftInView(m, row.TL[c]) + row.TL[c]->width(), m.MainView->width()) << "column " << c;
+    }
+    // The short list of "重点关注市场": each name ends before its price.
+    ASSERT_FALSE(m.shortLines.empty());
+    for (const auto& line : m.shortLines) {
+        EXPECT_LE(line.BLabels->fontMetrics().horizontalAdvance(line.BLabels->text()), line.BLabels->width())
+            << line.BLabels->text().toStdString();
+        EXPECT_LE(line.BLabels->geometry().right(), line.Money->x());
+    }
+    const QString name = ProdName[CurProd];
+    EXPECT_TRUE(name.endsWith(u'…'));
+    EXPECT_TRUE(tray.shownTip.startsWith(QStringLiteral("*** ") + name + QStringLiteral(" ***"))) << tray.shownTip.left(80).toStdString();
+    EXPECT_TRUE(m.quotes().texts().PriceCaption.startsWith(u' ' + name + u' '));
+    for (int k = 0; k < m.SetDrawtype->count(); ++k)
+        EXPECT_LE(m.SetDrawtype->itemText(k).size(), kLongestInstrumentName);
+    EXPECT_LE(m.SetDrawtype->sizeHint().width(), area.width() / 4);
+    MiniForm& mini = Mini();
+    ASSERT_TRUE(mini.isVisible());
+    EXPECT_LE(mini.width(), area.width());
 }
 
 TEST_F(MainWindow, ColouredAndPlainCellsOfARowShareOneFont) {

@@ -2,6 +2,7 @@
 // server: the box "启用VIP实时服务器", refusals, the "LO" answer, notices and the log-out.
 #include "mainwindow/mainform.h"
 
+#include "charts/chartfeed.h"
 #include "common/config.h"
 #include "common/http.h"
 #include "common/msgbox.h"
@@ -52,6 +53,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -612,4 +614,61 @@ TEST_F(MainLink, ASessionCrossingATradingDayShowsTheNewDay) {
     const QStringList today = k.lastBars().section(u'|', -1).split(u',');
     ASSERT_GE(today.size(), 5);
     EXPECT_EQ(today[2], platform::singleText(ProdPrice[0][0]));
+}
+
+// A member asks for ten days while the ten-day history is slow: the pushed quotes that arrive
+// meanwhile redraw the chart, and none of those redraws may take the request for one that ended
+// with nothing. Only an answer without the days moves the range to two days.
+TEST_F(MainLink, ATenDayRequestKeepsItsRangeThroughThePushesOfItsWait) {
+    MainForm& m = start(1001, QStringLiteral("vip"));
+    ASSERT_TRUE(waitUntil([] { return LinkReady && AllDataLoaded && ProdCount > 2; }, 8000));
+    m.Maintab->Tabs().Item(2).setSelected(true);
+    ASSERT_EQ(CurTab, 2);
+    QComboBox* range = m.Combos[3];
+    const QString tenDays = QStringLiteral("10天 Alt+0");
+    const QString twoDays = QStringLiteral("2天 Alt+2");
+    service->setFaultDelayMs(3000);
+    struct Case {
+        const char* name;
+        SimService::Fault fault;
+        QString shown;
+        qsizetype points;
+    };
+    const Case cases[] = {
+        {"answered after the wait", SimService::Fault::Delay, tenDays, 10 * 144},
+        {"answered with nothing", SimService::Fault::Empty, twoDays, 2 * 144},
+    };
+    int16_t instrument = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        range->setCurrentIndex(1);
+        CurProd = ++instrument; // one whose ten days have not been asked for yet
+        service->setFault(QStringLiteral("*"), SimService::Endpoint::TenDay, c.fault);
+        // What the user sees while the request waits.
+        QStringList rangesSeen;
+        QStringList quoteTimes{m.Nowtimes->text()};
+        QTimer look;
+        look.setInterval(100);
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            rangesSeen << range->currentText();
+            if (quoteTimes.back() != m.Nowtimes->text())
+                quoteTimes << m.Nowtimes->text();
+        });
+        look.start();
+        range->setCurrentIndex(charts::rangeCaptions().indexOf(tenDays)); // what Alt+0 does
+        look.stop();
+        service->setFault(QStringLiteral("*"), SimService::Endpoint::TenDay, SimService::Fault::None);
+
+        if (c.fault == SimService::Fault::Delay) {
+            EXPECT_GE(quoteTimes.size(), 2) << "no quote was pushed during the wait";
+            EXPECT_EQ(rangesSeen.count(tenDays), rangesSeen.size()) << rangesSeen.join(u' ').toStdString();
+        }
+        EXPECT_EQ(range->currentText(), c.shown);
+        EXPECT_EQ(m.Charts[0]->Series1().size(), c.points);
+        // The next pushes leave the range as it is.
+        const QString time = m.Nowtimes->text();
+        EXPECT_TRUE(waitUntil([&] { return m.Nowtimes->text() != time; }, 3000));
+        EXPECT_EQ(range->currentText(), c.shown);
+        EXPECT_EQ(m.Charts[0]->Series1().size(), c.points);
+    }
 }

@@ -11,6 +11,7 @@
 #include "platform/eventwait.h"
 #include "platform/forms.h"
 #include "platform/screen.h"
+#include "platform/vbtext.h"
 #include "state/configstate.h"
 #include "state/quotetables.h"
 #include "state/session.h"
@@ -19,6 +20,7 @@
 #include "tests/support/forms.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
@@ -27,6 +29,7 @@
 #include <QPaintEvent>
 #include <QTest>
 
+#include <cstdlib>
 #include <map>
 
 namespace {
@@ -135,6 +138,55 @@ TEST_F(NewsOnDisplay, TickerListsAndChartMarkers) {
     QTest::mouseRelease(chart, Qt::LeftButton, {}, inside);
     ASSERT_TRUE(waitUntil([&] { return CurTab == (type == 0 ? 4 : 5); }, 3000));
     EXPECT_TRUE(main.Web[0]->locationUrl().startsWith(type == 0 ? BroadcastItemUrl : NewsItemUrl));
+}
+
+// Today's markers stand at their item's time on the 72-hour chart's axis, read where a user reads
+// it (the crosshair's time under a press above the marker): after the start, after the window
+// is resized and after the panes are laid out anew.
+TEST_F(NewsOnDisplay, MarkersStandAtTheirItemsTimeAtEverySize) {
+    const QDateTime afternoon = platform::naiveDateTime(QDate(2026, 12, 10), QTime(15, 0));
+    QElapsedTimer running;
+    running.start();
+    platform::setPcClock([afternoon, running] { return afternoon.addMSecs(running.elapsed()); });
+    struct RealClockAgain {
+        ~RealClockAgain() { platform::setPcClock({}); }
+    } realClockAgain;
+    MainForm& main = loginToMain();
+    Chart* chart = main.Charts[0];
+    ASSERT_TRUE(waitUntil([&] { return chart->ShowChartD; }, 10000)) << "no news on the chart";
+    main.Maintab->Tabs().Item(2).setSelected(true);
+    ASSERT_TRUE(waitUntil([&] { return chart->isVisible() && chart->ChartDrawn(); }, 10000));
+
+    const auto readAxis = [&](const char* when) {
+        SCOPED_TRACE(when);
+        platform::pauseMs(300); // the layout settles
+        int checked = 0;
+        for (int k = 0; k < chart->DLCount(); ++k) {
+            if (!chart->MarkerUsed(k) || !chart->DL(k).Visible)
+                continue;
+            const QTime item = platform::CDate(chart->MarkerText(k).section(QStringLiteral("\r\n"), 0, 0)).time();
+            const QPoint above(qRound(chart->DL(k).Left / TwipsX), chart->height() / 2);
+            QTest::mousePress(chart, Qt::LeftButton, {}, above);
+            const QTime read = QTime::fromString(chart->Labelb().Caption, QStringLiteral("HH:mm"));
+            QTest::mouseRelease(chart, Qt::LeftButton, {}, above);
+            ASSERT_TRUE(read.isValid()) << chart->Labelb().Caption.toStdString();
+            // The slot is the item's time to the nearest ten minutes; a pixel is about two.
+            EXPECT_LE(std::abs(read.secsTo(item)), 8 * 60)
+                << "marker of " << item.toString().toStdString() << " stands at " << read.toString().toStdString()
+                << " (" << chart->width() << " pixels)";
+            ++checked;
+        }
+        EXPECT_GE(checked, 1);
+    };
+    readAxis("after the start at 1280 pixels");
+    savePicture(chart->grab().toImage(), QStringLiteral("news-markers-1280.png"));
+    main.resize(1024, 768);
+    readAxis("after a resize to 1024 pixels");
+    main.VIPChart2->setChecked(true);
+    readAxis("with the second pane");
+    savePicture(chart->grab().toImage(), QStringLiteral("news-markers-two-panes.png"));
+    main.VIPChart2->setChecked(false);
+    readAxis("with one pane again");
 }
 
 // While nothing but the ticker changes, a tick moves what is on screen and paints only the column

@@ -163,6 +163,76 @@ TEST(ReportLines, UnresolvableUserServerAndSignedOut) {
     EXPECT_EQ(lines[10], QStringLiteral("当前没有登录."));
 }
 
+// The report names the data server as configured, port and all; its address and round trip are
+// those of the host name alone, which is all a name look-up and an echo can take.
+TEST(ReportLines, DataServerAddressAndPingUseTheHostWithoutItsPort) {
+    const struct {
+        QString dataServer;
+        QString named; // the report's data-server line names this
+        QString asked; // look-up and ping go to this
+    } cases[] = {
+        {QStringLiteral("http://127.0.0.1:18631/get.shtml"), QStringLiteral("127.0.0.1:18631"),
+         QStringLiteral("127.0.0.1")},
+        {QStringLiteral("http://data1.example/quote/get.shtml"), QStringLiteral("data1.example"),
+         QStringLiteral("data1.example")},
+        {QStringLiteral("http://data1.example:8080/quote/get.shtml"), QStringLiteral("data1.example:8080"),
+         QStringLiteral("data1.example")},
+        {QStringLiteral("http://[::1]:18631/get.shtml"), QStringLiteral("[::1]:18631"), QStringLiteral("::1")},
+        {QStringLiteral("http://[::1]/get.shtml"), QStringLiteral("[::1]"), QStringLiteral("::1")},
+        {QStringLiteral("http://localhost:18631"), QStringLiteral("localhost:18631"), QStringLiteral("localhost")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dataServer.toStdString());
+        ReportFacts f = facts();
+        f.dataServer = c.dataServer;
+        FakePing ping;
+        const QStringList lines = reportLines(f, ping.probe());
+        ASSERT_EQ(lines.size(), 11);
+        EXPECT_EQ(lines[2], QStringLiteral("数据服务器: ") + c.named + QStringLiteral(" 已经自动跳转 2 次."));
+        EXPECT_EQ(ping.asked.mid(0, 2), (QStringList{QStringLiteral("ip ") + c.asked, QStringLiteral("ping ") + c.asked}));
+    }
+}
+
+TEST(ReportLines, HostWithoutPort) {
+    const struct {
+        QString host, expected;
+    } cases[] = {
+        {QStringLiteral("127.0.0.1:18631"), QStringLiteral("127.0.0.1")},
+        {QStringLiteral("127.0.0.1"), QStringLiteral("127.0.0.1")},
+        {QStringLiteral("data1.example:80"), QStringLiteral("data1.example")},
+        {QStringLiteral("data1.example"), QStringLiteral("data1.example")},
+        {QStringLiteral("[::1]:18631"), QStringLiteral("::1")},
+        {QStringLiteral("[fe80::1]"), QStringLiteral("fe80::1")},
+        {QStringLiteral("::1"), QStringLiteral("::1")}, // an IPv6 literal without brackets has no port
+        {QStringLiteral("[::1"), QStringLiteral("[::1")}, // unclosed: left as it is
+        {QStringLiteral("host:"), QStringLiteral("host")},
+        {QString(), QString()},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(hostWithoutPort(c.host), c.expected) << c.host.toStdString();
+}
+
+// Through the program's own ping, with the system's resolver and socket replaced: the configured
+// service's address, port and all, resolves and is pinged.
+TEST(ReportLines, DataServerWithAPortResolvesThroughThePing) {
+    platform::setResolver([](const QString& name) {
+        return name == u"127.0.0.1" ? QStringLiteral("127.0.0.1") : QString();
+    });
+    uint32_t echoedTo = 0;
+    platform::setEchoSender([&echoedTo](uint32_t address, const QByteArray&, int) {
+        echoedTo = address;
+        return platform::EchoResult{platform::EchoResult::Status::Reply, 3};
+    });
+    ReportFacts f = facts();
+    f.dataServer = QStringLiteral("http://127.0.0.1:18631/get.shtml");
+    const QStringList lines = reportLines(f, defaultPingProbe());
+    platform::setResolver(nullptr);
+    platform::setEchoSender(nullptr);
+    ASSERT_EQ(lines.size(), 11);
+    EXPECT_EQ(lines[4], QStringLiteral("数据服务器IP: 127.0.0.1 速度:3"));
+    EXPECT_EQ(echoedTo, 0x7F000001u);
+}
+
 // The default probe is the program's own ping: its look-up and echo, here with the system's
 // resolver and socket replaced.
 TEST(ReportLines, DefaultProbeGoesThroughThePing) {

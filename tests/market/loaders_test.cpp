@@ -1,6 +1,7 @@
 // The snapshot run and the history loaders against the simulated service in this process: the
 // service answers while the loader waits in its nested event loop.
 #include "common/textcodec.h"
+#include "common/tradingday.h"
 #include "market/historytext.h"
 #include "tests/market/simfixture.h"
 
@@ -263,6 +264,29 @@ TEST_F(ThreeDayTest, StoresThreeDaysAndFillsTodayUpToNow) {
     EXPECT_EQ(run.Nextupti(), QStringLiteral("加载日数据.."));
     EXPECT_TRUE(view.timer1());
     EXPECT_FALSE(run.LoadAllBusy);
+}
+
+// Today's missing slots are filled up to the current one and no further, also in the day's first
+// slot, where nothing lies before it: the day is never drawn flat at the opening price.
+TEST_F(ThreeDayTest, TodayIsFilledOnlyUpToTheCurrentSlot) {
+    sim->setMissingSlots(true);
+    const struct {
+        QTime time;
+        int slot;
+    } cases[] = {{QTime(6, 0, 0), 0}, {QTime(6, 1, 59), 0}, {QTime(6, 2, 0), 1}, {QTime(6, 4, 0), 2}, {QTime(9, 0, 0), 90}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.time.toString().toStdString());
+        ServerNow = platform::naiveDateTime(QDate(2024, 5, 15), c.time);
+        ASSERT_EQ(NowSlot720(), c.slot);
+        ProdSeries[2][0].clear();
+        run.LoadAllData(-1);
+        ASSERT_EQ(ProdSeriesDate[2][0].date(), QDate(2024, 5, 15));
+        const QStringList today = ProdSeries[2][0].split(u',');
+        ASSERT_EQ(today.size(), 720);
+        EXPECT_FALSE(today.mid(0, c.slot).contains(QStringLiteral("0"))) << "a gap before now is left";
+        EXPECT_NE(today[c.slot], QStringLiteral("0")) << "the price of now";
+        EXPECT_EQ(today.mid(c.slot + 1).count(QStringLiteral("0")), 720 - c.slot - 1) << "a slot still to come is filled";
+    }
 }
 
 TEST_F(ThreeDayTest, DayZeroOfAnotherDateIsNotFilled) {

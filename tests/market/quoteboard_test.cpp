@@ -247,56 +247,79 @@ TEST(BoardInteractionTest, DragStartRoundsHalvesToEven) {
     EXPECT_EQ(b.BoardDragStartLeft, -45);
 }
 
-TEST(BoardInteractionTest, DragFollowsThePointerFromThePressWithinTheBoardsRange) {
-    // A board 15000 twips wide in a view of 12000: home at 0, furthest left -3000.
+// A drag through a series of pointer positions, each accepted move placing the board as the main
+// window would: what each move asked of the board (none: refused).
+std::vector<std::optional<int32_t>> dragThrough(BoardInteraction& b, int32_t left, int32_t width,
+                                                int32_t windowWidth, const std::vector<float>& moves) {
+    std::vector<std::optional<int32_t>> lefts;
+    for (const float x : moves) {
+        lefts.push_back(b.mouseMove(1, x, left, width, windowWidth));
+        if (lefts.back())
+            left = *lefts.back();
+    }
+    return lefts;
+}
+
+TEST(BoardInteractionTest, DragFollowsThePointerWhileTheBoardSpansTheWindowsMiddle) {
+    // A window 19200 twips wide (middle 9600) and a board 14700 wide; the pointer's control stays
+    // put while the board moves.
+    constexpr int32_t kWindow = 19200;
+    constexpr int32_t kBoard = 14700;
+    const auto none = std::optional<int32_t>{};
     struct Case {
         const char* what;
         int32_t startLeft;
         float pressX;
-        std::vector<float> moves; // pointer positions, in the pressed control (which stays put)
+        std::vector<float> moves;
         std::vector<std::optional<int32_t>> lefts;
     };
     const Case cases[] = {
         {"small steps add up to the pointer's distance, not more", 0, 3000, {2985, 2970, 2955, 2940},
          {-15, -30, -45, -60}},
-        {"one large step", -600, 3000, {-1000}, {-3000}}, // wants -4600: stops at the last column
         {"back and forth ends where the pointer is", -600, 3000, {2000, 3300, 2900}, {-1600, -300, -700}},
-        {"to the right stops at home", -600, 3000, {3400, 3600, 9000}, {-200, 0, 0}},
-        {"from the far left back to the right", -3000, 100, {400, 3400}, {-2700, 0}},
+        {"to the right up to the middle", 0, 300, {5000, 9900}, {4700, 9600}},
+        {"one twip past the middle is refused, the board stays", 0, 300, {9900, 9901, 9800}, {9600, none, 9500}},
+        {"a large step past the middle is refused, not clamped", 0, 300, {12000, 600}, {none, 300}},
+        // The right edge plus the pointer's offset: -5000 + 14700 - 100 = 9600 still reaches the middle.
+        {"to the left until the right edge falls short of the middle", -5000, 0, {-100, -101, -50, 0},
+         {-5100, none, none, -5000}},
+        // Judged by where the board is before the move: 0 + 14700 - 5000 still spans the middle.
+        {"a large step to the left is taken while the edge still spans the middle", 0, 3000, {-5000},
+         {-8000}},
+        {"from far left the board stays until the pointer brings its edge back", -9000, 0, {-10, 4000},
+         {none, -5000}},
         {"a fractional pointer rounds halves to even", 0, 100, {99.5f, 98.5f}, {0, -2}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         BoardInteraction b;
         b.priceMouseDown(1, c.pressX, c.startLeft);
-        for (size_t i = 0; i < c.moves.size(); ++i)
-            EXPECT_EQ(b.mouseMove(1, c.moves[i], 15000, 12000), c.lefts[i]) << "move " << i;
+        EXPECT_EQ(dragThrough(b, c.startLeft, kBoard, kWindow, c.moves), c.lefts);
+    }
+}
+
+TEST(BoardInteractionTest, TheMiddleIsHalfTheWindowsWidth) {
+    // An odd width: the middle is 4800.5 twips, so a left edge of 4800 may be reached, 4801 not.
+    struct Case {
+        float x;
+        std::optional<int32_t> left;
+    };
+    const Case cases[] = {{4800, 4800}, {4801, std::nullopt}};
+    for (const Case& c : cases) {
+        BoardInteraction b;
+        b.priceMouseDown(1, 0, 0);
+        EXPECT_EQ(b.mouseMove(1, c.x, 0, 14700, 9601), c.left) << c.x;
     }
 }
 
 TEST(BoardInteractionTest, DragNeedsTheLeftButtonAndAPressOnTheBoard) {
     BoardInteraction b;
-    EXPECT_EQ(b.mouseMove(1, 300, 15000, 12000), std::nullopt); // no press yet
+    EXPECT_EQ(b.mouseMove(1, 300, 0, 15000, 19200), std::nullopt); // no press yet
     b.priceMouseDown(1, 100, 0);
-    EXPECT_EQ(b.mouseMove(2, 50, 15000, 12000), std::nullopt);
-    EXPECT_EQ(b.mouseMove(1, 50, 15000, 12000), std::optional<int32_t>(-50));
+    EXPECT_EQ(b.mouseMove(2, 50, 0, 15000, 19200), std::nullopt);
+    EXPECT_EQ(b.mouseMove(1, 50, 0, 15000, 19200), std::optional<int32_t>(-50));
     b.mouseUp();
-    EXPECT_EQ(b.mouseMove(1, 0, 15000, 12000), std::nullopt);
-}
-
-TEST(BoardInteractionTest, BoardLeftStaysInRange) {
-    struct Case {
-        int32_t left, boardWidth, viewWidth, expected;
-    };
-    const Case cases[] = {
-        {0, 15000, 12000, 0},         {-2999, 15000, 12000, -2999}, {-3000, 15000, 12000, -3000},
-        {-3001, 15000, 12000, -3000}, {1, 15000, 12000, 0},         {6000, 15000, 12000, 0},
-        {-500, 12000, 12000, 0},      {-500, 9000, 12000, 0}, // a board that fits stays home
-        {-500, 15000, 16000, 0},      // a window grown wider than the board: back home
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(boardLeftInRange(c.left, c.boardWidth, c.viewWidth), c.expected)
-            << c.left << " " << c.boardWidth << " " << c.viewWidth;
+    EXPECT_EQ(b.mouseMove(1, 0, -50, 15000, 19200), std::nullopt);
 }
 
 TEST(BoardInteractionTest, HighlightDarkensTheClickedRow) {

@@ -22,7 +22,7 @@ protected:
         SimService::Options o;
         o.httpPort = 0;
         o.userPort = 0;
-        o.seed = 3;
+        o.seed = simSeed;
         o.faultDelayMs = 6000;
         o.now = [] { return ServerNow; };
         sim = std::make_unique<SimService>(o);
@@ -62,6 +62,7 @@ protected:
     [[nodiscard]] static QString marketName(int k) { return SimMarket::instruments()[static_cast<size_t>(k)].name; }
     [[nodiscard]] static QString marketCode(int k) { return SimMarket::instruments()[static_cast<size_t>(k)].code; }
 
+    uint32_t simSeed = 3; // a test may set another before SetUp
     std::unique_ptr<SimService> sim;
     QStringList urls; // data1/do.asp, data2/get.shtml, data3/do.asp
 };

@@ -38,6 +38,35 @@ TEST_F(SnapshotRunTest, ReadsHeaderAndRowIntoTheTables) {
     EXPECT_EQ(view.count(QStringLiteral("UpdateImg")), 1);
 }
 
+// A name from the service is kept as long as a board's names are; a longer one is cut with "…",
+// whatever its length, and the row's figures are read as usual.
+TEST_F(SnapshotRunTest, LongNamesAreCutWithAnEllipsis) {
+    const QString gold = QStringLiteral("人民币账户黄金");
+    const QString twelve = QStringLiteral("人民币账户黄金(克)现货");
+    const QString pair = QString::fromUtf16(u"\U0001F947"); // one character of two code units
+    const struct {
+        QString name;
+        QString kept;
+    } cases[] = {
+        {gold, gold},
+        {twelve, twelve},
+        {twelve + u'A', QStringLiteral("人民币账户黄金(克)现…")},
+        {gold.repeated(100000 / gold.size() + 1).left(100000), QStringLiteral("人民币账户黄金人民币账…")},
+        {QStringLiteral("0123456789") + pair, QStringLiteral("0123456789") + pair},
+        {QStringLiteral("0123456789") + pair + u'A', QStringLiteral("0123456789…")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.left(20).toStdString());
+        run.LoadData(snapshotText({row(c.name, QStringLiteral("268.53"), QStringLiteral("-1.25"), QStringLiteral("gh")),
+                                   row(QStringLiteral("b"), QStringLiteral("5.1"), QStringLiteral("0"))}));
+        EXPECT_EQ(ProdName[0], c.kept);
+        EXPECT_LE(ProdName[0].size(), kLongestInstrumentName);
+        EXPECT_EQ(ProdPrice[0][0], 268.53f);
+        EXPECT_EQ(ProdCode[0], QStringLiteral("gh"));
+        EXPECT_EQ(view.rows[0].cells[ColName].text, c.kept);
+    }
+}
+
 TEST_F(SnapshotRunTest, HeaderAloneGivesNoRowsAndChangesNone) {
     ProdName[0] = QStringLiteral("old");
     run.LoadData(QStringLiteral("0,5.0,312,2024-5-15,10:00:00,125|"));

@@ -642,6 +642,45 @@ TEST_F(SimServiceTest, ScenarioPathStretchesTheNewestNewsTitle) {
     }
 }
 
+TEST_F(SimServiceTest, ScenarioPathStretchesTheInstrumentNames) {
+    SimService& s = start(kWednesday);
+    const auto names = [&] {
+        QStringList found;
+        const QStringList rows = snapshot(s).split(u'|');
+        for (const QString& row : rows.mid(1, rows.size() - 2))
+            found << row.section(u',', 0, 0);
+        return found;
+    };
+    const QStringList usual = names();
+    ASSERT_GE(usual.size(), 16);
+    const struct {
+        const char* query;
+        int length; // of every name; -1: as usual
+        const char* shown;
+    } cases[] = {
+        {"namelength=100000", 100000, "namelength 100000"},
+        {"namelength=3", 3, "namelength 3"},
+        {"namelength=0", -1, "namelength 0"},
+        {"namelength=-1", -1, "namelength must be"},
+        {"namelength=long", -1, "namelength must be"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.query);
+        EXPECT_TRUE(get(s.baseUrl() + QStringLiteral("sim/scenario?") + QLatin1String(c.query))
+                        .contains(QLatin1String(c.shown)));
+        const QStringList now = names();
+        ASSERT_EQ(now.size(), usual.size());
+        for (qsizetype k = 0; k < now.size(); ++k) {
+            if (c.length < 0) {
+                EXPECT_EQ(now[k], usual[k]);
+            } else {
+                EXPECT_EQ(now[k].size(), c.length);
+                EXPECT_TRUE((usual[k].repeated(c.length)).startsWith(now[k])) << now[k].left(20).toStdString();
+            }
+        }
+    }
+}
+
 TEST_F(SimServiceTest, ClockCanBeReplacedWhileRunning) {
     SimService& s = start(kWednesday);
     QDateTime t = at(2024, 5, 15, 23, 59, 58);
