@@ -9,6 +9,7 @@
 #include "platform/tray.h"
 #include "platform/vbtext.h"
 #include "platform/x11window.h"
+#include "state/session.h"
 #include "state/usersettings.h"
 
 #include <QCoreApplication>
@@ -110,6 +111,10 @@ void addProgramTrayIcon(QWidget* owner) {
 void ShowHideMain() {
     platform::Form* main = platform::mainForm();
     if (main == nullptr)
+        return;
+    // Under a log-out the main window is going: the key may still hide it, never bring it back.
+    const bool hides = main->isVisible() && !main->isMinimized();
+    if (LogoutUnderWay && !hides)
         return;
     if (main->isMinimized()) {
         main->setWindowState(Qt::WindowNoState);

@@ -8,6 +8,7 @@
 #include "platform/fonts.h"
 #include "platform/forms.h"
 #include "shell/instance.h"
+#include "shell/login.h"
 #include "shell/loginform.h"
 #include "shell/mainwindowlink.h"
 #include "simservice/simservice.h"
@@ -40,6 +41,7 @@ protected:
         platform::registerFontSubstitutions();
         setInstanceTopic(QStringLiteral("%1-%2").arg(m_topic).arg(QCoreApplication::applicationPid()));
         ConfigLoaded = LoggedIn = IsVip = MainStarted = UseRealtime = PushLost = false;
+        LogoutPending = LoggedInThisRun = LogoutUnderWay = false;
         UserName.clear();
         CurTab = -1;
         NewsId = 0;
