@@ -683,7 +683,8 @@ void ChartFeed::Combo4_Click() {
     }
     ChartRange = static_cast<int16_t>(c_.Combo4->currentIndex());
     UpdateImg();
-    if (UseRealtime && IsVip && c_.Nextupti)
+    // A log-out under way keeps its word on the status line.
+    if (UseRealtime && IsVip && c_.Nextupti && !LogoutUnderWay)
         c_.Nextupti->setText(QStringLiteral("提示：正在使用VIP实时服务器."));
     c_.Combo4->setToolTip(platform::plainTip(c_.Combo4->currentText()));
 }

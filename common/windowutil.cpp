@@ -8,6 +8,8 @@
 #include "platform/screen.h"
 #include "platform/tray.h"
 #include "platform/vbtext.h"
+#include "platform/x11window.h"
+#include "state/session.h"
 #include "state/usersettings.h"
 
 #include <QCoreApplication>
@@ -55,18 +57,7 @@ void SetWindowAlpha(QWidget* Window, int& Alpha, bool TopMost) {
     if (Window == nullptr || !Window->isWindow())
         return;
     Window->setWindowOpacity(Alpha / 255.0);
-    if (Window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == TopMost)
-        return;
-    const Qt::WindowFlags flags = Window->windowFlags().setFlag(Qt::WindowStaysOnTopHint, TopMost);
-    if (QWindow* native = Window->windowHandle()) {
-        // The widget's own flag change would make the native window again, and the window
-        // manager would forget what it knew of it (no taskbar entry, say): the native window
-        // changes in place instead, and the widget is told without being re-made.
-        Window->overrideWindowFlags(flags);
-        native->setFlags(flags);
-        return;
-    }
-    Window->setWindowFlags(flags);
+    platform::setStaysOnTop(Window, TopMost);
 }
 
 void CalcAlpha() {
@@ -120,6 +111,10 @@ void addProgramTrayIcon(QWidget* owner) {
 void ShowHideMain() {
     platform::Form* main = platform::mainForm();
     if (main == nullptr)
+        return;
+    // Under a log-out the main window is going: the key may still hide it, never bring it back.
+    const bool hides = main->isVisible() && !main->isMinimized();
+    if (LogoutUnderWay && !hides)
         return;
     if (main->isMinimized()) {
         main->setWindowState(Qt::WindowNoState);

@@ -98,7 +98,8 @@ bool MenuForm::hasInstruments() const { return !a0.isEmpty() && a0[0]->isCheckab
 
 void restoreMainWindow() {
     platform::Form* main = platform::mainForm();
-    if (main == nullptr)
+    // A main window that a log-out has hidden is on its way out: it never comes back.
+    if (main == nullptr || LogoutUnderWay)
         return;
     main->setWindowState(main->property("Tag").toString() == u"2" ? Qt::WindowMaximized : Qt::WindowNoState);
     main->show();

@@ -124,7 +124,8 @@ void MiniForm::setSizeTwips(int width, int height) {
 void MiniForm::TosMain() {
     applyAlpha();
     platform::Form* main = platform::mainForm();
-    if (main == nullptr)
+    // A main window that a log-out has hidden is on its way out: it never comes back.
+    if (main == nullptr || LogoutUnderWay)
         return;
     main->setWindowState(main->property("Tag").toString() == u"2" ? Qt::WindowMaximized : Qt::WindowNoState);
     main->show();

@@ -431,8 +431,6 @@ void MainForm::buildControls() {
     m_feed = std::make_unique<charts::ChartFeed>(feed);
     m_feed->connectControls();
     fitRangeBox();
-    // The tray menu's tick follows the instrument the selector switched to.
-    connect(SetDrawtype, &QComboBox::activated, this, platform::guard("SetDrawtype_CheckMenu", [this] { CheckMenu(CurProd); }));
 
     NewsView::Controls news{BBlist, PLList, NewsGo, NewsOle, Charts[0], Web[0], Cole[1], Cole[2]};
     NewsView::Host newsHost;
@@ -653,15 +651,33 @@ std::vector<QWidget*> MainForm::CListBackControls() const {
 
 void MainForm::TraySetTip(const QString& Tip) { ::TraySetTip(nullptr, Tip); }
 
+namespace {
+const QString kLoggingOut = QStringLiteral("正在注销,请稍候...");
+} // namespace
+
 void MainForm::LogoutUser() {
-    // A second request, or one that was put off and came after the first had run.
+    // Once asked, a log-out runs to its end: further clicks, the menu and Timer4 add nothing.
+    if (!isLoaded() || LogoutUnderWay)
+        return;
+    LogoutUnderWay = true;
+    // It may have to wait for a request in progress (up to its time-out): the user sees at once
+    // that the program is at it, rather than clicking again or taking it for hung.
+    setCursor(Qt::WaitCursor);
+    Nextupti->setText(kLoggingOut);
+    // Painted now: the request it waits for may hold the window's next update back.
+    Nextupti->repaint();
+    runLogout();
+}
+
+void MainForm::runLogout() {
+    // A log-out put off, whose window has gone in the meantime (the program was quit).
     if (!isLoaded())
         return;
     // Unloading deletes this window: never under a wait still in progress (a loader, the
     // keep-alive, a box), whose code goes on with the window once it returns. The log-out runs
     // when the last one has ended.
     if (platform::waitsInProgress() > 0) {
-        platform::whenNoWaits(this, [this] { LogoutUser(); });
+        platform::whenNoWaits(this, [this] { runLogout(); });
         return;
     }
     // The window is going: nothing more of it runs while the log-out waits on the service.
@@ -806,6 +822,8 @@ void MainForm::CheckLogin() {
 }
 
 void MainForm::Form_LinkExecute(const QString&) {
+    if (LogoutUnderWay)
+        return;
     if (isMinimized())
         showMaximized();
     else
@@ -1370,7 +1388,11 @@ void MainForm::showWarning(const QString& text) {
     ShowMsg(text, QStringLiteral("提醒"), this, {}, false, kWarningCloseMs);
 }
 
-void MainForm::setStatus(const QString& text) { Nextupti->setText(text); }
+void MainForm::setStatus(const QString& text) {
+    // A loader that ends while a log-out waits for it does not take the log-out's word away.
+    if (!LogoutUnderWay)
+        Nextupti->setText(text);
+}
 // The range box shows its longest range whole; the two clocks beside it keep the width of a time,
 // side by side where there is room, else one above the other.
 void MainForm::fitRangeBox() {
@@ -1561,6 +1583,8 @@ bool MainForm::queryUnload() {
     if (linkConnected())
         UnLinkUser();
     MainStarted = false;
+    // The log-out, if one was under way, ends with this window.
+    LogoutUnderWay = false;
     // A later "HI" from a second copy must not reach a window that is gone.
     instanceChannel().setHandler(nullptr);
     if (BossKeyOn)

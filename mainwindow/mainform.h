@@ -213,6 +213,8 @@ private:
     void buildRightColumn();
     void buildMenus();
     void menuCommand(const commands::MenuItem& item);
+    // The log-out once asked: at once when no wait is in progress, else when the last one ends.
+    void runLogout();
     void copyQuotes(); // the menu's copy: the present time instead of the quote's, and a balloon
     void Maintab_TabSelected(cTab theTab);
     void addTabs();

@@ -474,6 +474,8 @@ void QuoteRun::currentInstrumentChanged() {
     // The last price seen was another instrument's: no direction until this one moves.
     texts_.MainViewTag.clear();
     refreshQuoteTexts();
+    // Every road to another instrument (selector, tray menu, board) passes here.
+    view_.CheckMenu(CurProd);
 }
 
 void QuoteRun::DoCaption() {

@@ -43,7 +43,8 @@ public:
     // DoCaption, then the quote text block for the tray tip (shown there when TrayQuote is on).
     void refreshQuoteTexts();
     // After the user chose another current instrument: its captions and quote text at once, not
-    // only after the next load (which never comes while the market is closed).
+    // only after the next load (which never comes while the market is closed), and the tray
+    // menu's tick on it.
     void currentInstrumentChanged();
     [[nodiscard]] QString GetList(int16_t Ingold = 0) const;
     int16_t IsUD() { return texts_.IsUD(); }

@@ -13,6 +13,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <utility>
 
 #include <unordered_map>
 
@@ -125,9 +126,24 @@ void Form::showForm(QWidget* owner, bool modal) {
     const Qt::WindowFlags flags = ownedWindowFlags(windowFlags(), m_freeType, owner != nullptr);
     if (owner != parentWidget() || flags != windowFlags())
         setParent(owner, flags);
-    if (owner != nullptr && !testAttribute(Qt::WA_Moved))
-        centreOnOwner(this);
+    const bool placedItself = testAttribute(Qt::WA_Moved);
+    if (!placedItself) {
+        if (owner != nullptr)
+            centreOnOwner(this);
+        else
+            centreOnScreen(this);
+    }
     if (!modal) {
+        m_ownerWait = OwnerWait::None;
+        if (owner != nullptr && (!owner->window()->isVisible() || owner->window()->isMinimized())) {
+            // Shown now, it would stand alone on the desktop, or stay iconic with its owner out of
+            // the user's sight for good; and the owner, when it comes, would take the focus.
+            hide();
+            m_ownerWait = OwnerWait::Show;
+            // The owner's place is known once it is back.
+            m_centreWhenShown = !placedItself;
+            return;
+        }
         show();
         raise();
         activateWindow();
@@ -153,6 +169,73 @@ void Form::showForm(QWidget* owner, bool modal) {
         removeEventFilter(&watcher);
         setWindowModality(Qt::NonModal);
     }
+}
+
+bool Form::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::WindowStateChange:
+        // Once the show or restore is through, so that this window is mapped first.
+        QMetaObject::invokeMethod(this, [this] { showWaitingForms(); }, Qt::QueuedConnection);
+        break;
+    case QEvent::WindowActivate:
+        // Active as it was to be: nothing more to wait for (a later click on the owner is the
+        // user's choice, not to be undone).
+        if (m_ownerWait == OwnerWait::Activate)
+            m_ownerWait = OwnerWait::None;
+        activateWaitingForms();
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
+}
+
+namespace {
+
+// The loaded forms `owner` owns that wait for it as `wait` says, oldest first.
+template <typename Wait>
+QList<Form*> waitingFor(const Form* owner, Wait wait) {
+    QList<Form*> forms;
+    for (Form* f : runtime().loaded)
+        if (f->parentWidget() == owner && wait(f))
+            forms.append(f);
+    return forms;
+}
+
+} // namespace
+
+void Form::showWaitingForms() {
+    if (!isVisible() || isMinimized())
+        return;
+    const QList<Form*> waiting =
+        waitingFor(this, [](const Form* f) { return f->m_ownerWait != OwnerWait::None; });
+    for (Form* f : waiting) {
+        if (f->m_ownerWait == OwnerWait::Show) {
+            f->m_ownerWait = OwnerWait::Activate;
+            if (std::exchange(f->m_centreWhenShown, false))
+                centreOnOwner(f);
+            f->show();
+        } else if (f->isMinimized()) {
+            // Iconic with its owner: back with it.
+            f->setWindowState(f->windowState() & ~Qt::WindowMinimized);
+        }
+        f->raise();
+    }
+    if (!waiting.isEmpty())
+        waiting.back()->activateWindow();
+}
+
+void Form::activateWaitingForms() {
+    const QList<Form*> waiting = waitingFor(
+        this, [](const Form* f) { return f->m_ownerWait == OwnerWait::Activate && f->isVisible(); });
+    for (Form* f : waiting) {
+        f->m_ownerWait = OwnerWait::None;
+        f->raise();
+    }
+    // The newest on top and active, as it would be had it come after its owner.
+    if (!waiting.isEmpty())
+        waiting.back()->activateWindow();
 }
 
 namespace detail {
@@ -247,6 +330,18 @@ void centreOnOwner(QWidget* window) {
     if (window->layout() != nullptr)
         window->adjustSize();
     window->move(centredOn(window->frameGeometry(), area, available));
+}
+
+void centreOnScreen(QWidget* window) {
+    if (window == nullptr || !window->isWindow())
+        return;
+    const QScreen* screen = window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect available = screen->availableGeometry();
+    if (window->layout() != nullptr)
+        window->adjustSize();
+    window->move(centredOn(window->frameGeometry(), available, available));
 }
 
 void sendKeyToMain(int keyCode, int shift) {

@@ -24,10 +24,14 @@ public:
     ~Form() override;
 
     // Shows the form with `owner` as its owner window: transient for it on the window manager
-    // (it stays above the owner, has no taskbar entry of its own, unloads with it, and opens
-    // centred on it unless the form has placed itself); no owner makes it a free window. A modal show blocks input to the other windows and
-    // returns once the form is hidden or unloaded; a nested event loop keeps timers, sockets and
-    // the other windows' painting running meanwhile. Nothing is shown once the program is ending.
+    // unless it is top-most (see followOwner); it stays above the owner, has no taskbar entry of
+    // its own, unloads with it, and opens centred on it unless the form has placed itself. No
+    // owner makes it a free window, centred on the screen's work area unless placed. A modal show
+    // blocks input to the other windows and returns once the form is hidden or unloaded; a nested
+    // event loop keeps timers, sockets and the other windows' painting running meanwhile. Nothing
+    // is shown once the program is ending.
+    // A form shown without waiting while its owner is hidden or minimised appears when the owner
+    // is back on screen, and is then the active window.
     void showForm(QWidget* owner = nullptr, bool modal = false);
 
     // False when queryUnload refused; true when unloaded now or before. The forms it owns unload
@@ -45,6 +49,7 @@ protected:
     virtual bool queryUnload() { return true; }
 
     void closeEvent(QCloseEvent* event) final;
+    bool event(QEvent* event) override;
 
     // The keys of a companion window: Escape unloads it (true: the key is used up), any other key
     // is handed to the main window as well and goes on to its control (false).
@@ -55,6 +60,15 @@ private:
     friend F& form();
 
     bool unloadForm(bool mayRefuse);
+
+    // The owned forms that wait for this one to come on screen: shown then (and made active), or
+    // made active once this one is.
+    void showWaitingForms();
+    void activateWaitingForms();
+    // What this form waits for of its owner.
+    enum class OwnerWait { None, Show, Activate };
+    OwnerWait m_ownerWait = OwnerWait::None;
+    bool m_centreWhenShown = false;
 
     bool m_unloading = false;
     // The window type the form was made with, which it takes back when shown without owner.
@@ -126,5 +140,8 @@ void sendKeyToMain(int keyCode, int shift);
 
 // Moves a window that has an owner to the middle of it (see centredOn).
 void centreOnOwner(QWidget* window);
+
+// Moves a window to the middle of its screen's work area.
+void centreOnScreen(QWidget* window);
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -17,6 +18,9 @@ namespace platform {
 
 #ifdef BRELTO_HAVE_XCB
 namespace {
+
+// The native window last kept out of the taskbar.
+constexpr char kSkippedWindow[] = "brelto_skippedWindow";
 
 xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     xcb_intern_atom_reply_t* reply =
@@ -40,7 +44,9 @@ void skipTaskbar(QWidget* window) {
         return;
     xcb_connection_t* c = x11->connection();
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    const xcb_window_t id = static_cast<xcb_window_t>(window->winId());
+    // The native window as it is now, not as the widget last knew it.
+    const QWindow* handle = window->windowHandle();
+    const xcb_window_t id = static_cast<xcb_window_t>(handle != nullptr ? handle->winId() : window->winId());
     const xcb_atom_t state = atom(c, "_NET_WM_STATE");
     const xcb_atom_t skip[2] = {atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), atom(c, "_NET_WM_STATE_SKIP_PAGER")};
     // Not yet mapped (a show event, before the map): the property itself, which the window
@@ -58,6 +64,15 @@ void skipTaskbar(QWidget* window) {
     xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
     xcb_flush(c);
+    // After a change of its stacking flag Qt makes the native window again while showing it, after
+    // the show event that called here: the new one is told as soon as the show is through.
+    window->setProperty(kSkippedWindow, static_cast<qulonglong>(id));
+    QTimer::singleShot(0, window, [window] {
+        const QWindow* now = window->windowHandle();
+        if (now != nullptr && window->isVisible() &&
+            window->property(kSkippedWindow).toULongLong() != static_cast<qulonglong>(now->winId()))
+            skipTaskbar(window);
+    });
 #else
     (void)window;
 #endif
@@ -69,9 +84,11 @@ void applyOwner(QWidget* window) {
     if (!window->isWindow() || window->parentWidget() == nullptr)
         return;
     QWindow* handle = window->windowHandle();
-    const QWindow* owner = window->parentWidget()->window()->windowHandle();
-    if (handle != nullptr && owner != nullptr && handle->transientParent() != owner)
-        handle->setTransientParent(const_cast<QWindow*>(owner));
+    QWindow* owner = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)
+                         ? nullptr
+                         : window->parentWidget()->window()->windowHandle();
+    if (handle != nullptr && handle->transientParent() != owner)
+        handle->setTransientParent(owner);
     skipTaskbar(window);
 }
 
@@ -94,6 +111,22 @@ protected:
 void followOwner(QWidget* window) {
     if (window != nullptr)
         window->installEventFilter(new OwnerFollower(window));
+}
+
+void setStaysOnTop(QWidget* window, bool onTop) {
+    if (window == nullptr || !window->isWindow())
+        return;
+    const Qt::WindowFlags flags = window->windowFlags().setFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (flags == window->windowFlags())
+        return;
+    QWindow* native = window->windowHandle();
+    if (native == nullptr) {
+        window->setWindowFlags(flags);
+        return;
+    }
+    // The native window changes in place: the window manager is told at once if it is shown.
+    window->overrideWindowFlags(flags);
+    native->setFlags(flags);
 }
 
 } // namespace platform

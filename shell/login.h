@@ -11,6 +11,8 @@
 inline QString CaptchaCode;
 // A log-out sent the user back to the login window; the next login answer clears it.
 inline bool LogoutPending = false;
+// This process has had a session: a login answered "OK" since the program started.
+inline bool LoggedInThisRun = false;
 
 // A stable opaque identifier of this user on this machine, at most 20 characters.
 [[nodiscard]] QString makeClientId();

@@ -337,6 +337,7 @@ void LoginForm::login() {
             HoldText = session->holdText;
             UserName = User->text();
             LoggedIn = true;
+            LoggedInThisRun = true;
             Labelinfo->setText(QStringLiteral("连接行情服务器..."));
             const bool mainWasRunning = MainStarted;
             const MainWindowLink& main = mainWindowLink();
@@ -393,14 +394,16 @@ void LoginForm::login() {
     Timer2->start();
 }
 
-RememberedAccount rememberedAccountOnUnload(bool rememberTicked, bool loggedIn) {
+RememberedAccount rememberedAccountOnUnload(bool rememberTicked, bool loggedIn, bool hadSession) {
     if (!rememberTicked)
         return RememberedAccount::Clear;
-    return loggedIn ? RememberedAccount::Store : RememberedAccount::Keep;
+    if (loggedIn)
+        return RememberedAccount::Store;
+    return hadSession ? RememberedAccount::Clear : RememberedAccount::Keep;
 }
 
 bool LoginForm::queryUnload() {
-    switch (rememberedAccountOnUnload(Check1->isChecked(), LoggedIn)) {
+    switch (rememberedAccountOnUnload(Check1->isChecked(), LoggedIn, LoggedInThisRun || LogoutPending)) {
     case RememberedAccount::Store:
         SetIniMany({{QStringLiteral("username"), UserName},
                     {QStringLiteral("userpass"), EncodeText(Userpass->text())},

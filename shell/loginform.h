@@ -48,10 +48,13 @@ private:
 [[nodiscard]] LoginForm& loginForm();
 
 // What the login window's unload does with the account stored in set.ini. A ticked "remember"
-// box with nobody logged in (the user closed the window, or gave up on an unreachable service)
-// keeps the stored account: one outage must not cost the user the remembered password.
+// box with nobody logged in keeps the stored account only while this process never had a
+// session (the user closed the window, or gave up on an unreachable service): one outage must
+// not cost the user the remembered password. After a log-out, the user's own or the forced one
+// of a login elsewhere, it is forgotten, so that the next start waits for the user instead of
+// logging in by itself (on a shared PC, or pushing the other session out again).
 enum class RememberedAccount { Store, Keep, Clear };
-[[nodiscard]] RememberedAccount rememberedAccountOnUnload(bool rememberTicked, bool loggedIn);
+[[nodiscard]] RememberedAccount rememberedAccountOnUnload(bool rememberTicked, bool loggedIn, bool hadSession);
 
 // The product web site of the login window's links (a fixed address, not the service's).
 [[nodiscard]] QString productSitePage(const QString& path);

@@ -13,3 +13,7 @@ inline bool IsVip = false; // membership: live push link, longer chart ranges, s
 
 // The main window has finished its start-up and not yet shut down.
 inline bool MainStarted = false;
+
+// A log-out is under way: from the user's request (which may wait for a request in progress to
+// end) until the main window is gone. Nothing shows the main window again meanwhile.
+inline bool LogoutUnderWay = false;

@@ -84,6 +84,8 @@ struct RecordedKline {
     RecordedKline() : surface(new RecordingSurface(807, 454)),
                       kline(std::unique_ptr<platform::Surface>(surface)) {
         kline.resize(807, 454); // 12105 x 6810 twips
+        // On screen, as in the main window: the data window waits for an owner that is not.
+        kline.show();
         surface->clearOps();
     }
     std::vector<SurfaceOp> ops(SurfaceOp::Kind k) const { return surface->ops(k); }
@@ -332,6 +334,7 @@ struct LoggedKline {
     QStringList log;
     LoggedKline() {
         k.resize(807, 454);
+        k.show();
         k.DrawKline(bars(30), QStringLiteral("黄金"), QStringLiteral("日线图"));
         const auto mouse = [this](const char* name) {
             return [this, name](int16_t b, int16_t s, float x, float y) {
@@ -552,6 +555,7 @@ TEST(KlineGalleryTest, DailyWeeklyAndFifteenMinutePictures) {
     {
         Kline k;
         k.resize(807, 454);
+        k.show();
         int16_t count = 90;
         k.DrawKline(dailyBars(history, count), QStringLiteral("美元黄金"), kOptionCaptions()[0]);
         k.setNowcaption(QStringLiteral("398.5,402.25,396.1,401.3,2.8,-"));
@@ -562,6 +566,7 @@ TEST(KlineGalleryTest, DailyWeeklyAndFifteenMinutePictures) {
     {
         Kline k;
         k.resize(807, 454);
+        k.show();
         k.DrawKline(weeklyBars(history, 401.3f), QStringLiteral("美元黄金"), kOptionCaptions()[1]);
         k.dblClick();
         writePicture(k, 40.5, QStringLiteral("klineweekly.png"));
@@ -570,6 +575,7 @@ TEST(KlineGalleryTest, DailyWeeklyAndFifteenMinutePictures) {
     {
         Kline k;
         k.resize(807, 454);
+        k.show();
         int16_t count = 90;
         k.DrawKline(dailyBars(dailyHistory(260, 2150), count), QStringLiteral("人民币账户黄金"),
                     kOptionCaptions()[0]);
@@ -581,6 +587,7 @@ TEST(KlineGalleryTest, DailyWeeklyAndFifteenMinutePictures) {
     {
         Kline k;
         k.resize(807, 454);
+        k.show();
         IntradayInput in;
         in.series = {daySeries(402, 500), daySeries(398), QString()};
         in.dates = {QStringLiteral("2026-12-10"), QStringLiteral("2026-12-9"), QString()};

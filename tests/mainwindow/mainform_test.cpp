@@ -480,6 +480,40 @@ TEST_F(MainWindow, AnotherInstrumentIsNamedAtOnce) {
     EXPECT_TRUE(TrayTipText.startsWith(QStringLiteral("*** ") + ProdName[other] + QStringLiteral(" ***")));
 }
 
+namespace {
+
+// A left-button drag as the board's labels receive it: press, one move with the button held, release.
+void drag(QWidget* label, int fromX, int toX) {
+    const QPointF start(fromX, 5);
+    const QPointF end(toX, 5);
+    QMouseEvent press(QEvent::MouseButtonPress, start, label->mapToGlobal(start), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(label, &press);
+    QMouseEvent move(QEvent::MouseMove, end, label->mapToGlobal(end), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(label, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, end, label->mapToGlobal(end), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(label, &release);
+}
+
+// A double click as the desktop delivers it: press, release, double click, release.
+void doubleClick(QWidget* w) {
+    const QPointF at(w->width() / 2.0, w->height() / 2.0);
+    const std::pair<QEvent::Type, Qt::MouseButtons> sequence[] = {{QEvent::MouseButtonPress, Qt::LeftButton},
+                                                                  {QEvent::MouseButtonRelease, Qt::NoButton},
+                                                                  {QEvent::MouseButtonDblClick, Qt::LeftButton},
+                                                                  {QEvent::MouseButtonRelease, Qt::NoButton}};
+    for (const auto& [type, buttons] : sequence) {
+        QMouseEvent event(type, at, w->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &event);
+    }
+}
+
+// Where a board cell or head starts, in the board viewport's coordinates.
+int leftInView(const MainForm& m, const QWidget* w) { return w->mapTo(m.MainView, QPoint(0, 0)).x(); }
+
+} // namespace
+
 // The tray menu's market list holds the instruments from its first entry, ticks the current one,
 // and a choice there switches the instrument exactly as the selector does.
 TEST_F(MainWindow, TrayMenuAndSelectorSwitchTheInstrumentAlike) {
@@ -499,11 +533,26 @@ TEST_F(MainWindow, TrayMenuAndSelectorSwitchTheInstrumentAlike) {
         m.SetDrawtype->setCurrentIndex(i);
         emit m.SetDrawtype->activated(i);
     };
+    // The board: a left press on a name of the short list, a double click on a row's price.
+    const std::function<void(int)> byBoardName = [&m](int i) {
+        QLabel* name = m.shortLines[static_cast<size_t>(i)].BLabels;
+        const QPointF at(5, 5);
+        QMouseEvent press(QEvent::MouseButtonPress, at, name->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(name, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, name->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(name, &release);
+    };
+    const std::function<void(int)> byBoardRow = [&m](int i) { doubleClick(m.boardRows[static_cast<size_t>(i)].TL[1]); };
+    ASSERT_GE(m.shortLines.size(), 4u);
+    ASSERT_GE(m.boardRows.size(), 4u);
     const struct {
         const char* how;
         const std::function<void(int)>& choose;
         int index;
-    } cases[] = {{"menu", byMenu, 1}, {"selector", bySelector, 2}, {"menu, last entry", byMenu, ProdCount - 1},
+    } cases[] = {{"menu", byMenu, 1},          {"selector", bySelector, 2}, {"board name", byBoardName, 3},
+                 {"menu, last entry", byMenu, ProdCount - 1}, {"board row", byBoardRow, 1},
                  {"menu, first entry", byMenu, 0}};
     for (const auto& c : cases) {
         c.choose(c.index);
@@ -556,40 +605,6 @@ TEST_F(MainWindow, AlertsRingInThePopUpAndStaleQuotesAreShownThere) {
     TxCount = 0;
     IsVip = false;
 }
-
-namespace {
-
-// A left-button drag as the board's labels receive it: press, one move with the button held, release.
-void drag(QWidget* label, int fromX, int toX) {
-    const QPointF start(fromX, 5);
-    const QPointF end(toX, 5);
-    QMouseEvent press(QEvent::MouseButtonPress, start, label->mapToGlobal(start), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(label, &press);
-    QMouseEvent move(QEvent::MouseMove, end, label->mapToGlobal(end), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(label, &move);
-    QMouseEvent release(QEvent::MouseButtonRelease, end, label->mapToGlobal(end), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QCoreApplication::sendEvent(label, &release);
-}
-
-// A double click as the desktop delivers it: press, release, double click, release.
-void doubleClick(QWidget* w) {
-    const QPointF at(w->width() / 2.0, w->height() / 2.0);
-    const std::pair<QEvent::Type, Qt::MouseButtons> sequence[] = {{QEvent::MouseButtonPress, Qt::LeftButton},
-                                                                  {QEvent::MouseButtonRelease, Qt::NoButton},
-                                                                  {QEvent::MouseButtonDblClick, Qt::LeftButton},
-                                                                  {QEvent::MouseButtonRelease, Qt::NoButton}};
-    for (const auto& [type, buttons] : sequence) {
-        QMouseEvent event(type, at, w->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
-        QCoreApplication::sendEvent(w, &event);
-    }
-}
-
-// Where a board cell or head starts, in the board viewport's coordinates.
-int leftInView(const MainForm& m, const QWidget* w) { return w->mapTo(m.MainView, QPoint(0, 0)).x(); }
-
-} // namespace
 
 TEST_F(MainWindow, BoardColumnsHoldTheirTextsAndStayUnderTheirHeads) {
     configure();

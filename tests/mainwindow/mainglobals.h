@@ -13,7 +13,7 @@
 // The shared globals a main window's run leaves behind, back to their state at start.
 inline void resetMainGlobals() {
     ConfigLoaded = LoadserverOk = false;
-    MainStarted = LoggedIn = IsVip = LogoutPending = false;
+    MainStarted = LoggedIn = IsVip = LogoutPending = LoggedInThisRun = LogoutUnderWay = false;
     UseRealtime = PushLost = LinkReady = BeatPending = false;
     LinkState = 0;
     HeartbeatTick = 0;

@@ -6,6 +6,10 @@
 #include "common/config.h"
 #include "common/http.h"
 #include "common/msgbox.h"
+#include "common/settings.h"
+#include "common/windowutil.h"
+#include "companions/menuform.h"
+#include "companions/mini.h"
 #include "charts/klinefeed.h"
 #include "common/tradingday.h"
 #include "platform/vbtext.h"
@@ -48,6 +52,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 
@@ -370,10 +375,80 @@ TEST_F(MainLink, ALogOutAskedForDuringALoadWaitsForIt) {
     QTimer::singleShot(300, &m, [&] { m.m22->trigger(); });
     platform::pauseMs(600);
     EXPECT_TRUE(platform::isLoaded<MainForm>()) << "not while the load waits";
+    // But the user sees at once that it is under way, and asking again adds nothing.
+    EXPECT_EQ(m.cursor().shape(), Qt::WaitCursor);
+    EXPECT_EQ(m.Nextupti->text(), QStringLiteral("正在注销,请稍候..."));
+    m.m22->trigger();
+    m.MainBar_ButtonClick(1, QStringLiteral("login"));
+    m.setStatus(QStringLiteral("更新完成.")); // a loader ending meanwhile
+    EXPECT_EQ(m.Nextupti->text(), QStringLiteral("正在注销,请稍候..."));
+    // A member's range switch meanwhile, which names the live server on the status line.
+    UseRealtime = IsVip = true;
+    m.Combos[3]->setCurrentIndex(m.Combos[3]->currentIndex() == 1 ? 2 : 1);
+    UseRealtime = IsVip = false;
+    EXPECT_EQ(m.Nextupti->text(), QStringLiteral("正在注销,请稍候..."));
+    EXPECT_TRUE(m.isVisible());
     EXPECT_TRUE(waitUntil([&] { return loadEnded; }, 3000));
     EXPECT_TRUE(waitUntil([] { return !platform::isLoaded<MainForm>(); }, 2500)) << "but once it is done";
     EXPECT_TRUE(platform::isLoaded<LoginForm>());
     EXPECT_FALSE(LoggedIn);
+    EXPECT_FALSE(LogoutUnderWay);
+    int logouts = 0;
+    for (const SimService::FormPost& p : service->formPosts())
+        logouts += QUrl::fromPercentEncoding(p.body).contains(QStringLiteral("do=softout")) ? 1 : 0;
+    EXPECT_EQ(logouts, 1) << "one log-out for three requests";
+}
+
+// While the log-out's own request waits, with the main window already hidden, nothing brings
+// that window back: it is on its way out.
+TEST_F(MainLink, NothingShowsTheMainWindowWhileTheLogOutWaits) {
+    SetIni(QStringLiteral("mini"), QStringLiteral("1"));
+    MainForm& m = start(1001, QStringLiteral("vip"), false);
+    ASSERT_TRUE(platform::isLoaded<MiniForm>());
+    QPointer<MainForm> main(&m);
+    service->setFaultDelayMs(2500);
+    service->setFault(QStringLiteral("*"), SimService::Endpoint::Logout, SimService::Fault::Delay, 1);
+    // The channel the login window listens on at the program's start.
+    (void)instanceChannel().listen();
+    platform::InstanceChannel second(QStringLiteral("Quillor"),
+                                     QStringLiteral("MAINLINK-%1").arg(QCoreApplication::applicationPid()));
+    struct Road {
+        const char* name;
+        std::function<void()> take;
+    };
+    const Road roads[] = {
+        {"the mini window's double click",
+         [] { QTest::mouseDClick(&Mini(), Qt::LeftButton, {}, QPoint(20, 10)); }},
+        {"the tray icon's left press", [] { platform::sendTrayMouse(platform::kTrayLeftButtonDown); }},
+        {"显示程序 of the tray menu", [] { menuForm().mShowme->trigger(); }},
+        {"the boss key", [] { ShowHideMain(); }},
+        {"a second copy's \"HI\"", [&second] { EXPECT_TRUE(second.send(QStringLiteral("HI"))); }},
+    };
+    QStringList shown;
+    bool taken = false;
+    QTimer::singleShot(0, [&] {
+        // A load of the window's own may hold the log-out off for a moment.
+        ASSERT_TRUE(waitUntil([&] { return main && main->isHidden(); }, 5000)) << "the log-out hides the window first";
+        platform::pauseMs(200);
+        for (const Road& road : roads) {
+            road.take();
+            platform::pauseMs(150);
+            if (main && main->isVisible()) {
+                shown << QString::fromUtf8(road.name);
+                main->hide();
+            }
+        }
+        taken = LoggedIn; // all of them while the request still waits
+    });
+    m.m22->trigger();
+    EXPECT_TRUE(waitUntil([] { return !platform::isLoaded<MainForm>(); }, 8000));
+    EXPECT_TRUE(taken);
+    EXPECT_TRUE(shown.isEmpty()) << shown.join(u", ").toStdString();
+    platform::pauseMs(0);
+    EXPECT_FALSE(main) << "the window is gone";
+    ASSERT_TRUE(platform::isLoaded<LoginForm>());
+    EXPECT_TRUE(loginForm().isVisible());
+    EXPECT_EQ(quits, 0);
 }
 
 namespace {

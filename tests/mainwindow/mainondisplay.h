@@ -8,6 +8,7 @@
 #include "platform/fonts.h"
 #include "platform/forms.h"
 #include "shell/instance.h"
+#include "shell/login.h"
 #include "shell/loginform.h"
 #include "shell/mainwindowlink.h"
 #include "simservice/simservice.h"
@@ -45,6 +46,7 @@ protected:
         platform::registerFontSubstitutions();
         setInstanceTopic(QStringLiteral("%1-%2").arg(m_topic).arg(QCoreApplication::applicationPid()));
         ConfigLoaded = LoggedIn = IsVip = MainStarted = UseRealtime = PushLost = false;
+        LogoutPending = LoggedInThisRun = LogoutUnderWay = false;
         UserName.clear();
         CurTab = -1;
         NewsId = 0;
@@ -124,10 +126,10 @@ protected:
     }
 
     // The centre of the toolbar button `key` in the main window, read off the main window of this
-    // process once its board has the first quotes; that window then goes, and the service stays
-    // for the program.
-    QPoint toolbarButton(const QString& key) {
-        MainForm& main = loginToMain();
+    // process once its board has the first quotes; that window then goes, and the service (started
+    // with `options`) stays for the program.
+    QPoint toolbarButton(const QString& key, SimService::Options options = {}) {
+        MainForm& main = loginToMain(std::move(options));
         EXPECT_TRUE(waitUntil([] { return ProdCount > 0; }, 10000));
         platform::pauseMs(300);
         auto* strip = main.MainBar->findChild<QWidget*>(QStringLiteral("PicTB"));
@@ -150,6 +152,18 @@ protected:
                           const QString& password) {
         EXPECT_TRUE(program.writeSettings(withRememberedLogin(std::move(settings), user, password)));
         process = &program.start(hostsOf(*service));
+        const QString main = waitForMain();
+        if (main.isEmpty())
+            return main;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return !service->requestLog().filter(QStringLiteral("m=now-price")).isEmpty(); },
+            kProgramPatienceMs));
+        QTest::qWait(1500);
+        return main;
+    }
+
+    // The program's main window once it is shown; empty when it did not come up.
+    QString waitForMain() {
         QString main;
         (void)QTest::qWaitFor(
             [&] {
@@ -159,12 +173,6 @@ protected:
                 return !main.isEmpty() || !program.running();
             },
             kProgramPatienceMs);
-        if (main.isEmpty())
-            return main;
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return !service->requestLog().filter(QStringLiteral("m=now-price")).isEmpty(); },
-            kProgramPatienceMs));
-        QTest::qWait(1500);
         return main;
     }
 

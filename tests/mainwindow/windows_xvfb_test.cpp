@@ -8,9 +8,11 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -37,6 +39,26 @@ QString transientFor(const QString& window) {
 
 bool skipsTaskbar(const QString& window) {
     return desktop::netWmState(window).contains(QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR"));
+}
+
+bool above(const QString& window) {
+    return desktop::netWmState(window).contains(QStringLiteral("_NET_WM_STATE_ABOVE"));
+}
+
+// The window that has the keyboard focus, as the window manager tells it.
+QString activeWindow() {
+    const QString line = desktop::tool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_ACTIVE_WINDOW")});
+    const qsizetype hash = line.indexOf(u'#');
+    return hash < 0 ? QString() : QString::number(line.mid(hash + 1).trimmed().toULongLong(nullptr, 16));
+}
+
+// How much of `area` of the screen shows the colour `colour`, from 0 to 1.
+double shareOf(const QImage& shot, const QRect& area, QRgb colour) {
+    int hits = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            hits += (shot.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+    return area.isEmpty() ? 0.0 : static_cast<double>(hits) / (area.width() * area.height());
 }
 
 class WindowsOnTheDesktop : public DesktopProgramTest {
@@ -77,15 +99,26 @@ TEST_F(WindowsOnTheDesktop, OwnedWindowsStayWithTheMainWindow) {
     const QString main = start();
     ASSERT_FALSE(main.isEmpty()) << "no main window: " << program.output();
 
-    // The broadcasts the service sends at log-in come as notices owned by the main window.
+    // The broadcasts the service sends at log-in come as notices owned by the main window: out of
+    // the taskbar and above every window, its own included (window managers keep a transient
+    // window in its owner's layer, so they are not transient for it). They come after it and
+    // have the keyboard focus, the newest on top.
     const QStringList notices = desktop::shownWindows(program.pid(), QStringLiteral("播报"));
+    ASSERT_FALSE(notices.isEmpty()) << "no notices at log-in";
     for (const QString& box : notices) {
-        EXPECT_EQ(transientFor(box), main);
+        EXPECT_NE(transientFor(box), main);
         EXPECT_TRUE(skipsTaskbar(box)) << desktop::netWmState(box).join(u' ').toStdString();
+        EXPECT_TRUE(above(box)) << desktop::netWmState(box).join(u' ').toStdString();
     }
-    // Enter and Space press a notice's "确定".
+    EXPECT_TRUE(notices.contains(activeWindow())) << "the main window has the focus: " << activeWindow().toStdString();
+    // Enter and Space press a notice's "确定"; the first Enter goes to the notice in front.
+    tool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("Return")});
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return desktop::shownWindows(program.pid(), QStringLiteral("播报")).size() == notices.size() - 1; }, 5000))
+        << "Enter right after log-in closed no notice";
     for (qsizetype i = 0; i < notices.size(); ++i)
-        desktop::press(notices[i], i % 2 == 0 ? QStringLiteral("Return") : QStringLiteral("space"));
+        if (desktop::placement(notices[i]).viewable)
+            desktop::press(notices[i], i % 2 == 0 ? QStringLiteral("Return") : QStringLiteral("space"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return desktop::shownWindows(program.pid(), QStringLiteral("播报")).isEmpty(); }, 5000))
         << "Enter or Space left a notice open";
 
@@ -137,10 +170,14 @@ TEST_F(WindowsOnTheDesktop, OwnedWindowsStayWithTheMainWindow) {
         QTest::qWait(300);
         EXPECT_EQ(transientFor(window), t.owned ? main : QString()) << t.title;
         EXPECT_EQ(skipsTaskbar(window), t.owned) << t.title;
-        // An owned window opens on its owner, not at the screen's corner over the toolbar.
-        const QPoint at = desktop::placement(window).client.topLeft();
-        if (t.owned) {
-            EXPECT_FALSE(at.x() < 40 && at.y() < mainClient.top() + 60) << t.title << " opened over the toolbar";
+        // An owned window opens on its owner, a free one in the middle of the work area; neither
+        // at the screen's corner over the toolbar.
+        const QRect at = desktop::placement(window).client;
+        EXPECT_FALSE(at.x() < 40 && at.y() < mainClient.top() + 60) << t.title << " opened over the toolbar";
+        if (!t.owned) {
+            const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+            EXPECT_LE((at.center() - area.center()).manhattanLength(), 40)
+                << t.title << " not centred on the work area: " << at.x() << "," << at.y();
         }
     }
 
@@ -208,7 +245,7 @@ TEST_F(WindowsOnTheDesktop, TrayMenuChoosesTheInstrument) {
 }
 
 // A member's alert that rings at the first quote: its pop-up is owned by the main window, kept on
-// top, out of the taskbar, and stays in sight when the user clicks the main window.
+// top of every window, out of the taskbar, and stays in sight when the user clicks the main window.
 TEST_F(WindowsOnTheDesktop, AlertPopUpStaysInSightAfterAClickOnTheMainWindow) {
     const QString main = start({{QStringLiteral("tx"), QStringLiteral("1")},
                                 {QStringLiteral("tx1"), QStringLiteral("0,0,0.01")}},
@@ -217,7 +254,8 @@ TEST_F(WindowsOnTheDesktop, AlertPopUpStaysInSightAfterAClickOnTheMainWindow) {
     const QString popUp = desktop::waitForWindow(*process, QStringLiteral("^提醒$"), {}, kPatienceMs);
     ASSERT_FALSE(popUp.isEmpty()) << "the alert did not ring";
     QTest::qWait(500);
-    EXPECT_EQ(transientFor(popUp), main);
+    // Above its owner by being above all: a transient window would share its owner's layer.
+    EXPECT_NE(transientFor(popUp), main);
     EXPECT_TRUE(skipsTaskbar(popUp)) << desktop::netWmState(popUp).join(u' ').toStdString();
     EXPECT_TRUE(desktop::netWmState(popUp).contains(QStringLiteral("_NET_WM_STATE_ABOVE")));
     const QRect mainClient = desktop::placement(main).client;
@@ -238,6 +276,182 @@ TEST_F(WindowsOnTheDesktop, AlertPopUpStaysInSightAfterAClickOnTheMainWindow) {
         for (int x = face.left(); x <= face.right(); ++x)
             light += qGray(shot.pixel(x, y)) > 150;
     EXPECT_GT(light, face.width() * face.height() / 2) << "the pop-up is covered";
+}
+
+// The mini window stays out of the taskbar through every change the user can make to it: its
+// stacking flag, the boss key's hide and show, and switching it off and on, which may each give
+// it a new native window. Each step asks the window on screen now, not the one seen before.
+TEST_F(WindowsOnTheDesktop, MiniWindowStaysOutOfTheTaskbarThroughEveryStep) {
+    const QString main = start();
+    ASSERT_FALSE(main.isEmpty()) << "no main window: " << program.output();
+    for (const QString& box : desktop::shownWindows(program.pid(), QStringLiteral("播报")))
+        desktop::press(box, QStringLiteral("Return"));
+    const QRect mainClient = desktop::placement(main).client;
+    QString settings;
+    QPoint dialog;
+    const auto openSettings = [&] {
+        desktop::clickAt(mainClient.topLeft() + QPoint(105, 30));
+        settings = desktop::waitForWindow(*process, QStringLiteral("^程序设置"), {}, 10000);
+        ASSERT_FALSE(settings.isEmpty()) << "the settings dialog did not open";
+        QTest::qWait(500);
+        dialog = desktop::placement(settings).client.topLeft();
+    };
+    const auto click = [&](QPoint at) {
+        desktop::clickAt(dialog + at);
+        QTest::qWait(600);
+    };
+    const QPoint topmostBox(306, 213);
+    const QPoint miniBox(306, 189);
+    const auto closeSettings = [&] {
+        desktop::press(settings, QStringLiteral("Escape"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !desktop::placement(settings).viewable; }, 5000));
+    };
+    const auto bossKey = [&] {
+        tool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+alt+w")});
+        QTest::qWait(1200);
+    };
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        bool shown; // the mini window is on screen after the step
+        bool onTop; // and above all others
+    } steps[] = {
+        {"settings opened", openSettings, true, true},
+        {"窗体置顶显示 off", [&] { click(topmostBox); }, true, false},
+        {"窗体置顶显示 on", [&] { click(topmostBox); }, true, true},
+        {"settings closed", closeSettings, true, true},
+        {"boss key hides", bossKey, false, true},
+        {"boss key shows", bossKey, true, true},
+        {"settings opened again", openSettings, true, true},
+        {"显示浮动窗口 off", [&] { click(miniBox); }, false, true},
+        {"显示浮动窗口 on", [&] { click(miniBox); }, true, true},
+        {"窗体置顶显示 off again", [&] { click(topmostBox); }, true, false},
+        {"settings closed again", closeSettings, true, false},
+        {"boss key hides again", bossKey, false, false},
+        {"boss key shows again", bossKey, true, false},
+    };
+    for (const auto& step : steps) {
+        step.act();
+        if (::testing::Test::HasFatalFailure())
+            return;
+        if (!step.shown) {
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] { return desktop::shownWindows(program.pid(), QStringLiteral("^Mini$")).isEmpty(); }, 3000))
+                << step.step << ": the mini window is still on screen";
+            continue;
+        }
+        const QString mini = desktop::waitForWindow(*process, QStringLiteral("^Mini$"), {}, 5000);
+        ASSERT_FALSE(mini.isEmpty()) << step.step << ": no mini window on screen";
+        // The window manager may take a moment to hear of a window made again.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return skipsTaskbar(mini); }, 2000))
+            << step.step << ": in the taskbar, " << desktop::netWmState(mini).join(u' ').toStdString();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return above(mini) == step.onTop; }, 2000))
+            << step.step << ": " << desktop::netWmState(mini).join(u' ').toStdString();
+    }
+}
+
+// Started minimised, the program's log-in notices wait for the main window: none is on the desktop
+// or iconic out of sight while it is minimised, and they come with it, in front and with the
+// focus, whether it comes back by the tray icon or by the boss key.
+TEST_F(WindowsOnTheDesktop, NoticesOfAMinimisedStartComeWithTheMainWindow) {
+    for (const bool byTray : {true, false}) {
+        SCOPED_TRACE(byTray ? "restored from the tray" : "restored by the boss key");
+        program.stop();
+        const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
+        ASSERT_TRUE(program.writeSettings({{QStringLiteral("armin"), QStringLiteral("1")},
+                                           {QStringLiteral("autologin"), QStringLiteral("1")},
+                                           {QStringLiteral("username"), QStringLiteral("test")},
+                                           {QStringLiteral("userpass"), EncodeText(QStringLiteral("quarmelo"))}}));
+        const qsizetype quotesBefore = service->requestLog().filter(QStringLiteral("m=now-price")).size();
+        process = &program.start({host, host, host});
+        QRect icon;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !(icon = trayIcon()).isEmpty(); }, kPatienceMs)) << program.output();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return service->requestLog().filter(QStringLiteral("m=now-price")).size() > quotesBefore; }, kPatienceMs));
+        QTest::qWait(3000);
+        EXPECT_TRUE(desktop::shownWindows(program.pid(), QStringLiteral("^Quillor V")).isEmpty()) << "not minimised";
+        EXPECT_TRUE(desktop::shownWindows(program.pid(), QStringLiteral("播报")).isEmpty())
+            << "a notice stands on the desktop while the main window is minimised";
+
+        if (byTray) {
+            desktop::clickAt(icon.center());
+        } else {
+            tool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+alt+w")});
+        }
+        const QString main = desktop::waitForWindow(*process, QStringLiteral("^Quillor V"), {}, 10000);
+        ASSERT_FALSE(main.isEmpty()) << "the main window did not come back";
+        QStringList notices;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return !(notices = desktop::shownWindows(program.pid(), QStringLiteral("播报"))).isEmpty(); }, 5000))
+            << "the notices did not come with the main window";
+        QTest::qWait(800);
+        for (const QString& box : notices) {
+            EXPECT_TRUE(desktop::placement(box).viewable);
+            EXPECT_FALSE(desktop::netWmState(box).contains(QStringLiteral("_NET_WM_STATE_HIDDEN")));
+            EXPECT_TRUE(skipsTaskbar(box)) << desktop::netWmState(box).join(u' ').toStdString();
+        }
+        EXPECT_TRUE(notices.contains(activeWindow())) << "the focus is elsewhere: " << activeWindow().toStdString();
+        if (byTray)
+            savePicture(screen(), QStringLiteral("minimised_start_restored_with_notices.png"));
+    }
+}
+
+// Every alert pop-up of a run stays above another program's window, not the first alone: the
+// first rings at the first quote, the second after an alert added in the editor.
+TEST_F(WindowsOnTheDesktop, EveryAlertPopUpStaysAboveOtherPrograms) {
+    const QString main = start({{QStringLiteral("tx"), QStringLiteral("1")},
+                                {QStringLiteral("tx1"), QStringLiteral("0,0,0.01")}},
+                               QStringLiteral("vip"), QStringLiteral("vip888"));
+    ASSERT_FALSE(main.isEmpty()) << "no main window: " << program.output();
+    for (const QString& box : desktop::shownWindows(program.pid(), QStringLiteral("播报")))
+        desktop::press(box, QStringLiteral("Return"));
+
+    // Another program's window, pure red, over the whole work area.
+    QWidget other;
+    other.setWindowTitle(QStringLiteral("another program"));
+    QPalette red = other.palette();
+    red.setColor(QPalette::Window, Qt::red);
+    other.setPalette(red);
+    other.setAutoFillBackground(true);
+    other.setGeometry(QGuiApplication::primaryScreen()->availableGeometry().adjusted(10, 40, -10, -10));
+    const auto coverWithOther = [&] {
+        other.show();
+        QTest::qWait(300);
+        tool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(other.winId())});
+        tool({QStringLiteral("windowraise"), QString::number(other.winId())});
+        QTest::qWait(800);
+    };
+
+    for (int ring = 1; ring <= 2; ++ring) {
+        SCOPED_TRACE(ring == 1 ? "first pop-up" : "second pop-up");
+        const QString popUp = desktop::waitForWindow(*process, QStringLiteral("^提醒$"), {}, kPatienceMs);
+        ASSERT_FALSE(popUp.isEmpty()) << "the alert did not ring";
+        QTest::qWait(500);
+        EXPECT_TRUE(above(popUp)) << desktop::netWmState(popUp).join(u' ').toStdString();
+        EXPECT_TRUE(skipsTaskbar(popUp)) << desktop::netWmState(popUp).join(u' ').toStdString();
+        coverWithOther();
+        const QRect face = desktop::placement(popUp).client;
+        const QImage shot = screen();
+        savePicture(shot, QStringLiteral("alert_popup_%1_over_another_program.png").arg(ring));
+        EXPECT_LT(shareOf(shot, face, qRgb(255, 0, 0)), 0.05) << "another program's window covers the pop-up";
+        EXPECT_TRUE(above(popUp)) << desktop::netWmState(popUp).join(u' ').toStdString();
+        other.hide();
+        desktop::press(popUp, QStringLiteral("Escape"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !desktop::placement(popUp).viewable; }, 5000));
+        if (ring == 2)
+            break;
+        // A second alert, met by any price: the editor from the toolbar, a price, "添加", closed.
+        desktop::clickIn(main, QPoint(200, 30));
+        const QString editor = desktop::waitForWindow(*process, QStringLiteral("^预警提醒设置"), {}, 10000);
+        ASSERT_FALSE(editor.isEmpty()) << "the alert editor did not open";
+        QTest::qWait(500);
+        desktop::clickIn(editor, QPoint(255, 17));
+        tool({QStringLiteral("type"), QStringLiteral("0.01")});
+        desktop::clickIn(editor, QPoint(390, 17));
+        QTest::qWait(300);
+        desktop::press(editor, QStringLiteral("alt+F4"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !desktop::placement(editor).viewable; }, 5000));
+    }
 }
 
 } // namespace

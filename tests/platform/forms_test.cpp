@@ -6,10 +6,12 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -447,5 +449,66 @@ TEST_F(Forms, AnOwnedFormOpensOnItsOwnerUnlessItPlacedItself) {
     EXPECT_EQ(placed->pos(), QPoint(5, 5));
     free->showForm(nullptr);
     EXPECT_EQ(free->windowType(), Qt::Window);
+    unloadAll();
+}
+
+// A form shown without waiting while its owner is off screen (not shown yet, hidden, minimised)
+// waits for it, and comes when the owner is back on screen; a modal one never waits, and a form
+// whose owner is on screen comes at once.
+TEST_F(Forms, AnOwnedFormWaitsForAnOwnerOffScreen) {
+    struct Case {
+        const char* name;
+        std::function<void(QWidget*)> offScreen; // null: the owner stays on screen
+        std::function<void(QWidget*)> back;
+    };
+    const auto hide = [](QWidget* w) { w->hide(); };
+    const auto show = [](QWidget* w) { w->show(); };
+    const auto minimise = [](QWidget* w) { w->setWindowState(Qt::WindowMinimized); };
+    const auto restore = [](QWidget* w) {
+        w->setWindowState(Qt::WindowNoState);
+        w->show();
+    };
+    const Case cases[] = {
+        {"owner on screen", nullptr, nullptr},
+        {"owner hidden", hide, show},
+        {"owner minimised", minimise, restore},
+        {"owner minimised and hidden", [](QWidget* w) { w->setWindowState(Qt::WindowMinimized); w->hide(); }, restore},
+    };
+    for (const Case& c : cases) {
+        auto* owner = new PlainForm;
+        owner->setGeometry(100, 100, 600, 400);
+        owner->show();
+        if (c.offScreen)
+            c.offScreen(owner);
+        pauseMs(0);
+        auto* owned = new PlainForm;
+        owned->resize(200, 100);
+        owned->showForm(owner);
+        pauseMs(0);
+        EXPECT_EQ(owned->isVisible(), !c.offScreen) << c.name;
+        if (c.back) {
+            c.back(owner);
+            pauseMs(0);
+            EXPECT_TRUE(owned->isVisible()) << c.name << ": did not come with its owner";
+            EXPECT_FALSE(owned->isMinimized()) << c.name;
+            EXPECT_LE((owned->frameGeometry().center() - owner->frameGeometry().center()).manhattanLength(), 4)
+                << c.name << ": not on its owner";
+        }
+        owner->unload();
+        deleteUnloadedForms();
+    }
+}
+
+TEST_F(Forms, AFreeFormOpensInTheMiddleOfTheWorkAreaUnlessItPlacedItself) {
+    auto* free = new PlainForm;
+    free->resize(300, 200);
+    auto* placed = new PlainForm;
+    placed->resize(300, 200);
+    placed->move(5, 5);
+    free->showForm();
+    placed->showForm();
+    const QRect area = free->screen()->availableGeometry();
+    EXPECT_LE((free->frameGeometry().center() - area.center()).manhattanLength(), 4) << free->x() << "," << free->y();
+    EXPECT_EQ(placed->pos(), QPoint(5, 5));
     unloadAll();
 }

@@ -43,6 +43,7 @@ void resetSession() {
     HoldText.clear();
     MainStarted = false;
     LogoutPending = false;
+    LoggedInThisRun = false;
     CaptchaCode.clear();
 }
 
@@ -208,39 +209,54 @@ TEST_F(Login, OpensInTheMiddleOfTheScreen) {
         << "window at " << f.frameGeometry().x() << "," << f.frameGeometry().y();
 }
 
-TEST(RememberedAccount, ClearedOnlyWhenTheBoxIsUnticked) {
+TEST(RememberedAccount, KeptWithoutALoginOnlyWhileThisRunHadNoSession) {
     struct Case {
         bool ticked;
         bool loggedIn;
+        bool hadSession;
         RememberedAccount action;
     };
     const Case cases[] = {
-        {true, true, RememberedAccount::Store},
-        {true, false, RememberedAccount::Keep},
-        {false, true, RememberedAccount::Clear},
-        {false, false, RememberedAccount::Clear},
+        {true, true, true, RememberedAccount::Store},
+        // No login yet in this run (an outage, the window closed early): the account stays.
+        {true, false, false, RememberedAccount::Keep},
+        // Logged out (by the user, or forced by a login elsewhere): the next start must wait.
+        {true, false, true, RememberedAccount::Clear},
+        {false, true, true, RememberedAccount::Clear},
+        {false, false, false, RememberedAccount::Clear},
+        {false, false, true, RememberedAccount::Clear},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(rememberedAccountOnUnload(c.ticked, c.loggedIn), c.action) << c.ticked << c.loggedIn;
+        EXPECT_EQ(rememberedAccountOnUnload(c.ticked, c.loggedIn, c.hadSession), c.action)
+            << c.ticked << c.loggedIn << c.hadSession;
 }
 
-TEST_F(Login, UnloadWithoutALoginKeepsARememberedAccountUnlessUnticked) {
-    // A wrong remembered password: the automatic login fails and nobody is logged in.
+TEST_F(Login, UnloadWithoutALoginKeepsARememberedAccountOnlyWhenTickedAndNoSessionWasHad) {
+    // A wrong password: the login fails and nobody is logged in.
     const QString stored = EncodeText(QStringLiteral("wrong"));
-    for (const bool ticked : {true, false}) {
-        SCOPED_TRACE(ticked);
+    struct Case {
+        bool ticked;
+        bool hadSession; // logged in and out earlier in this run; the failed login's answer
+                         // has cleared the pending log-out since
+        bool kept;
+    };
+    const Case cases[] = {{true, false, true}, {false, false, false}, {true, true, false}, {false, true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "ticked " << c.ticked << ", had a session " << c.hadSession);
         quits = 0;
         SetIniMany({{QStringLiteral("username"), QStringLiteral("vip")},
                     {QStringLiteral("userpass"), stored},
                     {QStringLiteral("autologin"), QStringLiteral("1")}});
+        LoggedInThisRun = c.hadSession;
         LoginForm& f = open();
         closeBoxes();
         ASSERT_FALSE(LoggedIn);
-        f.Check1->setChecked(ticked);
+        ASSERT_FALSE(LogoutPending);
+        f.Check1->setChecked(c.ticked);
         f.unload();
-        EXPECT_EQ(GetIni(QStringLiteral("autologin")), ticked ? QStringLiteral("1") : QStringLiteral("0"));
-        EXPECT_EQ(GetIni(QStringLiteral("username")), ticked ? QStringLiteral("vip") : QString());
-        EXPECT_EQ(GetIni(QStringLiteral("userpass")), ticked ? stored : QString());
+        EXPECT_EQ(GetIni(QStringLiteral("autologin")), c.kept ? QStringLiteral("1") : QStringLiteral("0"));
+        EXPECT_EQ(GetIni(QStringLiteral("username")), c.kept ? QStringLiteral("vip") : QString());
+        EXPECT_EQ(GetIni(QStringLiteral("userpass")), c.kept ? stored : QString());
         EXPECT_EQ(quits, 1);
         resetSession();
     }

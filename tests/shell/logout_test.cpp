@@ -65,7 +65,7 @@ protected:
         platform::pauseMs(0);
         platform::setQuitHandler(nullptr);
         platform::setProgramEnder(nullptr);
-        ConfigLoaded = MainStarted = LoggedIn = IsVip = UseRealtime = LogoutPending = false;
+        ConfigLoaded = MainStarted = LoggedIn = IsVip = UseRealtime = LogoutPending = LoggedInThisRun = false;
         UserId = 0;
         UserName.clear();
         SessionId.clear();
@@ -159,7 +159,7 @@ TEST_F(Logout, AnUnreachableServiceStillLogsOut) {
     expectLoginWindowBack();
 }
 
-TEST_F(Logout, ClosingTheLoginWindowAfterwardsEndsTheProgramAndKeepsATickedAccount) {
+TEST_F(Logout, ClosingTheLoginWindowAfterwardsEndsTheProgramAndForgetsTheAccount) {
     FakeServer server;
     SiteUrl = server.url(QStringLiteral("/"));
     SetIniMany({{QStringLiteral("autologin"), QStringLiteral("1")},
@@ -171,10 +171,8 @@ TEST_F(Logout, ClosingTheLoginWindowAfterwardsEndsTheProgramAndKeepsATickedAccou
     EXPECT_TRUE(f.Check1->isChecked());
     f.close();
     EXPECT_EQ(quits, 1);
-    // Nobody logged in, the box still ticked: the stored account is left as it was; only
-    // unticking the box forgets it.
-    EXPECT_EQ(GetIni(QStringLiteral("autologin")), QStringLiteral("1"));
-    EXPECT_EQ(GetIni(QStringLiteral("username")), QStringLiteral("vip"));
+    EXPECT_EQ(GetIni(QStringLiteral("autologin")), QStringLiteral("0"));
+    EXPECT_TRUE(GetIni(QStringLiteral("username")).isEmpty());
 }
 
 TEST_F(Logout, ASecondLogOutDuringTheFirstDoesNothing) {
