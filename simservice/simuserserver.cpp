@@ -86,9 +86,15 @@ bool SimUserServer::start() {
 
 bool SimUserServer::setMode(Mode mode) {
     if (mode == Mode::Down) {
-        listener_->close();
+        if (listener_->isListening()) {
+            listener_->close();
+            portHolder_ = new QTcpSocket(this);
+            portHolder_->bind(QHostAddress(QHostAddress::LocalHost), port_, QAbstractSocket::ReuseAddressHint);
+        }
         dropLinks();
     } else if (mode_ == Mode::Down && !listener_->isListening()) {
+        delete portHolder_;
+        portHolder_ = nullptr;
         if (!listener_->listen(QHostAddress(QHostAddress::LocalHost), port_)) return false;
     }
     mode_ = mode;

@@ -122,6 +122,10 @@ private:
     Timing timing_;
     int maxLinksPerAddress_;
     QTcpServer* listener_;
+    // While the server is down, its port stays bound but unheard: connections are refused, and
+    // the port is never handed to a socket that lets the machine choose (another test's server,
+    // an outgoing connection), which would leave the server nowhere to come back to.
+    QTcpSocket* portHolder_ = nullptr;
     std::vector<Link*> links_;
     QList<LinkRecord> records_;
     int recordsDropped_ = 0; // records that fell off the front of the list

@@ -135,8 +135,11 @@ protected:
             EXPECT_TRUE(wholeLabel(chart.Labely(), W));
             EXPECT_TRUE(readsAs(chart.Labely().Caption, x.Caption.toDouble() * chart.NowRmb));
         }
-        for (const ChartLabel* l : {&chart.Greenlb(), &chart.RedLb(), &chart.Bluelb()})
-            if (l->Visible) EXPECT_TRUE(wholeLabel(*l, W));
+        for (const ChartLabel* l : {&chart.Greenlb(), &chart.RedLb(), &chart.Bluelb()}) {
+            if (l->Visible) {
+                EXPECT_TRUE(wholeLabel(*l, W));
+            }
+        }
         chart.chartMouseUp(1, 0, X, Y);
     }
 

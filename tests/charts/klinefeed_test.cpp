@@ -4,6 +4,7 @@
 #include "charts/klinebars.h"
 #include "state/quotetables.h"
 #include "state/usersettings.h"
+#include "tests/support/programfolder.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -31,9 +32,11 @@ QString history(int n, const QDate& newest) {
     return rows.join(u'|');
 }
 
-class KlineFeedTest : public ::testing::Test {
+// The feed logs what goes wrong in a redraw: into a program folder of the test's own.
+class KlineFeedTest : public ProgramFolderTest {
 protected:
     void SetUp() override {
+        ProgramFolderTest::SetUp();
         clearQuoteTables();
         CurProd = 0;
         frame = std::make_unique<QWidget>();
@@ -52,7 +55,10 @@ protected:
         host.loadDataActive = [this] { return active; };
         feed = std::make_unique<KlineFeed>(panel, host);
     }
-    void TearDown() override { clearQuoteTables(); }
+    void TearDown() override {
+        clearQuoteTables();
+        ProgramFolderTest::TearDown();
+    }
 
     std::unique_ptr<QWidget> frame, tab;
     KlinePanel panel;

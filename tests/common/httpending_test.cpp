@@ -47,7 +47,8 @@ TEST(HttpAtTheEnd, AWaitingRequestEndsAndNoNewOneIsSent) {
     EXPECT_EQ(platform::runMainLoop(), 0);
     EXPECT_EQ(answer, QString());
     EXPECT_GE(waited, 50);
-    EXPECT_LT(waited, 2000) << "the request waited on after the program ended";
+    // The request's own time-out is twenty seconds: half of it is room for any busy machine.
+    EXPECT_LT(waited, 10000) << "the request waited on after the program ended";
     EXPECT_EQ(requestsAtTheEnd, 1);
     EXPECT_EQ(later, QString());
     EXPECT_FALSE(downloaded);

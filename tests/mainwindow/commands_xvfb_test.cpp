@@ -294,62 +294,21 @@ TEST_F(CommandsOnDisplay, TextAdvertInTheAdvertStrip) {
 
 // The real program as a child process on the desktop: its toolbar's copy button and its keys,
 // with the desktop's clipboard read by this process, another client of the display.
-class CommandsOfTheRealProgram : public CommandsOnDisplay {
+class CommandsOfTheRealProgram : public ProgramBesideTheMainWindow {
 protected:
-    void SetUp() override {
-        CommandsOnDisplay::SetUp();
-        if (IsSkipped())
-            return;
-        if (QGuiApplication::platformName() != u"xcb")
-            GTEST_SKIP() << "needs an X display with a window manager: run under xvfb-run and tools/withwm.sh";
-        ASSERT_TRUE(program.ready());
-    }
-
-    // Where the toolbar's copy button is in the main window, found on a main window in this
-    // process, which the program's is a copy of.
-    QPoint copyButtonInWindow() {
-        MainForm& main = loginToMain();
-        auto* strip = main.MainBar->findChild<QWidget*>(QStringLiteral("PicTB"));
-        EXPECT_NE(strip, nullptr);
-        QPoint at;
-        for (int i = 1; strip != nullptr && i <= main.MainBar->ButtonCount(); ++i)
-            if (main.MainBar->BtnKey(i) == u"copyprice")
-                at = strip->mapTo(&main, QPoint(main.MainBar->BtnLeft(i) + main.MainBar->BtnWidth(i) / 2,
-                                                main.MainBar->BtnTop(i) + main.MainBar->btnHeight(i) / 2));
-        main.unload();
-        platform::pauseMs(100);
-        setConfigurationHosts({});
-        return at;
-    }
-
-    ChildProgram program{QStringLiteral(BRELTO_APP_PATH)};
+    CommandsOfTheRealProgram() : ProgramBesideTheMainWindow(QStringLiteral("COMMANDS")) {}
 };
 
 TEST_F(CommandsOfTheRealProgram, CopyButtonEscAndAltZ) {
-    const QPoint button = copyButtonInWindow();
+    const QPoint button = toolbarButton(QStringLiteral("copyprice"));
     ASSERT_FALSE(button.isNull()) << "no copy button on the toolbar";
 
     // The program starts on the intraday tab, remembered from its last run.
-    ASSERT_TRUE(program.writeSettings({{QStringLiteral("tab"), QStringLiteral("2")},
-                                       {QStringLiteral("autologin"), QStringLiteral("1")},
-                                       {QStringLiteral("username"), QStringLiteral("test")},
-                                       {QStringLiteral("userpass"), EncodeText(QStringLiteral("quarmelo"))}}));
-    const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
-    QProcess& run = program.start({host, host, host});
-    QString main;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            for (const QString& w : desktop::windowsOf(program.pid()))
-                if (desktop::windowName(w).startsWith(QStringLiteral("Quillor V")) && desktop::placement(w).viewable)
-                    main = w;
-            return !main.isEmpty() || !program.running();
-        },
-        kPatienceMs))
-        << program.output();
+    const QString main = startLoggedIn({{QStringLiteral("tab"), QStringLiteral("2")}}, QStringLiteral("test"),
+                                       QStringLiteral("quarmelo"));
     ASSERT_FALSE(main.isEmpty()) << program.output();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return !service->requestLog().filter(QStringLiteral("m=now-price")).isEmpty(); }, kPatienceMs));
-    QTest::qWait(1500);
+    const QProcess& run = *process;
+    const QString host = hostsOf(*service).front();
 
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText(QStringLiteral("before"));

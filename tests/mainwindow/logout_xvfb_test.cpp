@@ -6,8 +6,6 @@
 // Pictures: <build dir>/gallery/program/logout_*.png and next_start_after_*.png.
 #include "common/textcodec.h"
 #include "tests/mainwindow/mainondisplay.h"
-#include "tests/support/childprogram.h"
-#include "widgets/toolbar/flattoolbar.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -18,37 +16,9 @@ namespace {
 
 constexpr int kPatienceMs = 30000; // a guard against hanging, not a measure
 
-class LogoutOfTheRealProgram : public MainOnDisplay {
+class LogoutOfTheRealProgram : public ProgramBesideTheMainWindow {
 protected:
-    LogoutOfTheRealProgram() : MainOnDisplay(QStringLiteral("LOGOUT")) {}
-
-    void SetUp() override {
-        MainOnDisplay::SetUp();
-        if (IsSkipped())
-            return;
-        if (QGuiApplication::platformName() != u"xcb")
-            GTEST_SKIP() << "needs an X display with a window manager: run under xvfb-run and tools/withwm.sh";
-        ASSERT_TRUE(program.ready());
-    }
-
-    // Where a toolbar button is in the main window, found on a main window in this process, which
-    // the program's is a copy of; the service stays for the program.
-    QPoint toolbarButton(const QString& key, SimService::Options options = {}) {
-        MainForm& main = loginToMain(std::move(options));
-        EXPECT_TRUE(waitUntil([] { return ProdCount > 0; }, 10000));
-        platform::pauseMs(300);
-        auto* strip = main.MainBar->findChild<QWidget*>(QStringLiteral("PicTB"));
-        EXPECT_NE(strip, nullptr);
-        QPoint at;
-        for (int i = 1; strip != nullptr && i <= main.MainBar->ButtonCount(); ++i)
-            if (main.MainBar->BtnKey(i) == key)
-                at = strip->mapTo(&main, QPoint(main.MainBar->BtnLeft(i) + main.MainBar->BtnWidth(i) / 2,
-                                                main.MainBar->BtnTop(i) + main.MainBar->btnHeight(i) / 2));
-        main.unload();
-        platform::pauseMs(100);
-        setConfigurationHosts({});
-        return at;
-    }
+    LogoutOfTheRealProgram() : ProgramBesideTheMainWindow(QStringLiteral("LOGOUT")) {}
 
     // The program's shown windows of the login window's fixed size.
     QStringList loginWindows() const {
@@ -59,20 +29,6 @@ protected:
         return found;
     }
 
-    // The program's main window once it is shown; empty when it did not come up.
-    QString waitForMain() {
-        QString main;
-        (void)QTest::qWaitFor(
-            [&] {
-                for (const QString& w : desktop::shownWindows(program.pid(), QStringLiteral("^Quillor V")))
-                    if (desktop::placement(w).client.width() > 600)
-                        main = w;
-                return !main.isEmpty() || !program.running();
-            },
-            kPatienceMs);
-        return main;
-    }
-
     [[nodiscard]] QByteArray settings() const {
         QFile f(program.path(QStringLiteral("set.ini")));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -81,8 +37,6 @@ protected:
     [[nodiscard]] qsizetype logins() const {
         return service->requestLog().filter(QStringLiteral("/soft/doing.asp")).size();
     }
-
-    ChildProgram program{QStringLiteral(BRELTO_APP_PATH)};
 };
 
 } // namespace
@@ -92,26 +46,10 @@ TEST_F(LogoutOfTheRealProgram, WhileTheTenDayHistoryWaits) {
     ASSERT_FALSE(button.isNull()) << "no log-in/log-out button on the toolbar";
 
     // A member on the intraday tab, logged in by the program itself.
-    ASSERT_TRUE(program.writeSettings({{QStringLiteral("tab"), QStringLiteral("2")},
-                                       {QStringLiteral("autologin"), QStringLiteral("1")},
-                                       {QStringLiteral("username"), QStringLiteral("vip")},
-                                       {QStringLiteral("userpass"), EncodeText(QStringLiteral("vip888"))}}));
-    const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
-    QProcess& run = program.start({host, host, host});
-    QString main;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            for (const QString& w : desktop::shownWindows(program.pid(), QStringLiteral("^Quillor V")))
-                if (desktop::placement(w).client.width() > 600)
-                    main = w;
-            return !main.isEmpty() || !program.running();
-        },
-        kPatienceMs))
-        << program.output();
+    const QString main =
+        startLoggedIn({{QStringLiteral("tab"), QStringLiteral("2")}}, QStringLiteral("vip"), QStringLiteral("vip888"));
     ASSERT_FALSE(main.isEmpty()) << program.output();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return !service->requestLog().filter(QStringLiteral("m=now-price")).isEmpty(); }, kPatienceMs));
-    QTest::qWait(1500);
+    const QProcess& run = *process;
 
     // The ten-day history answers only after eight seconds; Alt+0 asks for it.
     service->setFaultDelayMs(8000);

@@ -12,6 +12,7 @@
 #include "state/configstate.h"
 #include "state/session.h"
 #include "state/usersettings.h"
+#include "tests/support/programfolder.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -417,9 +418,11 @@ public:
     bool active = false;
 };
 
-class NewsViewTest : public ::testing::Test {
+// A failed load is logged: into a program folder of the test's own.
+class NewsViewTest : public ProgramFolderTest {
 protected:
     void SetUp() override {
+        ProgramFolderTest::SetUp();
         platform::setPcClock([] { return at(2026, 12, 10, 15, 0); });
         ServerNow = at(2026, 12, 10, 15, 0, 7);
         MainStarted = false;
@@ -468,6 +471,7 @@ protected:
         BroadcastItemUrl.clear();
         NewsItemUrl.clear();
         NewsKeywords.clear();
+        ProgramFolderTest::TearDown();
     }
 
     QWidget window;

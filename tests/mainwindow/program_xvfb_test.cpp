@@ -28,7 +28,7 @@
 #include "state/session.h"
 #include "state/usersettings.h"
 #include "simservice/simservice.h"
-#include "tests/support/childprogram.h"
+#include "tests/support/desktopprogram.h"
 #include "tests/support/forms.h"
 #include "tests/support/localservice.h"
 #include "tests/support/programfolder.h"
@@ -173,17 +173,7 @@ TEST_F(ProgramOnDisplay, ToolbarOpensTheToolWindows) {
 TEST_F(ProgramOnDisplay, PriceAlertSetInTheEditorRingsOnceAndIsGoneAfterARestart) {
     FakeSound sound;
     AlertMute = false;
-    service = startLocalService({});
-    ASSERT_TRUE(service);
-    LoginForm& login = loginForm();
-    ASSERT_TRUE(waitUntil([&] { return login.Command1->isEnabled(); }, 10000));
-    login.User->setText(QStringLiteral("vip"));
-    login.Userpass->setText(QStringLiteral("vip888"));
-    login.Command1_Click();
-    ASSERT_TRUE(waitUntil([] { return MainStarted && platform::isLoaded<MainForm>(); }, 10000));
-    MainForm& main = Main();
-    main.showNormal();
-    main.setGeometry(0, 0, 1280, 800);
+    MainForm& main = memberToMain();
     ASSERT_TRUE(IsVip);
     ASSERT_TRUE(waitUntil([] { return ProdCount > 1 && ProdPrice[0][0] > 0; }, 10000));
 
@@ -303,27 +293,11 @@ constexpr int kPatienceMs = 30000; // a guard against hanging, not a measure
 
 // The real program as a child process against a service in this test, logging in with the demo
 // account it remembers in set.ini, on the desktop of the display.
-class ProgramOnTheDesktop : public ::testing::Test {
+class ProgramOnTheDesktop : public DesktopProgramTest {
 protected:
-    void SetUp() override {
-        if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr ||
-            QGuiApplication::platformName() != u"xcb")
-            GTEST_SKIP() << "needs an X display with a window manager: run under xvfb-run and tools/withwm.sh";
-        ASSERT_TRUE(program.ready());
-        SimService::Options options;
-        options.httpPort = 0;
-        service = std::make_unique<SimService>(options);
-        ASSERT_TRUE(service->start());
-    }
-
     // Starts the program with the demo login remembered and `settings` besides; its main window.
     QString startLoggedIn(QList<std::pair<QString, QString>> settings = {}) {
-        settings.append({{QStringLiteral("autologin"), QStringLiteral("1")},
-                         {QStringLiteral("username"), QStringLiteral("test")},
-                         {QStringLiteral("userpass"), EncodeText(QStringLiteral("quarmelo"))}});
-        EXPECT_TRUE(program.writeSettings(settings));
-        const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
-        program.start({host, host, host});
+        startRemembered(std::move(settings));
         QString main;
         (void)QTest::qWaitFor(
             [&] {
@@ -336,29 +310,10 @@ protected:
         return main;
     }
 
-    // The program's icon in the notification area: its small shown window.
-    [[nodiscard]] QRect trayIcon() const {
-        for (const QString& w : desktop::windowsOf(program.pid())) {
-            const desktop::Placement p = desktop::placement(w);
-            if (p.viewable && p.client.width() <= 32 && p.client.height() <= 32)
-                return p.client;
-        }
-        return {};
-    }
-
     // The top of the window's frame (its title bar) on the screen.
     static int frameTop(const QString& window) {
         return desktop::placement(window).client.y() - desktop::frameExtents(window).top;
     }
-
-    static void savePicture(const QImage& image, const QString& name) {
-        QDir gallery(QStringLiteral(BRELTO_GALLERY_DIR));
-        ASSERT_TRUE(gallery.mkpath(QStringLiteral("program")));
-        ASSERT_TRUE(image.save(gallery.filePath(QStringLiteral("program/") + name)));
-    }
-
-    ChildProgram program{QStringLiteral(BRELTO_APP_PATH)};
-    std::unique_ptr<SimService> service;
 };
 
 } // namespace

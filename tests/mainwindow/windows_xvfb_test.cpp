@@ -1,8 +1,6 @@
 // The program's windows as one family on the desktop: the real program as a child process under
 // a window manager, its windows read with xprop and xwininfo, driven with xdotool.
-#include "common/textcodec.h"
-#include "simservice/simservice.h"
-#include "tests/support/childprogram.h"
+#include "tests/support/desktopprogram.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -63,30 +61,14 @@ double shareOf(const QImage& shot, const QRect& area, QRgb colour) {
     return area.isEmpty() ? 0.0 : static_cast<double>(hits) / (area.width() * area.height());
 }
 
-class WindowsOnTheDesktop : public ::testing::Test {
+class WindowsOnTheDesktop : public DesktopProgramTest {
 protected:
-    void SetUp() override {
-        if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr ||
-            QGuiApplication::platformName() != u"xcb")
-            GTEST_SKIP() << "needs an X display with a window manager: run under xvfb-run and tools/withwm.sh";
-        ASSERT_TRUE(program.ready());
-        SimService::Options options;
-        options.httpPort = 0;
-        service = std::make_unique<SimService>(options);
-        ASSERT_TRUE(service->start());
-    }
-
     // The program with the demo login remembered; its main window once it shows quotes, with the
     // notices of the log-in still open.
     // `settings` besides the log-in; `user` and `password` another account's.
     QString start(QList<std::pair<QString, QString>> settings = {}, const QString& user = QStringLiteral("test"),
                   const QString& password = QStringLiteral("quarmelo")) {
-        const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
-        settings.append({{QStringLiteral("autologin"), QStringLiteral("1")},
-                         {QStringLiteral("username"), user},
-                         {QStringLiteral("userpass"), EncodeText(password)}});
-        EXPECT_TRUE(program.writeSettings(settings));
-        process = &program.start({host, host, host});
+        startRemembered(std::move(settings), user, password);
         const QString main = desktop::waitForWindow(*process, QStringLiteral("^Quillor V"), {}, kPatienceMs);
         if (main.isEmpty())
             return main;
@@ -95,15 +77,6 @@ protected:
             [&] { return !service->requestLog().filter(QStringLiteral("m=now-price")).isEmpty(); }, kPatienceMs));
         QTest::qWait(2000);
         return main;
-    }
-
-    [[nodiscard]] QRect trayIcon() const {
-        for (const QString& w : desktop::windowsOf(program.pid())) {
-            const desktop::Placement p = desktop::placement(w);
-            if (p.viewable && p.client.width() <= 32 && p.client.height() <= 32)
-                return p.client;
-        }
-        return {};
     }
 
     // The titles of the program's shown windows, the tray icon among them, sorted. (The tray
@@ -116,16 +89,7 @@ protected:
         return titles;
     }
 
-    static void savePicture(const QImage& image, const QString& name) {
-        QDir gallery(QStringLiteral(BRELTO_GALLERY_DIR));
-        ASSERT_TRUE(gallery.mkpath(QStringLiteral("program")));
-        ASSERT_TRUE(image.save(gallery.filePath(QStringLiteral("program/") + name)));
-    }
     static QImage screen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); }
-
-    ChildProgram program{QStringLiteral(BRELTO_APP_PATH)};
-    std::unique_ptr<SimService> service;
-    const QProcess* process = nullptr;
 };
 
 // The settings dialog and the notices are owned by the main window: transient for it, above it

@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -275,16 +276,17 @@ TEST_F(Loopback, ServersThatAreDownAreRotatedPastThenTheFixedOneServes) {
 }
 
 TEST_F(Loopback, AServerThatNeverSpeaksIsLeftAtTheHandshakeDeadline) {
-    using namespace std::chrono_literals;
     SimUserServer& mute = server(SimUserServer::Mode::Mute);
     SimUserServer& good = server();
     useList({&mute, &good});
-    link->setHandshakeDeadline(400ms);
+    // Long enough for a working server's handshake on a busy machine, short enough for a test.
+    constexpr int kDeadlineMs = 2000;
+    link->setHandshakeDeadline(std::chrono::milliseconds(kDeadlineMs));
     link->LinkUser();
     ASSERT_TRUE(waitFor([&] { return mute.connectionCount() == 1; })) << "the connection is taken";
     platform::pauseMs(150);
     EXPECT_EQ(LinkState, 1) << "and nothing is said on it";
-    ASSERT_TRUE(waitFor([] { return LinkState == 0; }, 2000)) << "the deadline gives it up";
+    ASSERT_TRUE(waitFor([] { return LinkState == 0; }, 5000)) << "the deadline gives it up";
     EXPECT_EQ(UserServerPort, good.port()) << "the next server is chosen";
     EXPECT_TRUE(waitFor([&] { return mute.connectionCount() == 0; })) << "the silent connection is closed";
     ticks(5); // the watch links to it
@@ -292,7 +294,7 @@ TEST_F(Loopback, AServerThatNeverSpeaksIsLeftAtTheHandshakeDeadline) {
     EXPECT_EQ(outcomes(good, '+'), 1);
     EXPECT_TRUE(mute.records().empty());
     // A link that came up in time is left alone by its deadline.
-    platform::pauseMs(600);
+    platform::pauseMs(kDeadlineMs * 3 / 2);
     EXPECT_TRUE(LinkReady);
     EXPECT_EQ(good.records().size(), 1);
     EXPECT_EQ(UserServerPort, good.port());

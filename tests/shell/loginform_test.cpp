@@ -15,6 +15,7 @@
 #include "shell/login.h"
 #include "state/session.h"
 #include "simservice/simservice.h"
+#include "tests/support/childprogram.h"
 #include "tests/support/forms.h"
 #include "tests/support/localservice.h"
 #include "tests/support/programfolder.h"
@@ -50,6 +51,9 @@ class Login : public ProgramFolderTest {
 protected:
     void SetUp() override {
         ProgramFolderTest::SetUp();
+        // A channel of this process's own: a copy of the program running for the same user, or
+        // another copy of the tests, is never taken for a previous instance to hand over to.
+        setInstanceTopic(QStringLiteral("LOGIN-%1").arg(QCoreApplication::applicationPid()));
         resetSession();
         SimService::Options options;
         options.now = [] { return platform::naiveDateTime(QDate(2026, 12, 9), QTime(10, 0)); };
@@ -389,19 +393,22 @@ TEST_F(Login, UnreachableConfigurationAsksUntilTheAnswerIsNo) {
     }
 }
 
+// Two copies of the real program in one program folder, whose temporary folder holds their
+// channel: the second finds the first, hands over and ends, and the first runs on.
 TEST_F(Login, SecondCopyHandsOverAndEnds) {
-    (void)open(); // this process now owns the channel
-    QStringList received;
-    instanceChannel().setHandler([&](const QString& c) { received << c; });
-    QProcess second;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    second.setProcessEnvironment(env);
-    second.start(QStringLiteral(BRELTO_APP_PATH), {});
-    ASSERT_TRUE(second.waitForStarted());
-    EXPECT_TRUE(waitUntil([&] { return second.state() == QProcess::NotRunning; }, 10000));
+    ChildProgram copies(QStringLiteral(BRELTO_APP_PATH));
+    ASSERT_TRUE(copies.ready());
+    copies.qpaPlatform = QStringLiteral("offscreen");
+    const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
+    const QProcess& first = copies.start({host, host, host});
+    // The first copy listens before it asks for its configuration.
+    ASSERT_TRUE(waitUntil(
+        [&] { return !service->requestLog().isEmpty() || first.state() == QProcess::NotRunning; }, 10000));
+    ASSERT_EQ(first.state(), QProcess::Running) << copies.output();
+
+    const QProcess& second = copies.start({host, host, host});
+    EXPECT_TRUE(waitUntil([&] { return second.state() == QProcess::NotRunning; }, 10000)) << copies.output();
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_TRUE(waitUntil([&] { return !received.isEmpty(); }, 2000));
-    EXPECT_EQ(received, QStringList{QStringLiteral("HI")});
-    instanceChannel().setHandler(nullptr);
+    EXPECT_EQ(first.state(), QProcess::Running) << "the first copy ended: " << copies.output();
 }

@@ -165,6 +165,9 @@ public:
     ChildProgram& operator=(const ChildProgram&) = delete;
 
     [[nodiscard]] bool ready() const { return m_ready; }
+
+    // Where the runs show their windows: the display, or "offscreen" where a test has none.
+    QString qpaPlatform = QStringLiteral("xcb");
     [[nodiscard]] QString path(const QString& name) const { return QDir(m_folder.path()).filePath(name); }
 
     // set.ini as the program keeps it: section "Main Set", CR LF; the values given are ASCII.
@@ -181,7 +184,7 @@ public:
     QProcess& start(const QStringList& hosts) {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), qpaPlatform);
         env.insert(QStringLiteral("TMPDIR"), path(QStringLiteral("tmp")));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("run")));
         env.insert(QStringLiteral("BRELTO_CONFIG_HOSTS"), hosts.join(u';'));
