@@ -8,7 +8,7 @@
 //   twins.png               the twin charts, today only and three days overlaid
 #include "charts/chartfeed.h"
 
-#include "tests/market/simfixture.h"
+#include "tests/charts/simfeedfixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,7 +28,7 @@ QString galleryPath(const QString& name) {
     return dir + u'/' + name;
 }
 
-class SimChartFeed : public SimMarketTest {
+class SimChartFeed : public SimFeedTest {
 protected:
     void SetUp() override {
         SimMarketTest::SetUp();
@@ -42,38 +42,15 @@ protected:
             *chart = new Chart(&window);
             (*chart)->setGeometry(0, 0, 300, 200);
         }
-        for (QComboBox** box : {&c.Combo4, &c.Combo1, &c.Combo2, &c.Combo3, &c.Combo5, &c.Combo6, &c.SetDrawtype})
-            *box = new QComboBox(&window);
+        makeFeed();
         for (QComboBox* box : {c.Combo1, c.Combo2, c.Combo3, c.Combo5, c.Combo6, c.SetDrawtype})
             for (int k = 0; k < kMaxProducts; ++k)
                 box->addItem(QString::number(k));
-        for (QCheckBox** box : {&c.VIPChart2, &c.VIPChart3, &c.VIPChart4})
-            *box = new QCheckBox(&window);
-        c.Cole0 = new QWidget(&window);
-        c.Cole0->setFixedWidth(1000);
-        c.quotes = &run;
-        c.windowWidthTwips = [] { return 18000; };
-        feed = std::make_unique<ChartFeed>(c);
         feed->connectControls();
-        CurTab = 2;
-        ChartKind = 0;
         // The simulated service lists fewer instruments than the stored defaults 10 and 11.
         RightChart1Prod = 4;
         RightChart2Prod = 5;
-        // Snapshots half a minute apart give the live chart its samples.
-        for (int k = 0; k < kSamples; ++k) {
-            run.LoadData();
-            pcTime = pcTime.addSecs(30);
-            ServerNow = pcTime;
-        }
-        AllDataLoaded = true;
-    }
-    void TearDown() override {
-        feed.reset();
-        CurTab = -1;
-        ChartRange = 1;
-        ThreeDayChart = 0;
-        SimMarketTest::TearDown();
+        takeSamples();
     }
 
     void fourPanes() {
@@ -96,10 +73,6 @@ protected:
         return out;
     }
 
-    static constexpr int kSamples = 12;
-    QWidget window;
-    FeedControls c;
-    std::unique_ptr<ChartFeed> feed;
 };
 
 } // namespace

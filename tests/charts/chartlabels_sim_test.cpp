@@ -8,7 +8,7 @@
 #include "charts/chartfeed.h"
 
 #include "tests/charts/labelcheck.h"
-#include "tests/market/simfixture.h"
+#include "tests/charts/simfeedfixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,21 +22,15 @@ using platform::SurfaceOp;
 
 namespace {
 
-struct Size {
-    const char* name;
-    int width;
-    int height;
-};
-
 // One pane at 1280 and at 1024 pixels, a quarter of the 1024 chart tab, the smallest window.
-constexpr Size kSizes[] = {
+constexpr ChartSize kSizes[] = {
     {"1280", 1010, 560},
     {"1024", 760, 520},
     {"1024, four panes", 380, 260},
     {"smallest window", 390, 300},
 };
 
-class SimChartLabels : public SimMarketTest {
+class SimChartLabels : public SimFeedTest {
 protected:
     SimChartLabels() {
         simSeed = 1;
@@ -55,34 +49,9 @@ protected:
         c.Chart1->setGeometry(0, 0, 1010, 560);
         c.YYChart->setGeometry(0, 0, 232, 160);
         c.MZChart->setGeometry(0, 0, 232, 160);
-        for (Chart** chart : {&c.Chart2, &c.Chart3, &c.Chart4})
-            *chart = new Chart(&window);
-        for (QComboBox** box :
-             {&c.Combo4, &c.Combo1, &c.Combo2, &c.Combo3, &c.Combo5, &c.Combo6, &c.SetDrawtype})
-            *box = new QComboBox(&window);
-        for (QCheckBox** box : {&c.VIPChart2, &c.VIPChart3, &c.VIPChart4})
-            *box = new QCheckBox(&window);
-        c.Cole0 = new QWidget(&window);
-        c.Cole0->setFixedWidth(1000);
-        c.quotes = &run;
-        c.windowWidthTwips = [] { return 18000; };
-        feed = std::make_unique<ChartFeed>(c);
-        CurTab = 2;
-        ChartKind = 0;
+        makeFeed();
         IsVip = true;
-        for (int k = 0; k < kSamples; ++k) {
-            run.LoadData();
-            pcTime = pcTime.addSecs(30);
-            ServerNow = pcTime;
-        }
-        AllDataLoaded = true;
-    }
-    void TearDown() override {
-        feed.reset();
-        CurTab = -1;
-        ChartRange = 1;
-        ThreeDayChart = 0;
-        SimMarketTest::TearDown();
+        takeSamples();
     }
 
     // Every number printed in a margin of the last drawing: whole in that margin, and reading as
@@ -143,10 +112,6 @@ protected:
         chart.chartMouseUp(1, 0, X, Y);
     }
 
-    static constexpr int kSamples = 12;
-    QWidget window;
-    FeedControls c;
-    std::unique_ptr<ChartFeed> feed;
     platform::RecordingSurface* rec1 = nullptr;
     platform::RecordingSurface* recYY = nullptr;
     platform::RecordingSurface* recMZ = nullptr;
@@ -172,7 +137,7 @@ TEST_F(SimChartLabels, EveryInstrumentRangeAndSize) {
     };
     for (int k = 0; k < marketSize(); ++k) {
         for (const Range& range : ranges) {
-            for (const Size& size : kSizes) {
+            for (const ChartSize& size : kSizes) {
                 SCOPED_TRACE(testing::Message() << marketCode(k).toStdString() << ", " << range.name
                                                 << ", " << size.name);
                 c.Chart1->resize(size.width, size.height);
@@ -209,7 +174,7 @@ TEST_F(SimChartLabels, PalladiumSeventyTwoHourPictures) {
     ASSERT_GE(pd, 0);
     const QString dir = QStringLiteral(BRELTO_GALLERY_DIR "/chartfeed");
     ASSERT_TRUE(QDir().mkpath(dir));
-    for (const Size& size : {kSizes[0], kSizes[1]}) {
+    for (const ChartSize& size : {kSizes[0], kSizes[1]}) {
         Chart chart(&window);
         chart.resize(size.width, size.height);
         auto prod = static_cast<int16_t>(pd);

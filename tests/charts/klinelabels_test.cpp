@@ -26,13 +26,7 @@ using platform::SurfaceOp;
 
 namespace {
 
-struct Size {
-    const char* name;
-    int width;
-    int height;
-};
-
-constexpr Size kSizes[] = {{"1280", 1010, 560}, {"1024", 760, 520}, {"smallest window", 390, 300}};
+constexpr ChartSize kSizes[] = {{"1280", 1010, 560}, {"1024", 760, 520}, {"smallest window", 390, 300}};
 
 const QDate kToday(2026, 12, 11);
 
@@ -79,7 +73,7 @@ TEST_F(KlineLabels, EveryInstrumentSizeAndCurrency) {
     for (size_t i = 0; i < SimMarket::instruments().size(); ++i) {
         const SimMarket::Instrument& ins = SimMarket::instruments()[i];
         const QString history = simHistory(market, static_cast<int>(i));
-        for (const Size& size : kSizes) {
+        for (const ChartSize& size : kSizes) {
             for (bool rmb : {false, true}) {
                 SCOPED_TRACE(testing::Message() << ins.code.toStdString() << ", " << size.name
                                                 << (rmb ? ", in RMB" : ", in dollars"));
@@ -164,7 +158,7 @@ TEST_F(KlineLabels, RmbBoxAndCrosshairAtTheRightEdgePictures) {
     const QString dir = QStringLiteral(BRELTO_GALLERY_DIR "/charts");
     ASSERT_TRUE(QDir().mkpath(dir));
     struct Picture {
-        Size size;
+        ChartSize size;
         const char* file;
     };
     for (const Picture& p : {Picture{kSizes[0], "klinermbcrosshairright.png"},

@@ -15,6 +15,13 @@
 #include <cmath>
 
 // Decimals a number text shows.
+// A chart's size in pixels, named for the screen or window that gives it.
+struct ChartSize {
+    const char* name;
+    int width;
+    int height;
+};
+
 inline int shownDecimals(const QString& text) {
     const qsizetype dot = text.indexOf(u'.');
     return dot < 0 ? 0 : static_cast<int>(text.size() - dot - 1);

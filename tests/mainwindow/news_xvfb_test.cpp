@@ -54,6 +54,20 @@ protected:
     }
 };
 
+// The computer's clock (which the service in this process shares) runs from a Thursday
+// afternoon while the object lives, so a test does not depend on the hour it runs at.
+struct ThursdayAfternoon {
+    ThursdayAfternoon() {
+        const QDateTime afternoon = platform::naiveDateTime(QDate(2026, 12, 10), QTime(15, 0));
+        QElapsedTimer running;
+        running.start();
+        platform::setPcClock([afternoon, running] { return afternoon.addMSecs(running.elapsed()); });
+    }
+    ~ThursdayAfternoon() { platform::setPcClock({}); }
+    ThursdayAfternoon(const ThursdayAfternoon&) = delete;
+    ThursdayAfternoon& operator=(const ThursdayAfternoon&) = delete;
+};
+
 class NewsOnDisplay : public MainOnDisplay {
 protected:
     NewsOnDisplay() : MainOnDisplay(QStringLiteral("NEWS")) {}
@@ -62,16 +76,8 @@ protected:
 } // namespace
 
 TEST_F(NewsOnDisplay, TickerListsAndChartMarkers) {
-    // The chart marks only items of today after 06:00: the computer's clock (which the service in
-    // this process shares) runs from a Thursday afternoon, so the test does not depend on the hour
-    // it runs at.
-    const QDateTime afternoon = platform::naiveDateTime(QDate(2026, 12, 10), QTime(15, 0));
-    QElapsedTimer running;
-    running.start();
-    platform::setPcClock([afternoon, running] { return afternoon.addMSecs(running.elapsed()); });
-    struct RealClockAgain {
-        ~RealClockAgain() { platform::setPcClock({}); }
-    } realClockAgain;
+    // The chart marks only items of today after 06:00.
+    const ThursdayAfternoon clock;
     MainForm& main = loginToMain();
     ASSERT_TRUE(service && MainStarted);
     NewsView& news = main.newsView();
@@ -144,13 +150,7 @@ TEST_F(NewsOnDisplay, TickerListsAndChartMarkers) {
 // it (the crosshair's time under a press above the marker): after the start, after the window
 // is resized and after the panes are laid out anew.
 TEST_F(NewsOnDisplay, MarkersStandAtTheirItemsTimeAtEverySize) {
-    const QDateTime afternoon = platform::naiveDateTime(QDate(2026, 12, 10), QTime(15, 0));
-    QElapsedTimer running;
-    running.start();
-    platform::setPcClock([afternoon, running] { return afternoon.addMSecs(running.elapsed()); });
-    struct RealClockAgain {
-        ~RealClockAgain() { platform::setPcClock({}); }
-    } realClockAgain;
+    const ThursdayAfternoon clock;
     MainForm& main = loginToMain();
     Chart* chart = main.Charts[0];
     ASSERT_TRUE(waitUntil([&] { return chart->ShowChartD; }, 10000)) << "no news on the chart";
