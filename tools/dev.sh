@@ -115,7 +115,10 @@ test)
     # The tests that need a real display (web pages, the whole program) run on a virtual one, with
     # a window manager and its tray as a user's desktop has them, one at a time.
     echo "Tests on a virtual display (about 8 minutes; the soak of the whole program takes 4)..."
-    run_phase "tests on a virtual display" xvfb-run -a -s "-screen 0 1280x800x24" bash "$top/tools/withwm.sh" \
+    # A free display number is looked for from a random start: two suites starting together would
+    # otherwise both find the same one, and the later X server would fail to start.
+    run_phase "tests on a virtual display" xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x800x24" \
+        bash "$top/tools/withwm.sh" \
         ctest --output-on-failure --timeout 600 -L xvfb
     echo
     printf '%s\n' "${results[@]}"
