@@ -22,6 +22,7 @@ constexpr int kTwips = 15;
 // main window does meanwhile.
 CustRingForm::CustRingForm() : platform::Form(Qt::Window | Qt::WindowStaysOnTopHint) {
     setWindowTitle(QStringLiteral("提醒"));
+    setShownWithoutOwner(true);
     setFixedSize(3420 / kTwips, 1590 / kTwips);
     // The message area scrolls: texts pile up while the user is away.
     m_scroll = new QScrollArea(this);

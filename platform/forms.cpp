@@ -135,7 +135,8 @@ void Form::showForm(QWidget* owner, bool modal) {
     }
     if (!modal) {
         m_ownerWait = OwnerWait::None;
-        if (owner != nullptr && (!owner->window()->isVisible() || owner->window()->isMinimized())) {
+        if (owner != nullptr && !m_shownWithoutOwner &&
+            (!owner->window()->isVisible() || owner->window()->isMinimized())) {
             // Shown now, it would stand alone on the desktop, or stay iconic with its owner out of
             // the user's sight for good; and the owner, when it comes, would take the focus.
             hide();

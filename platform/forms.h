@@ -31,8 +31,12 @@ public:
     // event loop keeps timers, sockets and the other windows' painting running meanwhile. Nothing
     // is shown once the program is ending.
     // A form shown without waiting while its owner is hidden or minimised appears when the owner
-    // is back on screen, and is then the active window.
+    // is back on screen, and is then the active window, unless it shows whatever its owner does.
     void showForm(QWidget* owner = nullptr, bool modal = false);
+
+    // A form that must be seen at once (a ringing alert) shows even while its owner is hidden in
+    // the tray or minimised.
+    void setShownWithoutOwner(bool shown) { m_shownWithoutOwner = shown; }
 
     // False when queryUnload refused; true when unloaded now or before. The forms it owns unload
     // first, without the right to refuse: their windows go with the owner's.
@@ -69,6 +73,7 @@ private:
     enum class OwnerWait { None, Show, Activate };
     OwnerWait m_ownerWait = OwnerWait::None;
     bool m_centreWhenShown = false;
+    bool m_shownWithoutOwner = false;
 
     bool m_unloading = false;
     // The window type the form was made with, which it takes back when shown without owner.

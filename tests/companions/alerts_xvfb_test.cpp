@@ -84,3 +84,25 @@ TEST_F(AlertsInTheProgram, EveryFiredAlertReachesThePopUpAndADamagedOneNeverFire
     desktop::press(main, QStringLiteral("alt+F4"));
     EXPECT_TRUE(endsWithin(program, 5000));
 }
+
+// An alert that rings while the main window sits in the tray (a minimised start) comes up at once
+// and in sight: the user is away from the program, which is what the alert is for.
+TEST_F(AlertsInTheProgram, AnAlertRingingWhileTheMainWindowIsInTheTrayComesUpAtOnce) {
+    ASSERT_TRUE(app.writeSettings({{QStringLiteral("armin"), QStringLiteral("1")},
+                                   {QStringLiteral("autologin"), QStringLiteral("1")},
+                                   {QStringLiteral("username"), QStringLiteral("vip")},
+                                   {QStringLiteral("userpass"), EncodeText(QStringLiteral("vip888"))},
+                                   {QStringLiteral("NoMedia"), QStringLiteral("0")},
+                                   {QStringLiteral("tx"), QStringLiteral("1")},
+                                   {QStringLiteral("tx1"), QStringLiteral("0,1,999999")}}));
+    const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
+    QProcess& program = app.start({host, host, host});
+    const QString popUp = desktop::waitForWindow(program, QStringLiteral("^提醒$"), {}, 20000);
+    ASSERT_FALSE(popUp.isEmpty()) << "the alert waited for the main window";
+    EXPECT_TRUE(desktop::placement(popUp).viewable);
+    EXPECT_TRUE(desktop::shownWindows(program.processId(), QStringLiteral("^Quillor V")).isEmpty())
+        << "the main window left the tray";
+    desktop::press(popUp, QStringLiteral("Escape"));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return desktop::shownWindows(program.processId(), QStringLiteral("^提醒$")).isEmpty(); }, 5000));
+}

@@ -484,8 +484,15 @@ TEST_F(Forms, AnOwnedFormWaitsForAnOwnerOffScreen) {
         auto* owned = new PlainForm;
         owned->resize(200, 100);
         owned->showForm(owner);
+        // A form that must be seen at once does not wait, as an alert ringing while the main
+        // window is in the tray.
+        auto* urgent = new PlainForm;
+        urgent->resize(200, 100);
+        urgent->setShownWithoutOwner(true);
+        urgent->showForm(owner);
         pauseMs(0);
         EXPECT_EQ(owned->isVisible(), !c.offScreen) << c.name;
+        EXPECT_TRUE(urgent->isVisible()) << c.name << ": an urgent form waited for its owner";
         if (c.back) {
             c.back(owner);
             pauseMs(0);
