@@ -99,6 +99,8 @@ QComboBox* combo(const QString& label, const QStringList& items, QWidget* parent
 MainSet::MainSet() {
     setWindowTitle(QStringLiteral("程序设置 - Quillor"));
     setFixedSize(560, 430);
+    // The tray menu opens it while the main window sits in the tray: the user asked for it now.
+    setShownWithoutOwner(true);
 
     auto* general = new QGroupBox(QStringLiteral("综合设置"), this);
     general->setGeometry(8, 6, 272, 380);

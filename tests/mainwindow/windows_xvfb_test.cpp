@@ -244,6 +244,33 @@ TEST_F(WindowsOnTheDesktop, TrayMenuChoosesTheInstrument) {
     EXPECT_TRUE(file.readAll().contains("Drawtype=2\r\n"));
 }
 
+// "程序设置" chosen in the tray menu while the main window sits in the tray opens the settings at
+// once: the user asked for them, and nothing on screen would otherwise answer the choice.
+TEST_F(WindowsOnTheDesktop, TrayMenuOpensTheSettingsWhileTheMainWindowIsInTheTray) {
+    const QString host = QStringLiteral("127.0.0.1:%1").arg(service->httpPort());
+    ASSERT_TRUE(program.writeSettings({{QStringLiteral("armin"), QStringLiteral("1")},
+                                       {QStringLiteral("autologin"), QStringLiteral("1")},
+                                       {QStringLiteral("username"), QStringLiteral("test")},
+                                       {QStringLiteral("userpass"), EncodeText(QStringLiteral("quarmelo"))}}));
+    process = &program.start({host, host, host});
+    QRect icon;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(icon = trayIcon()).isEmpty(); }, kPatienceMs)) << program.output();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service->requestLog().filter(QStringLiteral("m=now-price")).size() > 0; },
+                                kPatienceMs));
+    ASSERT_TRUE(desktop::shownWindows(program.pid(), QStringLiteral("^Quillor V")).isEmpty()) << "not in the tray";
+
+    // Right button on the icon; "程序设置" is the second entry.
+    tool({QStringLiteral("mousemove"), QString::number(icon.center().x()), QString::number(icon.center().y()),
+          QStringLiteral("click"), QStringLiteral("3")});
+    QTest::qWait(800);
+    tool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Return")});
+    const QString settings = desktop::waitForWindow(*process, QStringLiteral("^程序设置"), {}, 5000);
+    ASSERT_FALSE(settings.isEmpty()) << "the settings waited for the main window";
+    EXPECT_TRUE(desktop::placement(settings).viewable);
+    EXPECT_TRUE(skipsTaskbar(settings)) << desktop::netWmState(settings).join(u' ').toStdString();
+    desktop::press(settings, QStringLiteral("Escape"));
+}
+
 // A member's alert that rings at the first quote: its pop-up is owned by the main window, kept on
 // top of every window, out of the taskbar, and stays in sight when the user clicks the main window.
 TEST_F(WindowsOnTheDesktop, AlertPopUpStaysInSightAfterAClickOnTheMainWindow) {
