@@ -364,8 +364,11 @@ void Kline::paintChart(float MaxMinBai) {
         s.Print(u' ' + QString::number(month));
     }
     s.setDrawStyle(platform::vbDot);
+    // The design's widths, widened again for the captions the read-outs still show: a redraw
+    // with the crosshair on must not cut them.
     Labelx.Width = 630;
     Labely.Width = 120;
+    fitCrossLabels(W);
     const double iHeight = s.TextHeight(QStringLiteral("I"));
     std::vector<double> gridValues;
     for (int i = 0; i <= 15; ++i)
@@ -463,6 +466,13 @@ void Kline::ShowCaption(QString& Text) {
     overlayChanged();
 }
 
+// A read-out wider than its margin takes the room it needs, inside the chart.
+void Kline::fitCrossLabels(double W) {
+    Labelx.Width = charts::roomFor(kKMarginLeft, platform::textWidthTwips(Labelx.Font, Labelx.Caption));
+    Labely.Width = charts::roomFor(kKMarginRight, platform::textWidthTwips(Labely.Font, Labely.Caption));
+    Labely.Left = charts::keepInside(W - kKMarginRight, Labely.Width, 0, W);
+}
+
 void Kline::Unkform() { platform::unload<KlineForms>(); }
 
 void Kline::tracking(bool down, int button, double x, double y) {
@@ -474,19 +484,14 @@ void Kline::tracking(bool down, int button, double x, double y) {
     if (y > 250 && y < H - 210) {
         Linex = {630, y, W - 120, y, Linex.Visible};
         Labelx.Caption = priceAtY(m_layout, y);
-        // A read-out wider than its margin takes the room it needs, inside the chart.
-        Labelx.Width =
-            charts::roomFor(kKMarginLeft, platform::textWidthTwips(Labelx.Font, Labelx.Caption));
         Labelx.Left = 0;
         Labelx.Top = y - Labelx.Height / 2;
         if (!down) {
             Labely.Caption = platform::singleText(static_cast<float>(
                 platform::Round(platform::Val(Labelx.Caption) * NowRmb, 2)));
-            Labely.Width = charts::roomFor(kKMarginRight,
-                                           platform::textWidthTwips(Labely.Font, Labely.Caption));
-            Labely.Left = charts::keepInside(W - kKMarginRight, Labely.Width, 0, W);
             Labely.Top = y - Labely.Height / 2;
         }
+        fitCrossLabels(W);
     }
     if (x > 630 && x < W - 120) {
         Liney = {x, 280, x, H - 210, Liney.Visible};

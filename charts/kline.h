@@ -166,6 +166,8 @@ private:
     void tracking(bool down, int button, double x, double y);
     void autoSize(ChartLabel& label) const;
     void placeHeadRow();
+    // The crosshair's price read-outs in a room their captions fit, the right one inside the chart.
+    void fitCrossLabels(double W);
     void placeAverageRow();
     [[nodiscard]] double labelsRight() const;
     [[nodiscard]] int label1sAt(double x, double y) const;

@@ -147,6 +147,10 @@ TEST_F(KlineLabels, EveryInstrumentSizeAndCurrency) {
                     readsAs(k.Labelx.Caption, l.priceMax - (y - kKMarginTop) * l.pricePerTwip));
                 EXPECT_TRUE(readsAs(k.Labely.Caption, k.Labelx.Caption.toDouble() * k.NowRmb));
                 EXPECT_TRUE(wholeLabel(k.Labelb, W));
+                // The next refresh redraws under the crosshair: the read-outs stay whole.
+                k.redraw();
+                EXPECT_TRUE(wholeLabel(k.Labelx, W)) << "after a redraw";
+                EXPECT_TRUE(wholeLabel(k.Labely, W)) << "after a redraw: " << k.Labely.Caption.toStdString();
             }
         }
     }
