@@ -19,6 +19,15 @@
 
 namespace {
 
+// An address-sanitizer build keeps freed blocks in quarantine (256 MB by default) before it reuses
+// them, so a stream's passing pieces add up to that much to the resident peak.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr long kQuarantineKiB = 256 * 1024;
+#else
+constexpr long kQuarantineKiB = 0;
+#endif
+
+
 QList<QByteArray> headerNames(const QByteArray& head) {
     QList<QByteArray> names;
     const QList<QByteArray> lines = head.split('\n');
@@ -442,7 +451,7 @@ TEST(HttpLargeAnswers, StreamInBoundedMemoryWhileTheThreadKeepsTurning) {
         }
         pass.stop();
         const long grownKiB = residentPeakKiB() - residentBefore;
-        EXPECT_LT(grownKiB, 160 * 1024) << c.what << ": held, not streamed";
+        EXPECT_LT(grownKiB, 160 * 1024 + kQuarantineKiB) << c.what << ": held, not streamed";
         EXPECT_LT(mostInOnePass, 32 * kMiB) << c.what << ": the thread stood still while the answer came";
         if (c.taken) {
             QFile got(file);
