@@ -116,9 +116,16 @@ void ShowHideMain() {
     const bool hides = main->isVisible() && !main->isMinimized();
     if (LogoutUnderWay && !hides)
         return;
+    // Back in front with the focus, as a window restored by the user is; asked for before its
+    // waiting owned windows ask for theirs, so that they end up in front of it.
+    const auto bringBack = [main] {
+        main->show();
+        main->raise();
+        main->activateWindow();
+    };
     if (main->isMinimized()) {
         main->setWindowState(Qt::WindowNoState);
-        main->show();
+        bringBack();
         showMini(true);
         return;
     }
@@ -137,7 +144,7 @@ void ShowHideMain() {
         SetFormIcon(main, file, 0);
     // The tray owner (the tray menu form) is unused on this platform.
     addProgramTrayIcon(nullptr);
-    main->show();
+    bringBack();
     showMini(true);
     // In their places: a hidden window keeps its geometry.
     for (const QPointer<QWidget>& window : std::exchange(hiddenByBossKey(), {}))
