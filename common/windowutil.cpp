@@ -116,17 +116,18 @@ void ShowHideMain() {
     const bool hides = main->isVisible() && !main->isMinimized();
     if (LogoutUnderWay && !hides)
         return;
-    // Back in front with the focus, as a window restored by the user is; asked for before its
-    // waiting owned windows ask for theirs, so that they end up in front of it.
+    // Back with the focus, as a window restored by the user is, not on the mini window shown
+    // beside it; asked for before the owned windows that come with it ask for theirs, so that
+    // they end up in front of it.
     const auto bringBack = [main] {
         main->show();
+        showMini(true);
         main->raise();
         main->activateWindow();
     };
     if (main->isMinimized()) {
         main->setWindowState(Qt::WindowNoState);
         bringBack();
-        showMini(true);
         return;
     }
     if (main->isVisible()) {
@@ -145,7 +146,6 @@ void ShowHideMain() {
     // The tray owner (the tray menu form) is unused on this platform.
     addProgramTrayIcon(nullptr);
     bringBack();
-    showMini(true);
     // In their places: a hidden window keeps its geometry.
     for (const QPointer<QWidget>& window : std::exchange(hiddenByBossKey(), {}))
         if (window != nullptr && !window->isVisible())

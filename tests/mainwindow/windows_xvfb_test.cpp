@@ -225,6 +225,21 @@ TEST_F(WindowsOnTheDesktop, OwnedWindowsStayWithTheMainWindow) {
     EXPECT_EQ(desktop::placement(settings).client.topLeft(), placed.topLeft()) << "the dialog moved";
 }
 
+// The boss key brings a minimised main window back in front and with the keyboard focus, as a
+// user restoring it would have it.
+TEST_F(WindowsOnTheDesktop, TheBossKeyBringsAMinimisedMainWindowBackWithTheFocus) {
+    const QString main = start();
+    ASSERT_FALSE(main.isEmpty()) << "no main window: " << program.output();
+    for (const QString& box : settledNotices())
+        desktop::press(box, QStringLiteral("Return"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return desktop::shownWindows(program.pid(), QStringLiteral("播报")).isEmpty(); }, 5000));
+    tool({QStringLiteral("windowminimize"), main});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !desktop::placement(main).viewable; }, 5000)) << "not minimised";
+    tool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+alt+w")});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return desktop::placement(main).viewable && activeWindow() == main; }, 5000))
+        << "the focus is elsewhere: " << activeWindow().toStdString();
+}
+
 // The tray menu's market list: every instrument from the first, the current one ticked; a choice
 // switches the program's instrument as the main window's selector does, down to set.ini.
 TEST_F(WindowsOnTheDesktop, TrayMenuChoosesTheInstrument) {
