@@ -663,9 +663,11 @@ void Chart::placeMarkers() {
     const size_t count = std::min(m_dl.size(), m_markers.size());
     for (size_t k = 0; k < count; ++k) {
         if (!m_markers[k].used) continue;
+        m_dl[k].Visible = DayAxis;
         m_dl[k].Left = charts::markerLeft(W(), m_margins, m_markers[k].slot);
         m_dl[k].Top = charts::markerTop(H(), m_margins, m_dl[k].Height);
     }
+    if (!DayAxis && m_tip->Showing()) m_tip->UnShowIng();
 }
 
 // --- Crosshair ---------------------------------------------------------------------------------
@@ -849,7 +851,7 @@ void Chart::DoTheD(const QString& InDtitle, const QString& InDurl, int16_t InDty
     if (marker.used) // the first item of a slot keeps it
         return;
     ChartLabel& label = m_dl[static_cast<size_t>(s)];
-    label.Visible = true;
+    label.Visible = DayAxis;
     marker.text = platform::generalDateText(IndTime) + QStringLiteral("\r\n") + InDtitle;
     label.Tag = InDurl;
     marker.type = InDtype;

@@ -81,6 +81,10 @@ public:
     bool Is240 = false;      // one point per 6 minutes
     bool IsTd = false;       // 2-minute slots counted from 18:00
     bool ShowRarr = false;   // the read-outs show the point's date and series value
+    // The drawing's time axis is one trading day from 06:00. The news markers stand on their
+    // slot of that day, so they show only on such a drawing: on a tick or multi-day axis their
+    // place would read as another time.
+    bool DayAxis = true;
     float XsJZ = 0;          // decimals sample of Fostrc
 
     // --- Properties (saved); each setter reports the change, none redraws ---

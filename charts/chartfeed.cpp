@@ -217,6 +217,7 @@ std::optional<FeedPlan> buildRefreshGraph(int16_t i, const FeedContext& c) {
     plan.lineFs = c.boldChart ? 2 : 1;
     plan.dwtype = 1;
     plan.texts.push_back(title(ProdName[i] + QStringLiteral(" 72小时行情走势图")));
+    plan.dayAxis = true;
     if (c.coleWidthTwips > 8000) {
         if (!c.pane3On) {
             const QDateTime t = ToDate(QuoteDate + QLatin1Char(' ') + QuoteTime);
@@ -267,6 +268,7 @@ std::optional<FeedPlan> buildRefreshTheDay(int16_t days, int16_t i, const FeedCo
         plan.showTime = true;
         plan.captions = hourCaptions13();
         plan.pRows = 11;
+        plan.dayAxis = true;
     } else {
         plan.showTime = false;
         for (int j = 0; j < days; ++j)
@@ -382,6 +384,7 @@ void applyFeedPlan(Chart& chart, const FeedPlan& plan) {
         chart.IsTd = *plan.isTd;
     if (plan.showRarr)
         chart.ShowRarr = *plan.showRarr;
+    chart.DayAxis = plan.dayAxis;
     const int16_t kind = plan.dwtype;
     if (plan.method == DrawMethod::DrawNum) {
         chart.DrawNum(plan.lines, plan.colors, plan.captions, plan.lineFs, kind);

@@ -77,6 +77,8 @@ struct FeedPlan {
     QStringList legendTexts;      // DrawLegend at 600, 700; empty: none
     QList<platform::OleColor> legendColors;
     std::vector<XieText> texts;   // title, then information lines
+    // The time axis is one trading day from 06:00, on which the news markers stand.
+    bool dayAxis = false;
 };
 
 // What the builders read of the window and the clock, so that they need no widget.

@@ -79,6 +79,7 @@ TEST_F(FeedBuilders, RefreshminScaleRoundsToTwoDecimals) {
     ProdTick[3][3] = 1100.f;
     const auto plan = buildRefreshmin(3, {});
     ASSERT_TRUE(plan);
+    EXPECT_FALSE(plan->dayAxis) << "ticks on the axis";
     EXPECT_EQ(plan->lines, QStringList{QStringLiteral("1000,1234.5,1100")});
     EXPECT_FLOAT_EQ(plan->maxValue, 1234.75f); // 1234.7469
     EXPECT_FLOAT_EQ(plan->minValue, 999.8f);
@@ -158,6 +159,7 @@ TEST_F(FeedBuilders, RefreshGraphFullDays) {
     EXPECT_EQ(plan->rows, 720);
     EXPECT_EQ(plan->is720, true);
     EXPECT_FALSE(plan->is240.has_value());
+    EXPECT_TRUE(plan->dayAxis);
     EXPECT_EQ(plan->pCols, 13);
     EXPECT_EQ(plan->dwtype, 1);
     EXPECT_EQ(plan->colors, (QList<platform::OleColor>{0x00BF00, 255, 0xFF7F00}));
@@ -227,6 +229,7 @@ TEST_F(FeedBuilders, RefreshTheDayOneDay) {
     EXPECT_EQ(plan->showTime, true);
     EXPECT_EQ(plan->pRows, 11);
     EXPECT_EQ(plan->captions, hourCaptions13());
+    EXPECT_TRUE(plan->dayAxis);
     EXPECT_EQ(texts(*plan)[0], QStringLiteral("伦敦金 1天价格走势图"));
 }
 
@@ -240,6 +243,7 @@ TEST_F(FeedBuilders, RefreshTheDayTenDays) {
     ASSERT_TRUE(plan);
     const QStringList points = plan->lines[0].split(',');
     ASSERT_EQ(points.size(), 1440);
+    EXPECT_FALSE(plan->dayAxis) << "ten days on the axis";
     EXPECT_EQ(points[0], QStringLiteral("1009"));    // the oldest day comes first
     EXPECT_EQ(points[6], QStringLiteral("1400"));    // its item 30 survives every 5th
     EXPECT_EQ(points[1439], QStringLiteral("1000")); // today last
@@ -300,6 +304,7 @@ TEST_F(FeedBuilders, RefreshMonthShortHistoryLowersDays) {
     int16_t days = 360;
     const auto plan = buildRefreshMonth(days, 3, {});
     ASSERT_TRUE(plan);
+    EXPECT_FALSE(plan->dayAxis);
     EXPECT_EQ(days, 200);
     EXPECT_EQ(plan->rows, 200);
     EXPECT_EQ(plan->lines[0], ProdDayCloses[3]);

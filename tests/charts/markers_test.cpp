@@ -139,6 +139,46 @@ TEST_F(MarkersAndDrawings, MarkersStandAtTheirTimeOnEachDrawingsAxis) {
     }
 }
 
+// The markers stand on their slot of the trading day: on a drawing whose axis is another (ticks,
+// several days) they would read as another time, so they are hidden there and answer no press,
+// and come back with the next drawing on a day axis. Items arriving meanwhile wait hidden.
+TEST_F(Markers, MarkersShowOnlyOnADayAxis) {
+    chart->show();
+    chart->DoTheD(QStringLiteral("t"), QStringLiteral("9"), 1, at(12, 0)); // slot 36
+    ASSERT_TRUE(chart->DL(36).Visible);
+    const double left = chart->DL(36).Left;
+    QSignalSpy clicks(chart.get(), &Chart::ClickIt);
+    QSignalSpy downs(chart.get(), &Chart::MouseDown);
+    const auto pressOnTheMarker = [&] {
+        const ChartLabel& m = chart->DL(36);
+        const QPoint at(static_cast<int>((m.Left + m.Width / 2) / 15), static_cast<int>((m.Top + m.Height / 2) / 15));
+        QTest::mousePress(chart.get(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseRelease(chart.get(), Qt::LeftButton, Qt::NoModifier, at);
+    };
+
+    chart->DayAxis = false;
+    drawGold(1);
+    EXPECT_FALSE(chart->DL(36).Visible);
+    pressOnTheMarker();
+    EXPECT_EQ(clicks.size(), 0) << "a hidden marker opened its item";
+    EXPECT_EQ(downs.size(), 1);
+    chart->DoTheD(QStringLiteral("u"), QStringLiteral("10"), 0, at(15, 0)); // slot 54
+    EXPECT_TRUE(chart->MarkerUsed(54));
+    EXPECT_FALSE(chart->DL(54).Visible);
+    chart->resize(chart->width() + 100, chart->height());
+    chart->Me_Resize();
+    EXPECT_FALSE(chart->DL(36).Visible) << "a resize showed it again";
+
+    chart->DayAxis = true;
+    chart->resize(chart->width() - 100, chart->height());
+    drawGold(1);
+    EXPECT_TRUE(chart->DL(36).Visible);
+    EXPECT_TRUE(chart->DL(54).Visible);
+    EXPECT_DOUBLE_EQ(chart->DL(36).Left, left);
+    pressOnTheMarker();
+    EXPECT_EQ(clicks.size(), 1);
+}
+
 TEST_F(Markers, HoverOpensTheBalloonOnce) {
     chart->DoTheD(QStringLiteral("非农数据公布..."), QStringLiteral("77"), 0, at(9, 31));
     chart->markerMouseMove(21, 0, 0, 45, 120);

@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
@@ -187,6 +188,22 @@ TEST_F(NewsOnDisplay, MarkersStandAtTheirItemsTimeAtEverySize) {
     savePicture(chart->grab().toImage(), QStringLiteral("news-markers-two-panes.png"));
     main.VIPChart2->setChecked(false);
     readAxis("with one pane again");
+
+    // The ten-day chart's axis is not the day's: a marker there would read as another date. They
+    // are hidden while it is shown, and back at their time with the 72-hour chart (F3).
+    const auto shownMarkers = [&] {
+        int shown = 0;
+        for (int k = 0; k < chart->DLCount(); ++k)
+            shown += chart->MarkerUsed(k) && chart->DL(k).Visible ? 1 : 0;
+        return shown;
+    };
+    QTest::keyClick(main.Combos[3], Qt::Key_0, Qt::AltModifier);
+    ASSERT_TRUE(waitUntil([&] { return !chart->DayAxis && chart->ChartDrawn(); }, 10000)) << "no ten-day chart";
+    EXPECT_EQ(shownMarkers(), 0);
+    QTest::keyClick(&main, Qt::Key_F3);
+    ASSERT_TRUE(waitUntil([&] { return chart->DayAxis && chart->ChartDrawn(); }, 10000)) << "no 72-hour chart";
+    EXPECT_GE(shownMarkers(), 1);
+    readAxis("back on the 72-hour chart");
 }
 
 // While nothing but the ticker changes, a tick moves what is on screen and paints only the column
