@@ -116,9 +116,9 @@ void ShowHideMain() {
     const bool hides = main->isVisible() && !main->isMinimized();
     if (LogoutUnderWay && !hides)
         return;
-    // Back with the focus, as a window restored by the user is, not on the mini window shown
-    // beside it; asked for before the owned windows that come with it ask for theirs, so that
-    // they end up in front of it.
+    // Back in front with the focus asked for, as a window restored by the user is: after the
+    // mini window is shown, and before the owned windows that come with it ask for theirs, so
+    // that those end up in front of it.
     const auto bringBack = [main] {
         main->show();
         showMini(true);
